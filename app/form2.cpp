@@ -1,0 +1,59 @@
+#include "app/form2.h"
+
+#include "texts/language.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+
+namespace {
+constexpr Testo richiesta{"Per continuare è necessario fornire la Password",
+                          "To continue, you must provide the password"};
+constexpr Testo annulla{"Annulla", "Cancel"};
+} // namespace
+
+Form2::Form2(int lingua, QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    , Label1(new QLabel(richiesta.in(lingua), this))
+    , Label2(new QLabel(QStringLiteral("Password"), this))
+    , Text1(new QLineEdit(QString::fromLatin1(password_iniziale), this))
+    , Command1(new QPushButton(annulla.in(lingua), this))
+    , Command2(new QPushButton(QStringLiteral("Ok"), this))
+{
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("Password Login"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setModal(false);
+
+    QFont carattere = font();
+    carattere.setPointSizeF(8.25);
+    setFont(carattere);
+
+    const qreal dpi = screen() ? screen()->logicalDotsPerInch() : 96.0;
+    const auto pixel = [dpi](int twip) { return qRound(twip * dpi / 1440.0); };
+    const auto posiziona = [&](QWidget *controllo, const char *nome, int x, int y, int l, int a) {
+        controllo->setObjectName(QLatin1String(nome));
+        controllo->setGeometry(pixel(x), pixel(y), pixel(l), pixel(a));
+    };
+    posiziona(Label1, "Label1", 120, 120, 3495, 255);
+    posiziona(Label2, "Label2", 120, 480, 735, 255);
+    posiziona(Text1, "Text1", 1080, 480, 2535, 285);
+    posiziona(Command1, "Command1", 120, 960, 855, 375);
+    posiziona(Command2, "Command2", 2760, 960, 855, 375);
+    Label2->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    setFixedSize(pixel(3735), pixel(1425));
+
+    setTabOrder(Command2, Command1);
+    setTabOrder(Command1, Text1);
+    Command2->setDefault(true);
+
+    connect(Command2, &QPushButton::clicked, this, [this] {
+        emit confermata(Text1->text());
+        close();
+    });
+    connect(Command1, &QPushButton::clicked, this, [this] {
+        emit confermata(QString());
+        close();
+    });
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// The password dialog: shown without blocking the main window. OK stores the
+// typed text, Cancel an empty one; the owner learns it through `confermata`.
+class Form2 : public QDialog
+{
+    Q_OBJECT
+
+public:
+    static constexpr const char *password_iniziale = "40718253";
+
+    Form2(int lingua, QWidget *parent = nullptr);
+
+signals:
+    // The password confirmed: the text as typed, or "" for Cancel.
+    void confermata(const QString &password);
+
+private:
+    QLabel *Label1;
+    QLabel *Label2;
+    QLineEdit *Text1;
+    QPushButton *Command1; // Cancel
+    QPushButton *Command2; // OK
+};

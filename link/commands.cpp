@@ -1,0 +1,21 @@
+#include "link/commands.h"
+
+QByteArray comando_password(const QString &password)
+{
+    return QByteArrayLiteral("PAS=") + password.toLatin1();
+}
+
+QByteArray comando_access_point()
+{
+    return QByteArrayLiteral("MOP=\x02");
+}
+
+QByteArray comando_reset()
+{
+    return QByteArrayLiteral("RST!");
+}
+
+QByteArray comando_identificazione()
+{
+    return QByteArrayLiteral("FWI");
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+inline constexpr const char *nome_file_impostazioni = "BootLoader.ini";
+
+struct Impostazioni
+{
+    QString percorso_firmware; // last firmware folder, with its trailing separator
+    qint16 lingua = 0;         // 0 Italian, anything else English
+};
+
+// Reads the two fields of the file's content: the first is the folder, the
+// second the language, whatever their keys say. Each field is read up to a
+// comma or the end of its line (a field in double quotes runs to the closing
+// quote), and its value is what follows "=" less the one character right
+// after it.
+Impostazioni leggi_impostazioni(QByteArrayView contenuto);
+
+// "Path = <folder>" CR LF "Language = <number>" CR LF.
+QByteArray componi_impostazioni(const Impostazioni &impostazioni);
+
+// Loads "BootLoader.ini" from the folder; a missing or empty file is written
+// with the defaults. A file that cannot be read gives the defaults, and only
+// its first 64 KiB are read. `cartella` ends with its separator: the file name
+// is appended to it as it is (here and in salva_file_impostazioni).
+Impostazioni carica_file_impostazioni(const QString &cartella);
+
+// Replaces "BootLoader.ini" in the folder through a temporary file, so that it
+// is never left truncated. Returns false when it could not be written.
+bool salva_file_impostazioni(const QString &cartella, const Impostazioni &impostazioni);

@@ -1,0 +1,180 @@
+// kestra-sim: the KESTRA Wi-Fi module and the device's bootloader, played on
+// this PC so that the updater can be tried without a board.
+
+#include "sim/fault_option.h"
+#include "sim/module_simulator.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QTextStream>
+
+namespace {
+
+constexpr qsizetype byte_mostrati = 48;
+
+struct OpzioneByte
+{
+    const char *nome;
+    quint8 OpzioniSimulatore::*campo;
+};
+
+constexpr OpzioneByte opzioni_byte[] = {
+    {"major", &OpzioniSimulatore::fw_maggiore},
+    {"minor", &OpzioniSimulatore::fw_minore},
+    {"date-high", &OpzioniSimulatore::data_alta},
+    {"date-low", &OpzioniSimulatore::data_bassa},
+};
+
+struct OpzioneTesto
+{
+    const char *nome;
+    QByteArray OpzioniSimulatore::*campo;
+};
+
+constexpr OpzioneTesto opzioni_testo[] = {
+    {"password", &OpzioniSimulatore::password},
+    {"board", &OpzioniSimulatore::scheda},
+    {"file-name", &OpzioniSimulatore::nome_file},
+};
+
+const char *const descrizione =
+    "Plays the KESTRA Wi-Fi module and the bootloader behind it.\n"
+    "Faults: --fault HEAD[#N]:KIND[:ARG], HEAD a command (FWI, PGP, PGX, PAS=, ...\n"
+    "or PAS? for the challenge), N its n-th arrival (default every one), KIND one of\n"
+    "none, reply, delay, split, drop-before, drop-after, flood; ARG the reply bytes\n"
+    "(escapes like \\x41) or milliseconds. Examples:\n"
+    "  --fault PGP#3:reply:C      the third half page is answered \"C\"\n"
+    "  --fault PGX:reply:E        every verification fails\n"
+    "  --fault PGP#10:drop-before the tenth half page drops the connection\n"
+    "  --fault FWI:none           identification goes unanswered";
+
+void aggiungi_opzioni(QCommandLineParser &parser)
+{
+    parser.addOptions({
+        {"listen", "Address to listen on (default 127.0.0.1).", "address", "127.0.0.1"},
+        {"port", "TCP port (default 7999).", "n", "7999"},
+        {"mode", "ap, silent on connect (default), or station, which challenges with PAS?.", "mode", "ap"},
+        {"password", "Password the module accepts (default 40718253).", "text"},
+        {"fwi-unknown", "Answer FWI with FWI=???."},
+        {"major", "Firmware major version (decimal or 0x hex).", "n"},
+        {"minor", "Firmware minor version (decimal or 0x hex).", "n"},
+        {"board", "Board name, 4 characters.", "text"},
+        {"file-name", "Firmware file name, 8 characters.", "text"},
+        {"date-high", "Firmware date, high byte.", "n"},
+        {"date-low", "Firmware date, low byte.", "n"},
+        {"save-image", "Write the verified image to this file.", "file"},
+        {"fault", "Inject a fault (repeatable, see above).", "spec"},
+    });
+}
+
+// Reads the options into `opzioni`; returns what is wrong, or an empty text.
+QString leggi_opzioni(const QCommandLineParser &parser, OpzioniSimulatore &opzioni)
+{
+    const QString modo = parser.value("mode");
+    if (modo != "ap" && modo != "station")
+        return QStringLiteral("--mode must be ap or station");
+    opzioni.modo = modo == "ap" ? OpzioniSimulatore::Modo::AccessPoint : OpzioniSimulatore::Modo::Stazione;
+    opzioni.info_non_disponibile = parser.isSet("fwi-unknown");
+    opzioni.file_immagine = parser.value("save-image");
+    for (const OpzioneTesto &opzione : opzioni_testo) {
+        if (parser.isSet(opzione.nome))
+            opzioni.*opzione.campo = parser.value(opzione.nome).toLocal8Bit();
+    }
+    for (const OpzioneByte &opzione : opzioni_byte) {
+        if (!parser.isSet(opzione.nome))
+            continue;
+        bool ok = false;
+        const uint valore = parser.value(opzione.nome).toUInt(&ok, 0);
+        if (!ok || valore > 255)
+            return QStringLiteral("--%1 must be a number from 0 to 255").arg(opzione.nome);
+        opzioni.*opzione.campo = quint8(valore);
+    }
+    for (const QString &testo : parser.values("fault")) {
+        QString errore;
+        const std::optional<Guasto> guasto = leggi_guasto(testo.toLocal8Bit(), errore);
+        if (!guasto)
+            return QStringLiteral("--fault %1: %2").arg(testo, errore);
+        opzioni.guasti.append(*guasto);
+    }
+    return {};
+}
+
+struct Configurazione
+{
+    OpzioniSimulatore opzioni;
+    QHostAddress indirizzo;
+    quint16 porta = 0;
+};
+
+QString leggi_rete(const QCommandLineParser &parser, Configurazione &configurazione)
+{
+    if (!configurazione.indirizzo.setAddress(parser.value("listen")))
+        return QStringLiteral("--listen needs an IP address");
+    bool ok = false;
+    configurazione.porta = parser.value("port").toUShort(&ok);
+    return ok ? QString() : QStringLiteral("--port must be a number from 0 to 65535");
+}
+
+QString leggi_configurazione(const QCommandLineParser &parser, Configurazione &configurazione)
+{
+    const QString errore = leggi_opzioni(parser, configurazione.opzioni);
+    return errore.isEmpty() ? leggi_rete(parser, configurazione) : errore;
+}
+
+// Hexadecimal and printable text of the first bytes, and the length when there are more.
+QString mostra(const QByteArray &byte)
+{
+    const QByteArray inizio = byte.first(qMin(byte.size(), byte_mostrati));
+    QString stampabile;
+    for (const char c : inizio)
+        stampabile.append(c >= 0x20 && c < 0x7F ? QLatin1Char(c) : QLatin1Char('.'));
+    QString riga = QString::fromLatin1(inizio.toHex(' ')) + "  |" + stampabile + '|';
+    if (byte.size() > inizio.size())
+        riga += QStringLiteral(" ... %1 bytes").arg(byte.size());
+    return riga;
+}
+
+void stampa(const QString &riga)
+{
+    QTextStream(stdout) << riga << Qt::endl;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName("kestra-sim");
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(descrizione);
+    parser.addHelpOption();
+    aggiungi_opzioni(parser);
+    parser.process(app);
+
+    Configurazione configurazione;
+    const QString errore = leggi_configurazione(parser, configurazione);
+    if (!errore.isEmpty()) {
+        QTextStream(stderr) << "kestra-sim: " << errore << Qt::endl;
+        return 2;
+    }
+
+    SimulatoreModulo simulatore(configurazione.opzioni);
+    if (!simulatore.listen(configurazione.indirizzo, configurazione.porta)) {
+        QTextStream(stderr) << "kestra-sim: " << simulatore.errorString() << Qt::endl;
+        return 1;
+    }
+    QObject::connect(&simulatore, &SimulatoreModulo::cliente_connesso, [] { stampa("client connected"); });
+    QObject::connect(&simulatore, &SimulatoreModulo::comando_ricevuto, [&](const QByteArray &comando) {
+        stampa("<- " + mostra(comando));
+        simulatore.azzera_registro(); // the screen is the record here
+    });
+    QObject::connect(&simulatore, &SimulatoreModulo::risposta_inviata,
+                     [](const QByteArray &byte) { stampa("-> " + mostra(byte)); });
+    stampa(QStringLiteral("listening on %1:%2 (%3 mode)")
+               .arg(simulatore.serverAddress().toString())
+               .arg(simulatore.serverPort())
+               .arg(configurazione.opzioni.modo == OpzioniSimulatore::Modo::AccessPoint ? "access point"
+                                                                                    : "station"));
+    return app.exec();
+}

@@ -1,0 +1,229 @@
+#include "sim/module_simulator.h"
+
+#include "image/checksums.h"
+#include "programming/commands.h"
+#include "sim/reply_delivery.h"
+
+#include <QSaveFile>
+#include <QTcpSocket>
+
+namespace {
+
+// A password ends when no further byte follows within this time.
+constexpr int silenzio_ms = 30;
+
+using Gestore = QByteArray (SimulatoreModulo::*)(const QByteArray &);
+
+struct Effetto
+{
+    QByteArrayView testa;
+    Gestore esegui;
+    bool riavvia; // the module restarts once its reply is out
+};
+
+quint32 byte_in(const QByteArray &comando, int posizione)
+{
+    return quint8(comando.at(posizione));
+}
+
+QByteArray campo(QByteArray testo, int lunghezza)
+{
+    testo.resize(lunghezza, ' ');
+    return testo;
+}
+
+QByteArray risposta_identita(const OpzioniSimulatore &opzioni)
+{
+    if (opzioni.info_non_disponibile)
+        return "FWI=???";
+    return "FWI=" + QByteArray(1, char(opzioni.fw_maggiore)) + char(opzioni.fw_minore)
+           + campo(opzioni.scheda, 4) + campo(opzioni.nome_file, 8) + char(opzioni.data_alta)
+           + char(opzioni.data_bassa);
+}
+
+} // namespace
+
+SimulatoreModulo::SimulatoreModulo(OpzioniSimulatore opzioni, QObject *parent)
+    : QTcpServer(parent)
+    , m_opzioni(std::move(opzioni))
+{
+    m_silenzio.setSingleShot(true);
+    m_silenzio.setInterval(silenzio_ms);
+    connect(&m_silenzio, &QTimer::timeout, this, &SimulatoreModulo::a_riposo);
+    connect(this, &QTcpServer::newConnection, this, &SimulatoreModulo::accetta);
+}
+
+QList<QByteArray> SimulatoreModulo::comandi(QByteArrayView testa) const
+{
+    QList<QByteArray> scelti;
+    for (const QByteArray &comando : m_comandi) {
+        if (comando.startsWith(testa))
+            scelti.append(comando);
+    }
+    return scelti;
+}
+
+void SimulatoreModulo::azzera_registro()
+{
+    m_comandi.clear();
+}
+
+void SimulatoreModulo::accetta()
+{
+    while (QTcpSocket *nuovo = nextPendingConnection()) {
+        if (m_cliente) {
+            m_cliente->abort();
+            m_cliente->deleteLater();
+        }
+        m_cliente = nuovo;
+        ++m_connessioni;
+        m_divisore.azzera();
+        m_silenzio.stop();
+        nuovo->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        connect(nuovo, &QTcpSocket::readyRead, this, [this, nuovo] {
+            if (nuovo == m_cliente)
+                leggi();
+        });
+        connect(nuovo, &QTcpSocket::disconnected, nuovo, &QObject::deleteLater);
+        emit cliente_connesso();
+        if (m_opzioni.modo == OpzioniSimulatore::Modo::Stazione)
+            rispondi("PAS?", conta("PAS?"), false);
+    }
+}
+
+bool SimulatoreModulo::connesso() const
+{
+    return m_cliente && m_cliente->state() == QAbstractSocket::ConnectedState;
+}
+
+void SimulatoreModulo::leggi()
+{
+    m_divisore.aggiungi(m_cliente->readAll());
+    while (connesso()) {
+        const std::optional<QByteArray> comando = m_divisore.prossimo(m_opzioni.password);
+        if (!comando)
+            break;
+        ricevi(*comando);
+    }
+    if (!connesso())
+        m_divisore.azzera();
+    if (m_divisore.in_attesa() > 0)
+        m_silenzio.start();
+    else
+        m_silenzio.stop();
+}
+
+void SimulatoreModulo::a_riposo()
+{
+    const std::optional<QByteArray> comando = m_divisore.a_riposo();
+    if (comando && connesso())
+        ricevi(*comando);
+}
+
+void SimulatoreModulo::ricevi(const QByteArray &comando)
+{
+    static const Effetto effetti[] = {
+        {"PAS=", &SimulatoreModulo::esegui_password, false},
+        {"MOP=", &SimulatoreModulo::esegui_modo, true},
+        {"RST!", &SimulatoreModulo::esegui_riavvio, true},
+        {"FWI", &SimulatoreModulo::esegui_identita, false},
+        {"PGS", &SimulatoreModulo::esegui_cancellazione, false},
+        {"PGF", &SimulatoreModulo::esegui_cancellazione, false},
+        {"PGP", &SimulatoreModulo::esegui_scrittura, false},
+        {"PGp", &SimulatoreModulo::esegui_scrittura, false},
+        {"PGX", &SimulatoreModulo::esegui_verifica, false},
+        {"PGW", &SimulatoreModulo::esegui_verifica, false},
+    };
+    m_comandi.append(comando);
+    emit comando_ricevuto(comando);
+    for (const Effetto &effetto : effetti) {
+        if (!comando.startsWith(effetto.testa))
+            continue;
+        const Guasto *guasto = conta(effetto.testa.toByteArray());
+        const bool eseguito = !guasto || guasto->tipo != Guasto::Tipo::ChiudiPrima;
+        const QByteArray risposta = eseguito ? (this->*effetto.esegui)(comando) : QByteArray();
+        rispondi(risposta, guasto, effetto.riavvia);
+        return;
+    }
+}
+
+const Guasto *SimulatoreModulo::conta(const QByteArray &testa)
+{
+    const int occorrenza = ++m_occorrenze[testa];
+    for (const Guasto &guasto : std::as_const(m_opzioni.guasti)) {
+        if (guasto.comando == testa && (guasto.occorrenza == 0 || guasto.occorrenza == occorrenza))
+            return &guasto;
+    }
+    return nullptr;
+}
+
+void SimulatoreModulo::rispondi(const QByteArray &risposta, const Guasto *guasto, bool riavvia)
+{
+    consegna(m_cliente, piano_risposta(risposta, riavvia, guasto),
+             [this](const QByteArray &byte) { emit risposta_inviata(byte); });
+}
+
+QByteArray SimulatoreModulo::esegui_password(const QByteArray &comando)
+{
+    return comando.sliced(4) == m_opzioni.password ? "PAS=OK" : "PAS=ERR";
+}
+
+QByteArray SimulatoreModulo::esegui_modo(const QByteArray &)
+{
+    m_opzioni.modo = OpzioniSimulatore::Modo::AccessPoint;
+    return "MOP=OK";
+}
+
+QByteArray SimulatoreModulo::esegui_riavvio(const QByteArray &)
+{
+    return "RST=OK";
+}
+
+QByteArray SimulatoreModulo::esegui_identita(const QByteArray &)
+{
+    return risposta_identita(m_opzioni);
+}
+
+QByteArray SimulatoreModulo::esegui_cancellazione(const QByteArray &)
+{
+    m_flash.clear();
+    return "A";
+}
+
+QByteArray SimulatoreModulo::esegui_scrittura(const QByteArray &comando)
+{
+    const QByteArrayView dati = QByteArrayView(comando).sliced(6, dimensione_mezza_pagina);
+    if (check_calc(dati) != int(byte_in(comando, 6 + dimensione_mezza_pagina)))
+        return "C";
+    const qsizetype offset = byte_in(comando, 3) << 16 | byte_in(comando, 4) << 8 | byte_in(comando, 5);
+    const qsizetype fine_pagina = (offset + dimensione_mezza_pagina + dimensione_pagina - 1)
+                                  / dimensione_pagina * dimensione_pagina;
+    if (m_flash.size() < fine_pagina)
+        m_flash.resize(fine_pagina, '\xFF');
+    m_flash.replace(offset, dati.size(), dati);
+    return "A";
+}
+
+QByteArray SimulatoreModulo::esegui_verifica(const QByteArray &comando)
+{
+    const qsizetype lunghezza = (byte_in(comando, 3) << 8 | byte_in(comando, 4)) * dimensione_pagina;
+    QByteArray pagine = m_flash.left(lunghezza);
+    pagine.resize(lunghezza, '\xFF');
+    RegistroCrc registro{.crc_alto = 0xFF, .crc_basso = 0xFF};
+    crc16_calc(registro, pagine);
+    m_verifica_ok = registro.crc_alto == int(byte_in(comando, 5))
+                    && registro.crc_basso == int(byte_in(comando, 6));
+    if (m_verifica_ok)
+        salva_immagine(pagine);
+    return m_verifica_ok ? "A" : "E";
+}
+
+void SimulatoreModulo::salva_immagine(const QByteArray &immagine) const
+{
+    if (m_opzioni.file_immagine.isEmpty())
+        return;
+    QSaveFile file(m_opzioni.file_immagine);
+    if (!file.open(QIODevice::WriteOnly) || file.write(immagine) != immagine.size() || !file.commit())
+        qWarning("kestra-sim: cannot write %s: %s", qPrintable(m_opzioni.file_immagine),
+                 qPrintable(file.errorString()));
+}

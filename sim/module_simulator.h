@@ -1,0 +1,126 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QPointer>
+#include <QTcpServer>
+#include <QTimer>
+
+#include "sim/command_framing.h"
+
+class QTcpSocket;
+
+// A fault the simulator injects into one kind of exchange.
+struct Guasto
+{
+    enum class Tipo {
+        // The command is carried out but never answered; "MOP=" and "RST!"
+        // then leave the connection open, since the module restarts only
+        // after its reply has gone.
+        NessunaRisposta,
+        // `risposta` is sent instead of the normal reply. Only the reply
+        // changes: the command is carried out as usual, so a half page with a
+        // right sum is written to the flash whatever the reply says.
+        Risposta,
+        Ritardo,         // the normal reply leaves `ritardo_ms` later
+        Dividi,          // the normal reply leaves in one-byte pieces, `ritardo_ms` apart
+        ChiudiPrima,     // the connection is dropped as soon as the command arrives, unanswered
+        ChiudiDopo,      // the normal reply is sent, then the connection is dropped
+        Inonda,          // the normal reply is followed by 1 MiB of unsolicited bytes
+    };
+
+    // The command it applies to, by its head: "PAS=", "MOP=", "RST!", "FWI",
+    // "PGS", "PGF", "PGP", "PGp", "PGX", "PGW"; "PAS?" is the challenge the
+    // module sends when a client connects in station mode.
+    QByteArray comando;
+    int occorrenza = 0; // the n-th command of that kind since start (from 1); 0 = every one
+    Tipo tipo = Tipo::NessunaRisposta;
+    QByteArray risposta;
+    int ritardo_ms = 0;
+};
+
+struct OpzioniSimulatore
+{
+    enum class Modo { AccessPoint, Stazione };
+
+    Modo modo = Modo::AccessPoint; // station mode challenges every client with "PAS?"
+    QByteArray password = "40718253";
+
+    // Identity given in reply to "FWI" (bytes 5..20 of the reply).
+    bool info_non_disponibile = false; // reply exactly "FWI=???" instead
+    quint8 fw_maggiore = 2;
+    quint8 fw_minore = 0x15;
+    QByteArray scheda = "KR01";        // 4 bytes
+    QByteArray nome_file = "KESTRA01"; // 8 bytes
+    quint8 data_alta = 36;             // 05.03.18
+    quint8 data_bassa = 101;
+
+    // Where the image is written after a verification that passed; empty: nowhere.
+    QString file_immagine;
+
+    QList<Guasto> guasti;
+};
+
+// A stand-in for the Wi-Fi module and the bootloader of the device behind it,
+// listening for one client at a time. Commands arrive without framing; they
+// are told apart by their head and their fixed length, and a command that
+// arrives in several pieces is put together before it is answered.
+class SimulatoreModulo : public QTcpServer
+{
+    Q_OBJECT
+
+public:
+    explicit SimulatoreModulo(OpzioniSimulatore opzioni = {}, QObject *parent = nullptr);
+
+    OpzioniSimulatore &opzioni() { return m_opzioni; }
+
+    // Every complete command received, in order, as it came on the wire.
+    const QList<QByteArray> &comandi_ricevuti() const { return m_comandi; }
+    // The commands whose head is `testa` ("PGP", "FWI", ...).
+    QList<QByteArray> comandi(QByteArrayView testa) const;
+    void azzera_registro();
+
+    // The flash written by half-page commands since the last erase: every
+    // byte up to the end of the last page written, 0xFF where nothing came.
+    const QByteArray &flash() const { return m_flash; }
+    // Outcome of the last "PGX"/"PGW": did the CRC16 of the pages match?
+    bool ultima_verifica_ok() const { return m_verifica_ok; }
+    int connessioni_accettate() const { return m_connessioni; }
+
+signals:
+    void comando_ricevuto(const QByteArray &comando);
+    // A client was accepted, before the challenge goes out in station mode.
+    void cliente_connesso();
+    // Bytes written to the client: a reply, a piece of one, the challenge or unsolicited data.
+    void risposta_inviata(const QByteArray &byte);
+
+private:
+    void accetta();
+    void leggi();
+    void a_riposo();
+    void ricevi(const QByteArray &comando);
+    // Counts one more exchange headed `testa` and finds the fault meant for it.
+    const Guasto *conta(const QByteArray &testa);
+    void rispondi(const QByteArray &risposta, const Guasto *guasto, bool riavvia);
+    bool connesso() const;
+
+    QByteArray esegui_password(const QByteArray &comando);
+    QByteArray esegui_modo(const QByteArray &comando);
+    QByteArray esegui_riavvio(const QByteArray &comando);
+    QByteArray esegui_identita(const QByteArray &comando);
+    QByteArray esegui_cancellazione(const QByteArray &comando);
+    QByteArray esegui_scrittura(const QByteArray &comando);
+    QByteArray esegui_verifica(const QByteArray &comando);
+    void salva_immagine(const QByteArray &immagine) const;
+
+    OpzioniSimulatore m_opzioni;
+    QPointer<QTcpSocket> m_cliente;
+    DivisoreComandi m_divisore;
+    QTimer m_silenzio; // a gap after the last byte that ends a password or drops leftovers
+    QHash<QByteArray, int> m_occorrenze;
+    QList<QByteArray> m_comandi;
+    QByteArray m_flash;
+    bool m_verifica_ok = false;
+    int m_connessioni = 0;
+};

@@ -1,0 +1,59 @@
+#include "texts/captions.h"
+
+#include <array>
+
+namespace {
+
+constexpr std::array<DidascaliaControllo, 11> didascalie{{
+    {"Frame1", {"Connessione al modulo KESTRA", "Connection to KESTRA module"}},
+    {"Frame2", {"Aggiornamento", "Update"}},
+    {"Command1", {"Esci", "Exit"}},
+    {"Command2", {"Trasferisci", "Transfer"}},
+    {"Command3", {"Disconnetti", "Disconnect"}},
+    {"Command4", {"Aggiorna", "Update"}},
+    {"Command5", {"Connetti", "Connect"}},
+    {"Command6", {"Apri...", "Open..."}},
+    {"Command7", {"Connetti", "Connect"}},
+    {"Check1", {"Sempre in primo piano", "Always on top"}},
+    {"Label9", {"IP TALVIO", "TALVIO IP"}},
+}};
+
+constexpr Testo menu_lingua{"Italiano", "English"};
+
+constexpr std::array<EtichettaConPrefisso, 4> etichette{{
+    {"Label7", {"Scheda:", "Board:"}},
+    {"Label12", {"Scheda:", "Board:"}},
+    {"Label13", {"Nome file:", "File name:"}},
+    {"Label14", {"Data:", "Date:"}},
+}};
+
+} // namespace
+
+std::span<const DidascaliaControllo> didascalie_fisse()
+{
+    return didascalie;
+}
+
+QString titolo_menu_lingua(int lingua)
+{
+    return menu_lingua.in(lingua);
+}
+
+std::span<const EtichettaConPrefisso> etichette_con_prefisso()
+{
+    return etichette;
+}
+
+QString scambia_prefisso(const QString &didascalia, const Testo &prefisso, int lingua)
+{
+    const QString vecchio = prefisso.in_altra(lingua);
+    const QString nuovo = prefisso.in(lingua);
+    if (!didascalia.startsWith(vecchio, Qt::CaseSensitive))
+        return nuovo;
+    return nuovo + didascalia.mid(vecchio.size());
+}
+
+QString con_prefisso(const Testo &prefisso, int lingua, const QString &valore)
+{
+    return prefisso.in(lingua) + u' ' + valore;
+}
