@@ -69,12 +69,11 @@ bool Form1::attendi_password()
     m_form2 = new Form2(m_stato.lingua, this);
     m_stato.form2_aperta = 1;
     connect(m_form2, &Form2::confermata, this, [this](const QString &password) { m_stato.password = password; });
-    const auto chiusa = [this] {
+    // However the dialog is closed: OK, Cancel or its close box.
+    connect(m_form2, &QDialog::finished, this, [this] {
         m_stato.form2_aperta = 0;
         m_canale.attesa().sveglia();
-    };
-    connect(m_form2, &QDialog::finished, this, chiusa);
-    connect(m_form2, &QObject::destroyed, this, chiusa);
+    });
     m_form2->show();
     return m_canale.attesa().attendi([this] { return m_stato.form2_aperta == 0; });
 }

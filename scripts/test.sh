@@ -1,8 +1,14 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the normal build, then the same suite built
-# with AddressSanitizer and UndefinedBehaviorSanitizer.
+# with AddressSanitizer and UndefinedBehaviorSanitizer, where any report fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+export QT_QPA_PLATFORM=offscreen
+
 scripts/setup.sh build
-(cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2)
+(cd build && ctest --output-on-failure -j2)
+
+scripts/setup.sh build-asan -DKESTRA_SANITIZE=ON
+(cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --output-on-failure -j2)

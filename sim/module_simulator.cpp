@@ -9,9 +9,6 @@
 
 namespace {
 
-// A password ends when no further byte follows within this time.
-constexpr int silenzio_ms = 30;
-
 using Gestore = QByteArray (SimulatoreModulo::*)(const QByteArray &);
 
 struct Effetto
@@ -48,7 +45,6 @@ SimulatoreModulo::SimulatoreModulo(OpzioniSimulatore opzioni, QObject *parent)
     , m_opzioni(std::move(opzioni))
 {
     m_silenzio.setSingleShot(true);
-    m_silenzio.setInterval(silenzio_ms);
     connect(&m_silenzio, &QTimer::timeout, this, &SimulatoreModulo::a_riposo);
     connect(this, &QTcpServer::newConnection, this, &SimulatoreModulo::accetta);
 }
@@ -108,7 +104,7 @@ void SimulatoreModulo::leggi()
     if (!connesso())
         m_divisore.azzera();
     if (m_divisore.in_attesa() > 0)
-        m_silenzio.start();
+        m_silenzio.start(m_opzioni.silenzio_ms);
     else
         m_silenzio.stop();
 }

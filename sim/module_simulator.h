@@ -23,11 +23,11 @@ struct Guasto
         // changes: the command is carried out as usual, so a half page with a
         // right sum is written to the flash whatever the reply says.
         Risposta,
-        Ritardo,         // the normal reply leaves `ritardo_ms` later
-        Dividi,          // the normal reply leaves in one-byte pieces, `ritardo_ms` apart
-        ChiudiPrima,     // the connection is dropped as soon as the command arrives, unanswered
-        ChiudiDopo,      // the normal reply is sent, then the connection is dropped
-        Inonda,          // the normal reply is followed by 1 MiB of unsolicited bytes
+        Ritardo,     // the normal reply leaves `ritardo_ms` later
+        Dividi,      // the normal reply leaves in one-byte pieces, `ritardo_ms` apart
+        ChiudiPrima, // the connection is dropped as the command arrives; it is not carried out
+        ChiudiDopo,  // the normal reply is sent, then the connection is dropped
+        Inonda,      // the normal reply is followed by 1 MiB of unsolicited bytes
     };
 
     // The command it applies to, by its head: "PAS=", "MOP=", "RST!", "FWI",
@@ -51,21 +51,30 @@ struct OpzioniSimulatore
     bool info_non_disponibile = false; // reply exactly "FWI=???" instead
     quint8 fw_maggiore = 2;
     quint8 fw_minore = 0x15;
-    QByteArray scheda = "KR01";        // 4 bytes
-    QByteArray nome_file = "KESTRA01"; // 8 bytes
+    QByteArray scheda = "KR01";        // 4 bytes, padded with blanks or cut
+    QByteArray nome_file = "KESTRA01"; // 8 bytes, padded with blanks or cut
     quint8 data_alta = 36;             // 05.03.18
     quint8 data_bassa = 101;
 
     // Where the image is written after a verification that passed; empty: nowhere.
     QString file_immagine;
 
+    // A password ends, and an unfinished command is dropped, once no byte has
+    // come for this long.
+    int silenzio_ms = 50;
+
     QList<Guasto> guasti;
 };
 
 // A stand-in for the Wi-Fi module and the bootloader of the device behind it,
-// listening for one client at a time. Commands arrive without framing; they
-// are told apart by their head and their fixed length, and a command that
-// arrives in several pieces is put together before it is answered.
+// listening for one client at a time: a new connection replaces the old one.
+// Commands arrive without framing; they are told apart by their head and their
+// fixed length, and a command that arrives in several pieces is put together
+// before it is answered. A password ends when it is the expected one or when
+// the line stays quiet; bytes that start no command are dropped.
+// "MOP=" and "RST!" restart the module once their reply is out: the connection
+// is dropped, and after "MOP=" the module comes back as an Access Point.
+// Everything runs in the event loop of the owning thread and nothing blocks.
 class SimulatoreModulo : public QTcpServer
 {
     Q_OBJECT

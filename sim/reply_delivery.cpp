@@ -41,8 +41,10 @@ void prosegui(QPointer<QTcpSocket> socket, PianoRisposta piano, Scritto scritto)
 {
     if (!socket || socket->state() != QAbstractSocket::ConnectedState)
         return;
-    if (piano.attesa_ms > 0)
-        return piu_tardi(socket, std::exchange(piano.attesa_ms, 0), piano, scritto);
+    if (piano.attesa_ms > 0) {
+        const int attesa = std::exchange(piano.attesa_ms, 0);
+        return piu_tardi(socket, attesa, piano, scritto);
+    }
     if (!piano.byte.isEmpty()) {
         const qsizetype n = piano.pezzo > 0 ? qMin<qsizetype>(piano.pezzo, piano.byte.size())
                                             : piano.byte.size();
