@@ -19,6 +19,7 @@ CanaleComandi::CanaleComandi(QObject *parent) : QObject(parent)
         emit connesso();
     });
     connect(&m_winsock, &QTcpSocket::readyRead, this, &CanaleComandi::dati_in_arrivo);
+    connect(&m_winsock, &QTcpSocket::stateChanged, this, [this] { m_attesa.sveglia(); });
     connect(&m_winsock, &QTcpSocket::errorOccurred, this, &CanaleComandi::errore_socket);
 }
 
@@ -42,9 +43,8 @@ bool CanaleComandi::pausa(int ms, int modo)
     timer1_scaduto = 0;
     Timer1.start(ms);
     const bool fine_ai_dati = modo == 1;
-    // Nothing can arrive for a command that never left.
     const bool ok = m_attesa.attendi([this, fine_ai_dati] {
-        return timer1_scaduto == 1 || m_invio_fallito || (fine_ai_dati && m_dati_ricevuti == 1);
+        return timer1_scaduto == 1 || nulla_in_arrivo() || (fine_ai_dati && m_dati_ricevuti == 1);
     });
     Timer1.stop();
     return ok;
@@ -54,9 +54,17 @@ bool CanaleComandi::attendi_primi_dati(int ms)
 {
     Timer2.start(ms);
     timer2_scaduto = 0;
-    const bool ok = m_attesa.attendi([this] { return timer2_scaduto == 1 || m_dati_ricevuti == 1; });
+    const bool ok = m_attesa.attendi(
+        [this] { return timer2_scaduto == 1 || nulla_in_arrivo() || m_dati_ricevuti == 1; });
     Timer2.stop();
     return ok;
+}
+
+bool CanaleComandi::nulla_in_arrivo() const
+{
+    // A command that never left gets no reply, and a closed link brings no data:
+    // waiting out the time-out would change nothing but the time lost.
+    return m_invio_fallito || m_winsock.state() == QAbstractSocket::UnconnectedState;
 }
 
 void CanaleComandi::azzera_ricezione()

@@ -51,6 +51,7 @@ signals:
     void errore();
 
 private:
+    bool nulla_in_arrivo() const;
     void dati_in_arrivo();
     void errore_socket(QAbstractSocket::SocketError errore);
 
