@@ -105,6 +105,7 @@ void Form1::crea_controlli()
     setCentralWidget(area);
     QFont carattere = area->font();
     carattere.setPointSizeF(8.25);
+    carattere.setBold(false); // explicit, or the frames' bold would reach their controls
     area->setFont(carattere);
 
     const qreal dpi = screen() ? screen()->logicalDotsPerInch() : 96.0;
@@ -116,7 +117,7 @@ void Form1::crea_controlli()
         QWidget *controllo = crea(c.tipo, QString::fromUtf8(c.testo), contenitore);
         controllo->setObjectName(QLatin1String(c.nome));
         if (c.tipo != Tipo::Cornice)
-            controllo->setFont(carattere); // the frames' bold captions are theirs alone
+            controllo->setFont(carattere);
         controllo->setGeometry(pixel(c.x), pixel(c.y), pixel(c.larghezza), pixel(c.altezza));
     }
 

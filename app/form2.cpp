@@ -11,6 +11,17 @@ namespace {
 constexpr Testo richiesta{"Per continuare è necessario fornire la Password",
                           "To continue, you must provide the password"};
 constexpr Testo annulla{"Annulla", "Cancel"};
+
+// The prompt was laid out for a narrower font than most platforms give:
+// shrink it until it fits its box rather than cut it.
+void riduci_fino_a_entrare(QLabel *etichetta)
+{
+    QFont carattere = etichetta->font();
+    while (QFontMetrics(carattere).horizontalAdvance(etichetta->text()) > etichetta->width()
+           && carattere.pointSizeF() > 6)
+        carattere.setPointSizeF(carattere.pointSizeF() - 0.25);
+    etichetta->setFont(carattere);
+}
 } // namespace
 
 Form2::Form2(int lingua, QWidget *parent)
@@ -42,6 +53,7 @@ Form2::Form2(int lingua, QWidget *parent)
     posiziona(Command1, "Command1", 120, 960, 855, 375);
     posiziona(Command2, "Command2", 2760, 960, 855, 375);
     Label2->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    riduci_fino_a_entrare(Label1);
     setFixedSize(pixel(3735), pixel(1425));
 
     setTabOrder(Command2, Command1);

@@ -71,7 +71,8 @@ std::optional<Testo> Form1::trasferisci()
         const QByteArray dati = pagina(immagine.dati, m_stato.pagine_inviate);
         // Every page counts once in the CRC16, however often its halves are sent.
         crc16_calc(m_stato.crc, dati);
-        if (const std::optional<Testo> errore = invia_pagina(dati, quint32(m_stato.pagine_inviate) * dimensione_pagina))
+        const std::optional<Testo> errore = invia_pagina(dati, quint32(m_stato.pagine_inviate) * dimensione_pagina);
+        if (errore || m_canale.attesa().interrotta())
             return errore;
         ++m_stato.pagine_inviate;
         // The last page of an image that is not a whole number of pages would go past 100.
