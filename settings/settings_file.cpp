@@ -82,15 +82,24 @@ private:
     qsizetype pos_ = 0;
 };
 
+// UTF-16 units of the character at pos: two for one outside the BMP.
+qsizetype unita_carattere(QStringView testo, qsizetype pos)
+{
+    const bool coppia = pos + 1 < testo.size() && testo[pos].isHighSurrogate() && testo[pos + 1].isLowSurrogate();
+    return coppia ? 2 : 1;
+}
+
 // What follows the first "=" less the one character right after it (the
 // blank the writer puts there); a field without "=" loses its first character.
+// That character goes whole, never half of a surrogate pair.
 std::optional<QString> valore_campo(const QString &campo)
 {
     const qsizetype p = campo.indexOf(u'=') + 1;
-    const qsizetype n = campo.size() - p - 1;
+    const qsizetype inizio = p + unita_carattere(campo, p);
+    const qsizetype n = campo.size() - inizio;
     if (n <= 0)
         return std::nullopt;
-    return campo.sliced(p + 1, n);
+    return campo.sliced(inizio, n);
 }
 
 qsizetype dopo_cifre(QStringView testo, qsizetype pos)

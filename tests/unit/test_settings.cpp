@@ -130,6 +130,12 @@ void TestSettings::leggi_campi_data()
         << QByteArray("Path = /a/\r\nLanguage = 1\r\nLanguage = 0\r\n") << "/a/" << 1;
     QTest::newRow("utf-8 di sistema") << QByteArray("Path = /caff\xc3\xa8/\r\nLanguage = 1\r\n")
                                       << QString::fromUtf8("/caff\u00e8/") << 1;
+    // A character outside the BMP right after "=" is dropped whole, not half of it.
+    QTest::newRow("fuori BMP dopo uguale") << QByteArray("Path=\xf0\x9f\x98\x80x\r\nLanguage = 1\r\n") << "x" << 1;
+    QTest::newRow("solo un carattere fuori BMP") << QByteArray("Path =\xf0\x9f\x98\x80\r\nLanguage = 1\r\n") << "" << 1;
+    QTest::newRow("fuzz: fuori BMP senza uguale")
+        << QByteArray("\xf2\xb3\x8a\x82\xc2 \t\r\xdf\xd2\xce.5e111e9\n94\r")
+        << QString::fromUtf8("\xef\xbf\xbd \t") << 0;
 }
 
 void TestSettings::leggi_campi()
