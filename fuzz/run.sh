@@ -12,18 +12,7 @@ shift || true
 targets=("$@")
 ((${#targets[@]})) || targets=(fuzz_firmware_header fuzz_settings fuzz_identity fuzz_command_framing)
 
-packages=(cmake make clang libclang-rt-14-dev qt6-base-dev libgl-dev)
-missing=()
-for package in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
-done
-if ((${#missing[@]})); then
-    echo "Installing: ${missing[*]}"
-    sudo_cmd=()
-    [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-    "${sudo_cmd[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}"
-fi
+scripts/ensure-packages.sh cmake make clang libclang-rt-14-dev qt6-base-dev libgl-dev
 
 build_dir=build-fuzz
 CC=clang CXX=clang++ cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRA_FUZZ=ON >/dev/null

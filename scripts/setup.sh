@@ -4,18 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake g++ make qt6-base-dev libgl-dev)
-missing=()
-for package in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
-done
-if ((${#missing[@]})); then
-    echo "Installing: ${missing[*]}"
-    sudo_cmd=()
-    [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-    "${sudo_cmd[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}"
-fi
+scripts/ensure-packages.sh cmake g++ make qt6-base-dev libgl-dev
 
 build_dir=${1:-build}
 shift || true

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the normal build, then the same suite built
-# with AddressSanitizer and UndefinedBehaviorSanitizer, where any report fails.
+# Builds and runs every test: the normal build, the same suite built with
+# AddressSanitizer and UndefinedBehaviorSanitizer (any report fails), and a
+# short run of the fuzz targets.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,3 +13,6 @@ scripts/setup.sh build
 scripts/setup.sh build-asan -DKESTRA_SANITIZE=ON
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --output-on-failure -j2)
+
+# A short run of every fuzz target over its seed corpus.
+fuzz/run.sh 15
