@@ -36,6 +36,10 @@ void CanaleComandi::invia_comando(const QByteArray &buffer_tx)
         || m_winsock.state() == QAbstractSocket::ConnectingState
         || m_winsock.state() == QAbstractSocket::HostLookupState;
     m_invio_fallito = !collegato || m_winsock.write(buffer_tx) != buffer_tx.size();
+    // On a link that is up the command leaves now, not at the wait's first
+    // pass of the event loop; while connecting it leaves once connected.
+    if (!m_invio_fallito && m_winsock.state() == QAbstractSocket::ConnectedState)
+        m_winsock.flush();
 }
 
 bool CanaleComandi::pausa(int ms, int modo)

@@ -64,7 +64,8 @@ void aggiungi_opzioni(QCommandLineParser &parser)
         {"date-high", "Firmware date, high byte.", "n"},
         {"date-low", "Firmware date, low byte.", "n"},
         {"save-image", "Write the verified image to this file.", "file"},
-        {"fault", "Inject a fault (repeatable, see above).", "spec"},
+        {"fault", "Inject a fault (repeatable, see above).", "fault"},
+        {"quiet", "Print only the listening line, not every command and reply."},
     });
 }
 
@@ -140,6 +141,15 @@ void stampa(const QString &riga)
     QTextStream(stdout) << riga << Qt::endl;
 }
 
+void mostra_scambi(SimulatoreModulo &simulatore)
+{
+    QObject::connect(&simulatore, &SimulatoreModulo::cliente_connesso, [] { stampa("client connected"); });
+    QObject::connect(&simulatore, &SimulatoreModulo::comando_ricevuto,
+                     [](const QByteArray &comando) { stampa("<- " + mostra(comando)); });
+    QObject::connect(&simulatore, &SimulatoreModulo::risposta_inviata,
+                     [](const QByteArray &byte) { stampa("-> " + mostra(byte)); });
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -165,13 +175,11 @@ int main(int argc, char *argv[])
         QTextStream(stderr) << "kestra-sim: " << simulatore.errorString() << Qt::endl;
         return 1;
     }
-    QObject::connect(&simulatore, &SimulatoreModulo::cliente_connesso, [] { stampa("client connected"); });
-    QObject::connect(&simulatore, &SimulatoreModulo::comando_ricevuto, [&](const QByteArray &comando) {
-        stampa("<- " + mostra(comando));
-        simulatore.azzera_registro(); // the screen is the record here
-    });
-    QObject::connect(&simulatore, &SimulatoreModulo::risposta_inviata,
-                     [](const QByteArray &byte) { stampa("-> " + mostra(byte)); });
+    // Nothing here reads the record of commands, so it is not kept.
+    QObject::connect(&simulatore, &SimulatoreModulo::comando_ricevuto, &simulatore,
+                     &SimulatoreModulo::azzera_registro);
+    if (!parser.isSet("quiet"))
+        mostra_scambi(simulatore);
     stampa(QStringLiteral("listening on %1:%2 (%3 mode)")
                .arg(simulatore.serverAddress().toString())
                .arg(simulatore.serverPort())

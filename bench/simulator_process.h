@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+
+// kestra-sim, the one beside this program, run as a separate process in
+// Access Point mode on a free port of 127.0.0.1.
+class ProcessoSimulatore
+{
+public:
+    ProcessoSimulatore() = default;
+    ~ProcessoSimulatore();
+    ProcessoSimulatore(const ProcessoSimulatore &) = delete;
+    ProcessoSimulatore &operator=(const ProcessoSimulatore &) = delete;
+
+    // Starts it and waits until it listens; false, with the reason in
+    // `errore`, when it does not.
+    bool avvia(QString &errore);
+
+    quint16 porta() const { return m_porta; }
+
+private:
+    bool avvia_su(quint16 porta, QString &errore);
+    void ferma();
+
+    QProcess m_processo;
+    quint16 m_porta = 0;
+};
