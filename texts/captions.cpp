@@ -21,10 +21,10 @@ constexpr std::array<DidascaliaControllo, 11> didascalie{{
 constexpr Testo menu_lingua{"Italiano", "English"};
 
 constexpr std::array<EtichettaConPrefisso, 4> etichette{{
-    {"Label7", {"Scheda:", "Board:"}},
-    {"Label12", {"Scheda:", "Board:"}},
-    {"Label13", {"Nome file:", "File name:"}},
-    {"Label14", {"Data:", "Date:"}},
+    {"Label7", prefisso::scheda},
+    {"Label12", prefisso::scheda},
+    {"Label13", prefisso::nome_file},
+    {"Label14", prefisso::data},
 }};
 
 } // namespace

@@ -201,6 +201,7 @@ private slots:
         QVERIFY(dall_uscita.isValid());
         QVERIFY2(dall_uscita.elapsed() < 500, qPrintable(QString::number(dall_uscita.elapsed())));
         QVERIFY(!banco.finestra->isVisible());
+        QTest::qWait(300);
         QCOMPARE(banco.sim.comandi_ricevuti().size(), comandi_all_uscita);
         QCOMPARE(banco.dialoghi.mostrati.size(), messaggi_all_uscita);
         const QByteArray cartella = banco.finestra->stato().percorso_firmware.toLocal8Bit();

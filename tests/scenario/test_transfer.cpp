@@ -85,12 +85,6 @@ QByteArray verifica(QByteArrayView testa, int pagine, quint16 crc)
     return testa.toByteArray() + char(pagine >> 8) + char(pagine & 0xFF) + char(crc >> 8) + char(crc & 0xFF);
 }
 
-QByteArray leggi(const QString &percorso)
-{
-    QFile file(percorso);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 Guasto risposta(const char *testa, int occorrenza, const QByteArray &byte)
 {
     return {testa, occorrenza, Guasto::Tipo::Risposta, byte, 0};
@@ -99,11 +93,6 @@ Guasto risposta(const char *testa, int occorrenza, const QByteArray &byte)
 Guasto muto(const char *testa, int occorrenza)
 {
     return {testa, occorrenza, Guasto::Tipo::NessunaRisposta, {}, 0};
-}
-
-Guasto tipo(const char *testa, int occorrenza, Guasto::Tipo quale)
-{
-    return {testa, occorrenza, quale, {}, 0};
 }
 
 void in_inglese(Banco &banco)
@@ -601,122 +590,6 @@ private slots:
         QCOMPARE(banco.dialoghi.mostrati.last().titolo, QStringLiteral("Update"));
         QCOMPARE(banco.dialoghi.mostrati.last().testo, QStringLiteral("Update completed."));
         QVERIFY(banco.sim.ultima_verifica_ok());
-    }
-
-    void retry_after_a_failure_completes_the_update_data()
-    {
-        QTest::addColumn<Guasto>("guasto");
-        QTest::addColumn<QString>("errore");
-        QTest::newRow("page write error") << risposta("PGP", 3, "N") << QStringLiteral("Errore scrittura pagina");
-        QTest::newRow("erase error") << risposta("PGS", 1, "E") << QStringLiteral("Errore cancellazione");
-        QTest::newRow("CRC16 error") << risposta("PGX", 1, "E") << QStringLiteral("Errore CRC16");
-    }
-    void retry_after_a_failure_completes_the_update()
-    {
-        QFETCH(Guasto, guasto);
-        QFETCH(QString, errore);
-
-        const QByteArray dati = sequenza(1000);
-        OpzioniSimulatore opzioni;
-        opzioni.guasti = {guasto};
-        Banco banco(opzioni);
-        QVERIFY(pronto(banco, 't', dati));
-        banco.clicca("Command2");
-        aggiorna(banco); // Update is still disabled after a failed transfer
-        QCOMPARE(banco.stato_text2(), errore);
-        QVERIFY(banco.pulsante("Command2")->isEnabled());
-
-        banco.dialoghi.mostrati.clear();
-        banco.clicca("Command2");
-        QCOMPARE(banco.stato_text2(), trasferimento_ok);
-        QCOMPARE(banco.avanzamento(), 100);
-        aggiorna(banco);
-        QCOMPARE(banco.stato_text2(), QStringLiteral("Programmazione avviata..."));
-        QCOMPARE(banco.dialoghi.mostrati.last().testo, QStringLiteral("Aggiornamento terminato."));
-        QVERIFY(banco.sim.ultima_verifica_ok());
-        QCOMPARE(banco.sim.flash(), in_pagine(dati));
-        QCOMPARE(banco.sim.comandi("PGS").size(), 2); // the second transfer erases again
-        QCOMPARE(banco.sim.comandi("PGX").last(), verifica("PGX", 4, crc_dispositivo(in_pagine(dati))));
-        QCOMPARE(banco.casella("Text4")->text(), testo_crc(in_pagine(dati)));
-    }
-
-    void lost_link_ends_the_transfer_data()
-    {
-        QTest::addColumn<Guasto>("guasto");
-        QTest::newRow("dropped before a reply") << tipo("PGP", 5, Guasto::Tipo::ChiudiPrima);
-        QTest::newRow("dropped after a reply") << tipo("PGP", 5, Guasto::Tipo::ChiudiDopo);
-    }
-    void lost_link_ends_the_transfer()
-    {
-        QFETCH(Guasto, guasto);
-
-        OpzioniSimulatore opzioni;
-        opzioni.guasti = {guasto};
-        Banco banco(opzioni);
-        QVERIFY(pronto(banco, 't', sequenza(1000)));
-        QElapsedTimer tempo;
-        tempo.start();
-        banco.clicca("Command2");
-        QVERIFY2(tempo.elapsed() < 3000, qPrintable(QString::number(tempo.elapsed())));
-        QCOMPARE(banco.stato_text2(), QStringLiteral("Errore trasferimento"));
-        // The erase and five half pages reach the module; the resends find the link gone.
-        QCOMPARE(banco.sim.comandi_ricevuti().size(), 6);
-        QVERIFY(banco.pulsante("Command2")->isEnabled());
-        QVERIFY(!banco.pulsante("Command4")->isEnabled());
-        QVERIFY(banco.dialoghi.mostrati.isEmpty());
-    }
-
-    void exit_inside_a_wait_ends_at_once_data()
-    {
-        QTest::addColumn<char>("cpu");
-        QTest::addColumn<Guasto>("guasto");
-        QTest::addColumn<bool>("nella_verifica");
-        QTest::newRow("waiting for the erase") << 't' << muto("PGS", 1) << false;
-        QTest::newRow("waiting for a half page") << 't' << muto("PGP", 3) << false;
-        QTest::newRow("waiting for PGW") << 'W' << muto("PGW", 1) << true;
-    }
-    void exit_inside_a_wait_ends_at_once()
-    {
-        QFETCH(char, cpu);
-        QFETCH(Guasto, guasto);
-        QFETCH(bool, nella_verifica);
-
-        OpzioniSimulatore opzioni;
-        opzioni.guasti = {guasto};
-        Banco banco(opzioni);
-        QVERIFY(pronto(banco, cpu, sequenza(1000)));
-        if (nella_verifica)
-            banco.clicca("Command2");
-        QFile::remove(banco.cartella.filePath("BootLoader.ini"));
-        const int riquadri = banco.dialoghi.mostrati.size() + (nella_verifica ? 1 : 0); // the confirmation
-        banco.dialoghi.risposte = {risposta_si};
-
-        QString text2_all_uscita;
-        QObject contesto;
-        QObject::connect(&banco.sim, &SimulatoreModulo::comando_ricevuto, &contesto,
-                         [&](const QByteArray &comando) {
-                             if (!comando.startsWith(guasto.comando)
-                                 || banco.sim.comandi(guasto.comando).size() != guasto.occorrenza)
-                                 return;
-                             QTimer::singleShot(0, banco.finestra.get(), [&] {
-                                 text2_all_uscita = banco.stato_text2();
-                                 banco.clicca("Command1");
-                             });
-                         });
-        QElapsedTimer tempo;
-        tempo.start();
-        banco.clicca(nella_verifica ? "Command4" : "Command2");
-        QVERIFY2(tempo.elapsed() < 900, qPrintable(QString::number(tempo.elapsed())));
-
-        QVERIFY(!banco.finestra->isVisible());
-        QCOMPARE(leggi(banco.cartella.filePath("BootLoader.ini")),
-                 "Path = " + banco.cartella.path().toLocal8Bit() + "/\r\nLanguage = 0\r\n");
-        const QList<QByteArray> comandi = banco.sim.comandi_ricevuti();
-        QCOMPARE(comandi.last().first(3), guasto.comando);
-        QTest::qWait(300);
-        QCOMPARE(banco.sim.comandi_ricevuti(), comandi);
-        QCOMPARE(banco.stato_text2(), text2_all_uscita);
-        QCOMPARE(banco.dialoghi.mostrati.size(), riquadri);
     }
 
     void unsound_file_at_transfer_time_erases_nothing_data()
