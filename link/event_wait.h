@@ -20,7 +20,6 @@ public:
     // Ends the running wait and every later one at once: the program is ending.
     void interrompi();
 
-    bool in_corso() const { return m_loop != nullptr; }
     bool interrotta() const { return m_interrotta; }
 
 private:
