@@ -160,6 +160,25 @@ qint16 lingua_da_testo(QStringView testo)
     return entra ? qint16(arrotondato) : qint16(1);
 }
 
+// The reader cuts a line at a comma unless the whole line is in double
+// quotes; a folder with a quote or a line break cannot be stored whole.
+QString riga_percorso(const QString &cartella)
+{
+    const QString riga = QStringLiteral("Path = ");
+    if (cartella.contains(u'"') || cartella.contains(u'\r') || cartella.contains(u'\n'))
+        return riga;
+    if (cartella.contains(u','))
+        return u'"' + riga + cartella + u'"';
+    return riga + cartella;
+}
+
+// A file nobody may write, even one that root could, is left as it is.
+bool sola_lettura(const QFileInfo &file)
+{
+    constexpr QFile::Permissions scrittura = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    return !file.isWritable() || !(file.permissions() & scrittura);
+}
+
 QString percorso_impostazioni(const QString &cartella)
 {
     return cartella + QLatin1String(nome_file_impostazioni);
@@ -182,7 +201,7 @@ Impostazioni leggi_impostazioni(QByteArrayView contenuto)
 
 QByteArray componi_impostazioni(const Impostazioni &impostazioni)
 {
-    return (QStringLiteral("Path = ") + impostazioni.percorso_firmware + QStringLiteral("\r\n")
+    return (riga_percorso(impostazioni.percorso_firmware) + QStringLiteral("\r\n")
             + QStringLiteral("Language = ") + QString::number(impostazioni.lingua) + QStringLiteral("\r\n"))
         .toLocal8Bit();
 }
@@ -203,7 +222,13 @@ Impostazioni carica_file_impostazioni(const QString &cartella)
 
 bool salva_file_impostazioni(const QString &cartella, const Impostazioni &impostazioni)
 {
-    QSaveFile file(percorso_impostazioni(cartella));
+    const QFileInfo esistente(percorso_impostazioni(cartella));
+    if (esistente.exists() && sola_lettura(esistente))
+        return false;
+    QSaveFile file(esistente.filePath());
+    // Through a temporary file and a rename where the folder allows it,
+    // otherwise in place; either way the file keeps its mode.
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly))
         return false;
     file.write(componi_impostazioni(impostazioni));

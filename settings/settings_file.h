@@ -19,7 +19,9 @@ struct Impostazioni
 // after it.
 Impostazioni leggi_impostazioni(QByteArrayView contenuto);
 
-// "Path = <folder>" CR LF "Language = <number>" CR LF.
+// "Path = <folder>" CR LF "Language = <number>" CR LF. A folder with a comma
+// is written with its whole line in double quotes; one with a double quote,
+// CR or LF is left out ("Path = " alone).
 QByteArray componi_impostazioni(const Impostazioni &impostazioni);
 
 // Loads "BootLoader.ini" from the folder; a missing or empty file is written
@@ -29,5 +31,7 @@ QByteArray componi_impostazioni(const Impostazioni &impostazioni);
 Impostazioni carica_file_impostazioni(const QString &cartella);
 
 // Replaces "BootLoader.ini" in the folder through a temporary file, so that it
-// is never left truncated. Returns false when it could not be written.
+// is never left truncated; in a folder that cannot take one, the file is
+// written in place. A read-only file is left untouched. Returns false when it
+// was not written.
 bool salva_file_impostazioni(const QString &cartella, const Impostazioni &impostazioni);

@@ -3,9 +3,12 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <unistd.h>
 
 namespace {
 
@@ -32,6 +35,45 @@ QByteArray leggi(const QString &percorso)
 {
     QFile file(percorso);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+constexpr QFile::Permissions tutti_leggono = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup
+                                             | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
+constexpr QFile::Permissions tutti_scrivono = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+constexpr QFile::Permissions file_in_sola_lettura = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+
+const QByteArray vecchie = QByteArrayLiteral("Path = /old/\r\nLanguage = 1\r\n");
+const QByteArray nuove = QByteArrayLiteral("Path = /new/\r\nLanguage = 0\r\n");
+const char *const opzione_salva = "--salva";
+
+// Saves "/new/" and Italian into `cartella` from a child process of a user
+// without privileges: root may write anywhere, so as root the child drops to
+// "nobody". True when the child wrote the file.
+bool salva_senza_privilegi(const QString &cartella)
+{
+    QString programma = QCoreApplication::applicationFilePath();
+    QStringList argomenti{QLatin1String(opzione_salva), cartella};
+    if (geteuid() == 0) {
+        argomenti = QStringList{"--reuid=nobody", "--regid=nogroup", "--clear-groups", programma} + argomenti;
+        programma = QStringLiteral("setpriv");
+    }
+    QProcess figlio;
+    figlio.start(programma, argomenti);
+    return figlio.waitForFinished() && figlio.exitStatus() == QProcess::NormalExit && figlio.exitCode() == 0;
+}
+
+// The mode bits of a file, without what they mean for the current user.
+QFile::Permissions modo(const QString &percorso)
+{
+    return QFile::permissions(percorso) & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
+}
+
+// A folder of the test that others may enter, holding the old settings.
+void prepara(QTemporaryDir &dir, QFile::Permissions cartella, QFile::Permissions file)
+{
+    scrivi(file_in(dir), vecchie);
+    QVERIFY(QFile::setPermissions(file_in(dir), file));
+    QVERIFY(QFile::setPermissions(dir.path(), cartella));
 }
 
 QByteArray casuali(int lunghezza, quint32 seme)
@@ -65,7 +107,10 @@ private slots:
     void cartella_al_posto_del_file();
     void cartella_inesistente();
     void cartella_che_e_un_file();
-    void cartella_in_sola_lettura();
+    void cartella_in_sola_lettura_file_scrivibile();
+    void file_in_sola_lettura_intatto();
+    void file_in_sola_lettura_intatto_anche_per_root();
+    void sostituzione_mantiene_i_permessi();
     void file_binario();
     void file_enorme_letto_solo_in_testa();
     void salva_sostituisce_tutto();
@@ -85,6 +130,11 @@ void TestSettings::componi_data()
     QTest::newRow("lingua negativa") << "/fw/" << -5 << QByteArray("Path = /fw/\r\nLanguage = -5\r\n");
     QTest::newRow("utf-8 di sistema") << QString::fromUtf8("/caff\u00e8/") << 0
                                       << QByteArray("Path = /caff\xc3\xa8/\r\nLanguage = 0\r\n");
+    QTest::newRow("virgola: riga tra virgolette")
+        << "/srv/fw,v2/" << 1 << QByteArray("\"Path = /srv/fw,v2/\"\r\nLanguage = 1\r\n");
+    QTest::newRow("virgolette: cartella tralasciata") << "/a\"b/" << 0 << predefiniti;
+    QTest::newRow("CR: cartella tralasciata") << "/a\rb/" << 0 << predefiniti;
+    QTest::newRow("LF: cartella tralasciata") << "/a\nb/" << 0 << predefiniti;
 }
 
 void TestSettings::componi()
@@ -284,20 +334,44 @@ void TestSettings::cartella_che_e_un_file()
     QCOMPARE(leggi(file), QByteArray("content"));
 }
 
-void TestSettings::cartella_in_sola_lettura()
+void TestSettings::cartella_in_sola_lettura_file_scrivibile()
 {
     QTemporaryDir dir;
-    scrivi(file_in(dir), "Path = /old/\r\nLanguage = 1\r\n");
-    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
-    const bool scrivibile = QFile(cartella_di(dir) + "prova").open(QIODevice::WriteOnly);
-    if (scrivibile) {
-        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QSKIP("permissions are not enforced for this user");
-    }
-    const bool salvato = salva_file_impostazioni(cartella_di(dir), {"/new/", 0});
-    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QVERIFY(!salvato);
-    QCOMPARE(leggi(file_in(dir)), QByteArray("Path = /old/\r\nLanguage = 1\r\n"));
+    prepara(dir, tutti_leggono, file_in_sola_lettura | tutti_scrivono);
+    const bool salvato = salva_senza_privilegi(cartella_di(dir));
+    QVERIFY(QFile::setPermissions(dir.path(), tutti_leggono | QFile::WriteOwner));
+    QVERIFY(salvato);
+    QCOMPARE(leggi(file_in(dir)), nuove);
+    QCOMPARE(modo(file_in(dir)), file_in_sola_lettura | tutti_scrivono);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{nome_file_impostazioni});
+}
+
+void TestSettings::file_in_sola_lettura_intatto()
+{
+    QTemporaryDir dir;
+    prepara(dir, tutti_leggono | tutti_scrivono, file_in_sola_lettura);
+    QVERIFY(!salva_senza_privilegi(cartella_di(dir)));
+    QCOMPARE(leggi(file_in(dir)), vecchie);
+    QCOMPARE(modo(file_in(dir)), file_in_sola_lettura);
+}
+
+void TestSettings::file_in_sola_lettura_intatto_anche_per_root()
+{
+    QTemporaryDir dir;
+    prepara(dir, tutti_leggono | QFile::WriteOwner, file_in_sola_lettura);
+    QVERIFY(!salva_file_impostazioni(cartella_di(dir), {"/new/", 0}));
+    QCOMPARE(leggi(file_in(dir)), vecchie);
+    QCOMPARE(modo(file_in(dir)), file_in_sola_lettura);
+}
+
+void TestSettings::sostituzione_mantiene_i_permessi()
+{
+    QTemporaryDir dir;
+    const QFile::Permissions solo_proprietario = QFile::ReadOwner | QFile::WriteOwner;
+    prepara(dir, tutti_leggono | QFile::WriteOwner, solo_proprietario);
+    QVERIFY(salva_file_impostazioni(cartella_di(dir), {"/new/", 0}));
+    QCOMPARE(leggi(file_in(dir)), nuove);
+    QCOMPARE(modo(file_in(dir)), solo_proprietario);
 }
 
 void TestSettings::file_binario()
@@ -338,6 +412,8 @@ void TestSettings::andata_e_ritorno_data()
     QTest::newRow("predefiniti") << QString() << 0;
     QTest::newRow("unix") << "/home/user/firmware/" << 1;
     QTest::newRow("windows") << "C:\\Firmware\\" << 0;
+    QTest::newRow("virgole") << "/srv/fw,v2/,x/" << 0;
+    QTest::newRow("virgola windows") << "C:\\a,b\\" << 1;
     QTest::newRow("spazi") << "/my firmware/v 2/" << 2;
     QTest::newRow("non ascii") << QString::fromUtf8("/caff\u00e8/") << -1;
     QTest::newRow("lingua massima") << "/fw/" << 32767;
@@ -356,5 +432,13 @@ void TestSettings::andata_e_ritorno()
     QCOMPARE(int(letto.lingua), lingua);
 }
 
-QTEST_GUILESS_MAIN(TestSettings)
+// With "--salva FOLDER" the program is the child of salva_senza_privilegi.
+int main(int argc, char *argv[])
+{
+    if (argc == 3 && qstrcmp(argv[1], opzione_salva) == 0)
+        return salva_file_impostazioni(QString::fromLocal8Bit(argv[2]), {"/new/", 0}) ? 0 : 1;
+    QCoreApplication app(argc, argv);
+    TestSettings test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "test_settings.moc"
