@@ -25,7 +25,7 @@ CanaleComandi::CanaleComandi(QObject *parent) : QObject(parent)
 
 void CanaleComandi::apri(const QString &host, quint16 porta)
 {
-    m_winsock.abort();
+    chiudi();
     m_winsock.connectToHost(host, porta);
 }
 
@@ -75,11 +75,13 @@ void CanaleComandi::azzera_ricezione()
 {
     m_buffer_rx.clear();
     m_dati_ricevuti = 0;
+    m_invio_fallito = false;
 }
 
 void CanaleComandi::chiudi()
 {
     m_winsock.abort();
+    m_invio_fallito = false;
 }
 
 void CanaleComandi::dati_in_arrivo()
