@@ -22,6 +22,7 @@ int DialoghiQt::mostra_messaggio(QWidget *parent, const QString &titolo, const Q
 {
     QMessageBox box(icona_qt(icona), titolo, QString(testo).replace(QLatin1String("\r\n"), QLatin1String("\n")),
                     QMessageBox::NoButton, parent);
+    box.setTextFormat(Qt::PlainText);
     if (pulsanti == Pulsanti::SiNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);

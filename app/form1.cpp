@@ -3,6 +3,7 @@
 #include "app/dialogs.h"
 #include "app/form2.h"
 #include "app/lamp.h"
+#include "app/stacking.h"
 #include "texts/captions.h"
 #include "texts/statuses.h"
 
@@ -93,11 +94,13 @@ void Form1::Command1_Click()
 
 void Form1::Check1_Click()
 {
-    // Changing the flag re-creates the native window: keep where and how big it was.
-    const QRect geometria = geometry();
-    setWindowFlag(Qt::WindowStaysOnTopHint, Check1->checkState() == Qt::Checked);
-    setGeometry(geometria);
-    show();
+    const bool in_primo_piano = Check1->checkState() == Qt::Checked;
+    imposta_sempre_in_primo_piano(*this, in_primo_piano);
+    // An open password dialog stays above the window.
+    if (m_form2) {
+        imposta_sempre_in_primo_piano(*m_form2, in_primo_piano);
+        m_form2->raise();
+    }
 }
 
 void Form1::menu_lingua_item_Click(int indice)
@@ -109,6 +112,7 @@ void Form1::menu_lingua_item_Click(int indice)
 void Form1::imposta_lingua()
 {
     const int lingua = m_stato.lingua;
+    m_traduzione_qt.imposta(lingua);
     menu_lingua->setTitle(titolo_menu_lingua(lingua));
     menu_lingua_item[0]->setChecked(lingua == 0);
     menu_lingua_item[1]->setChecked(lingua != 0);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/conversation.h"
+#include "app/qt_translation.h"
 #include "app/shared_state.h"
 #include "link/command_channel.h"
 #include "texts/messages.h"
@@ -106,6 +107,7 @@ private:
     bool m_conversazione_in_corso = false;
     bool m_in_chiusura = false;
     QPointer<Form2> m_form2;
+    TraduzioneQt m_traduzione_qt;
 
     QGroupBox *Frame1 = nullptr, *Frame2 = nullptr, *Frame3 = nullptr;
     QPushButton *Command1 = nullptr, *Command2 = nullptr, *Command3 = nullptr, *Command4 = nullptr,

@@ -70,10 +70,13 @@ QWidget *crea(Tipo tipo, const QString &testo, QWidget *contenitore)
         return cornice;
     }
     case Tipo::Pulsante: return new QPushButton(testo, contenitore);
-    case Tipo::Etichetta: return new QLabel(testo, contenitore);
+    case Tipo::Etichetta:
     case Tipo::EtichettaDestra: {
+        // They show bytes of the file and of the device: character for character, never markup.
         auto *etichetta = new QLabel(testo, contenitore);
-        etichetta->setAlignment(Qt::AlignRight | Qt::AlignTop);
+        etichetta->setTextFormat(Qt::PlainText);
+        if (tipo == Tipo::EtichettaDestra)
+            etichetta->setAlignment(Qt::AlignRight | Qt::AlignTop);
         return etichetta;
     }
     case Tipo::Casella: return new QLineEdit(testo, contenitore);

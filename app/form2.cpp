@@ -12,8 +12,8 @@ constexpr Testo richiesta{"Per continuare è necessario fornire la Password",
                           "To continue, you must provide the password"};
 constexpr Testo annulla{"Annulla", "Cancel"};
 
-// The prompt was laid out for a narrower font than most platforms give:
-// shrink it until it fits its box rather than cut it.
+// The texts were laid out for a narrower font than most platforms give:
+// shrink them until they fit their boxes rather than cut them.
 void riduci_fino_a_entrare(QLabel *etichetta)
 {
     QFont carattere = etichetta->font();
@@ -54,11 +54,14 @@ Form2::Form2(int lingua, QWidget *parent)
     posiziona(Command2, "Command2", 2760, 960, 855, 375);
     Label2->setAlignment(Qt::AlignRight | Qt::AlignTop);
     riduci_fino_a_entrare(Label1);
+    riduci_fino_a_entrare(Label2);
     setFixedSize(pixel(3735), pixel(1425));
 
+    // The dialog opens on OK: Enter accepts the password already in the box.
     setTabOrder(Command2, Command1);
     setTabOrder(Command1, Text1);
     Command2->setDefault(true);
+    Command2->setFocus();
 
     connect(Command2, &QPushButton::clicked, this, [this] {
         emit confermata(Text1->text());

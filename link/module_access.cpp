@@ -1,8 +1,10 @@
 #include "app/form1.h"
 
 #include "app/form2.h"
+#include "app/stacking.h"
 #include "link/commands.h"
 
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -67,6 +69,7 @@ void Form1::accedi_con_password()
 bool Form1::attendi_password()
 {
     m_form2 = new Form2(m_stato.lingua, this);
+    imposta_sempre_in_primo_piano(*m_form2, Check1->checkState() == Qt::Checked);
     m_stato.form2_aperta = 1;
     connect(m_form2, &Form2::confermata, this, [this](const QString &password) { m_stato.password = password; });
     // However the dialog is closed: OK, Cancel or its close box.
