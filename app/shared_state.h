@@ -21,8 +21,18 @@ struct StatoCondiviso
     char tipo_cpu = 0;                 // CPU letter of the loaded file
     int codice_cpu = 0;                // 1 "t", 2 "s", 3 "W"; 0 before any known type
     IntestazioneFirmware intestazione; // header of the loaded file
+    QByteArray byte_intestazione;      // its bytes as they were read
     RegistroCrc crc;                   // crc_alto, crc_basso, crc16
 
     int kb_cancellazione = 0; // size erased by the last transfer, in KB
     int pagine_inviate = 0;   // pages sent by the last transfer
+
+    // What the verification sends: the CPU type, pages and CRC16 of the last
+    // transfer that completed, whatever file was opened since.
+    struct Trasferimento
+    {
+        int codice_cpu = 0;
+        int pagine_inviate = 0;
+        RegistroCrc crc;
+    } trasferito;
 };

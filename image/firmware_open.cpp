@@ -35,6 +35,11 @@ std::optional<QByteArray> leggi_inizio(const QString &percorso)
 
 void Form1::Command6_Click()
 {
+    // A file opened while a transfer or an update waits for the device would change what it sends.
+    Conversazione conversazione(m_conversazione_in_corso);
+    if (conversazione.rifiutata())
+        return;
+
     const std::optional<QString> scelta = m_dialoghi.scegli_file(
         this, testo(titolo_dialogo), m_stato.percorso_firmware, QString::fromLatin1(filtro_dialogo));
     if (!scelta)
@@ -52,9 +57,14 @@ void Form1::aprifile()
         return;
     }
 
-    setWindowTitle(QStringLiteral("KESTRA Firmware updater - ") + m_stato.nome_file);
+    // "[*]" in a title is Qt's placeholder for the modified mark; doubled it shows as it is.
+    setWindowTitle(QStringLiteral("KESTRA Firmware updater - ")
+                   + QString(m_stato.nome_file).replace(QLatin1String("[*]"), QLatin1String("[*][*]")));
     const IntestazioneFirmware intestazione = leggi_intestazione(*inizio);
     m_stato.intestazione = intestazione;
+    m_stato.byte_intestazione = *inizio;
+    // Only a transfer of this file leads to its update.
+    Command4->setEnabled(false);
     m_stato.tipo_cpu = intestazione.tipo_cpu;
     Label4->setText(etichetta_bootloader(intestazione.versione_bootloader));
     Label5->setText(etichetta_firmware_file(intestazione.fw_maggiore, intestazione.fw_minore));

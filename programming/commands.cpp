@@ -44,6 +44,12 @@ int kb_da_cancellare(int codice_cpu, int precedente)
     return area == std::end(aree_cpu) ? precedente : area->kb;
 }
 
+qint64 byte_area_cpu(int codice_cpu)
+{
+    const int kb = kb_da_cancellare(codice_cpu, 0);
+    return kb > 0 ? qint64(kb) * 1024 : qint64(pagine_massime) * dimensione_pagina;
+}
+
 QByteArray comando_cancella_blocco(int blocco)
 {
     return con_byte("PGS", {blocco});

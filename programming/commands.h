@@ -10,8 +10,15 @@ inline constexpr int dimensione_mezza_pagina = 128;
 // with "PGP"; every other type is erased at once and written with "PGp".
 bool cancellazione_a_blocchi(int codice_cpu);
 
+// The page counters of the protocol are 16-bit: at most 32,767 pages.
+inline constexpr int pagine_massime = 32767;
+
 // Size of the area to erase in KB for a CPU type; `precedente` for an unknown type.
 int kb_da_cancellare(int codice_cpu, int precedente);
+
+// The most image bytes the device of a CPU type holds: its area, 1024 bytes
+// a KB; for an unknown type, what the page counters can count.
+qint64 byte_area_cpu(int codice_cpu);
 
 QByteArray comando_cancella_blocco(int blocco); // "PGS" + block index
 QByteArray comando_cancella_tutto();            // "PGF" 0x00

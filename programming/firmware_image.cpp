@@ -7,19 +7,19 @@
 #include <QFile>
 #include <QFileInfo>
 
-ImmagineFirmware leggi_immagine(const QString &percorso)
+ImmagineFirmware leggi_immagine(const QString &percorso, QByteArrayView intestazione_aperta, int codice_cpu)
 {
-    constexpr qint64 lunghezza_massima = lunghezza_intestazione + qint64(pagine_massime) * dimensione_pagina;
-
+    if (!QFileInfo::exists(percorso))
+        return {{}, stato::file_firmware_cambiato};
     QFile file(percorso);
     if (!QFileInfo(percorso).isFile() || !file.open(QIODevice::ReadOnly))
         return {{}, stato::file_firmware_illeggibile};
+    if (file.read(lunghezza_intestazione) != intestazione_aperta)
+        return {{}, stato::file_firmware_cambiato};
     if (file.size() <= lunghezza_intestazione)
         return {{}, stato::file_firmware_vuoto};
-    if (file.size() > lunghezza_massima)
+    if (file.size() - lunghezza_intestazione > byte_area_cpu(codice_cpu))
         return {{}, stato::file_firmware_troppo_grande};
-    if (!file.seek(lunghezza_intestazione))
-        return {{}, stato::file_firmware_illeggibile};
     QByteArray dati = file.readAll();
     if (dati.size() != file.size() - lunghezza_intestazione)
         return {{}, stato::file_firmware_illeggibile};

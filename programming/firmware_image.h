@@ -3,11 +3,9 @@
 #include "texts/language.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <optional>
-
-// The page counters of the protocol are 16-bit: at most 32,767 pages.
-inline constexpr int pagine_massime = 32767;
 
 // The image of a firmware file, read again from disk for a transfer: the
 // bytes after the 15-byte header, or why there is nothing sound to write.
@@ -17,7 +15,10 @@ struct ImmagineFirmware
     std::optional<Testo> errore;
 };
 
-ImmagineFirmware leggi_immagine(const QString &percorso);
+// Nothing is read when the file no longer starts with the header it had when
+// it was opened (`intestazione_aperta`), or when its image does not fit the
+// area of the CPU type.
+ImmagineFirmware leggi_immagine(const QString &percorso, QByteArrayView intestazione_aperta, int codice_cpu);
 
 // Pages of 256 bytes needed for `lunghezza` bytes of image.
 int numero_pagine(qsizetype lunghezza);

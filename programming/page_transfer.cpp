@@ -39,6 +39,7 @@ void Form1::Command2_Click()
         Command2->setEnabled(true);
         return;
     }
+    m_stato.trasferito = {m_stato.codice_cpu, m_stato.pagine_inviate, m_stato.crc};
     lampada::colora(Shape1, lampada::verde);
     stato_in(stato::trasferimento_ok);
     Text4->setText(testo_crc(m_stato.crc.crc16));
@@ -48,7 +49,8 @@ void Form1::Command2_Click()
 std::optional<Testo> Form1::trasferisci()
 {
     // Nothing is erased unless there is something sound to write.
-    const ImmagineFirmware immagine = leggi_immagine(m_stato.percorso_firmware + m_stato.nome_file);
+    const ImmagineFirmware immagine = leggi_immagine(m_stato.percorso_firmware + m_stato.nome_file,
+                                                     m_stato.byte_intestazione, m_stato.codice_cpu);
     if (immagine.errore)
         return immagine.errore;
 

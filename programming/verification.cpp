@@ -18,16 +18,17 @@ void Form1::Command4_Click()
     if (conversazione.rifiutata())
         return;
 
-    const bool wgm110 = m_stato.codice_cpu == codice_wgm110;
+    const StatoCondiviso::Trasferimento &trasferito = m_stato.trasferito;
+    const bool wgm110 = trasferito.codice_cpu == codice_wgm110;
     if (mostra(wgm110 ? messaggio::conferma_aggiornamento_wgm110 : messaggio::conferma_aggiornamento) != risposta_si)
         return;
 
     Clessidra clessidra(*this);
     imposta_pulsanti({{Command4, false}, {Command7, false}});
     stato_in(stato::verifica_crc);
-    m_canale.invia_comando(comando_verifica(m_stato.codice_cpu, m_stato.pagine_inviate,
-                                            m_stato.crc.crc_alto, m_stato.crc.crc_basso));
-    if (!m_canale.pausa(attesa_verifica_ms(m_stato.codice_cpu), modo_fine_ai_dati))
+    m_canale.invia_comando(comando_verifica(trasferito.codice_cpu, trasferito.pagine_inviate,
+                                            trasferito.crc.crc_alto, trasferito.crc.crc_basso));
+    if (!m_canale.pausa(attesa_verifica_ms(trasferito.codice_cpu), modo_fine_ai_dati))
         return;
     const bool verificato = risposta_accettata(m_canale.dati_ricevuti(), m_canale.buffer_rx());
     clessidra.rilascia();

@@ -29,6 +29,7 @@ inline constexpr Testo errore_crc16{"Errore CRC16", "CRC16 error"};
 inline constexpr Testo file_firmware_illeggibile{"Errore: file firmware non leggibile", "Error: firmware file cannot be read"};
 inline constexpr Testo file_firmware_vuoto{"Errore: file firmware senza dati", "Error: firmware file holds no data"};
 inline constexpr Testo file_firmware_troppo_grande{"Errore: file firmware troppo grande", "Error: firmware file too large"};
+inline constexpr Testo file_firmware_cambiato{"Errore: file firmware cambiato, riaprirlo", "Error: firmware file changed, open it again"};
 } // namespace stato
 
 // The status of `lingua` for a text that is one of the six statuses above in

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QWindow>
 
 namespace {
 const QColor rosso(255, 0, 0);
@@ -469,6 +470,26 @@ private slots:
             << 0 << 255 << 255 << QByteArray("KR01") << QByteArray("KESTRA01") << 201 << 255
             << QStringList{"Firmware: v.255.FF", "Scheda: KR01", "Nome file: KESTRA01", "Data: 31.15.100"}
             << "Connesso...";
+    }
+
+    void file_and_device_texts_are_shown_as_they_are()
+    {
+        OpzioniSimulatore opzioni;
+        opzioni.scheda = "<s>K";
+        opzioni.nome_file = "<i>x</i>";
+        Banco banco(opzioni);
+        banco.clicca("Command5");
+        const QString nome = QStringLiteral("<b>a[*].BIN");
+        banco.apri(banco.scrivi_firmware(con(Banco::firmware('t'), 9, "<hr>"), nome));
+        banco.clicca("Command7");
+
+        const QStringList attese{"Label7", "Scheda: <hr>", "Label12", "Scheda: <s>K", "Label13", "Nome file: <i>x</i>"};
+        for (qsizetype i = 0; i < attese.size(); i += 2) {
+            const QLabel *etichetta = banco.etichetta(qPrintable(attese[i]));
+            QCOMPARE(etichetta->text(), attese[i + 1]);
+            QCOMPARE(etichetta->textFormat(), Qt::PlainText);
+        }
+        QCOMPARE(banco.finestra->windowHandle()->title(), QStringLiteral("KESTRA Firmware updater - ") + nome);
     }
 
     void identification_reply_variants()

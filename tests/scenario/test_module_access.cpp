@@ -3,7 +3,9 @@
 #include <QAction>
 #include <QElapsedTimer>
 #include <QMenu>
+#include <QMessageBox>
 #include <QSignalSpy>
+#include <QWindow>
 
 namespace {
 const QColor rosso(255, 0, 0);
@@ -14,6 +16,21 @@ QByteArray leggi(const QString &percorso)
     QFile file(percorso);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+
+// Counts the events of one type that reach an object.
+struct ContaEventi : QObject
+{
+    ContaEventi(QObject *oggetto, QEvent::Type tipo) : m_tipo(tipo) { oggetto->installEventFilter(this); }
+    bool eventFilter(QObject *, QEvent *evento) override
+    {
+        volte += evento->type() == m_tipo;
+        return false;
+    }
+    int volte = 0;
+
+private:
+    QEvent::Type m_tipo;
+};
 
 OpzioniSimulatore stazione()
 {
@@ -318,19 +335,97 @@ private slots:
         QCOMPARE(banco.sim.comandi_ricevuti(), QList<QByteArray>{});
     }
 
-    void always_on_top_keeps_the_window_in_place()
+    void a_link_lost_in_the_password_dialog_leaves_the_next_connection_clean()
+    {
+        OpzioniSimulatore opzioni = stazione();
+        opzioni.guasti = {{"PAS?", 1, Guasto::Tipo::ChiudiDopo, {}, 0}};
+        Banco banco(opzioni, Banco::altro_indirizzo_ap);
+        banco.al_dialogo_password([&](QDialog *dialogo) {
+            QTRY_COMPARE(banco.finestra->canale().Winsock1().state(), QAbstractSocket::UnconnectedState);
+            dialogo->findChild<QPushButton *>("Command2")->click();
+        });
+        banco.clicca("Command5");
+        QCOMPARE(banco.dialoghi.titoli(), (QStringList{"Invio Password", "Invio Password"}));
+
+        // The next connection waits for the challenge and answers it.
+        banco.rispondi_password(QStringLiteral("40718253"));
+        banco.clicca("Command5");
+        QCOMPARE(banco.sim.comandi("PAS="), QList<QByteArray>{"PAS=40718253"});
+        QCOMPARE(banco.dialoghi.titoli().last(), QStringLiteral("Impostazione Modalità Access Point"));
+    }
+
+    void password_dialog_opens_on_ok_with_its_label_whole()
+    {
+        Banco banco(stazione(), Banco::altro_indirizzo_ap);
+        QString fuoco;
+        bool etichetta_intera = false;
+        banco.al_dialogo_password([&](QDialog *dialogo) {
+            fuoco = dialogo->focusWidget() ? dialogo->focusWidget()->objectName() : QString();
+            const auto *etichetta = dialogo->findChild<QLabel *>("Label2");
+            etichetta_intera = QFontMetrics(etichetta->font()).horizontalAdvance(etichetta->text())
+                               <= etichetta->contentsRect().width();
+            QTest::keyClick(dialogo->focusWidget(), Qt::Key_Return);
+        });
+        banco.clicca("Command5");
+        QCOMPARE(fuoco, QStringLiteral("Command2"));
+        QVERIFY(etichetta_intera);
+        QCOMPARE(banco.sim.comandi("PAS="), QList<QByteArray>{"PAS=40718253"});
+    }
+
+    void always_on_top_keeps_the_native_window_in_place()
     {
         Banco banco;
         const QRect prima = banco.finestra->geometry();
+        const WId nativa = banco.finestra->winId();
+        ContaEventi nascosta(banco.finestra.get(), QEvent::Hide);
         auto *casella = banco.finestra->findChild<QCheckBox *>("Check1");
-        casella->click();
-        QVERIFY(banco.finestra->windowFlags() & Qt::WindowStaysOnTopHint);
-        QVERIFY(banco.finestra->isVisible());
-        QCOMPARE(banco.finestra->geometry(), prima);
-        casella->click();
-        QVERIFY(!(banco.finestra->windowFlags() & Qt::WindowStaysOnTopHint));
-        QVERIFY(banco.finestra->isVisible());
-        QCOMPARE(banco.finestra->geometry(), prima);
+        for (const bool atteso : {true, false}) {
+            casella->click();
+            QCOMPARE(bool(banco.finestra->windowHandle()->flags() & Qt::WindowStaysOnTopHint), atteso);
+            QVERIFY(banco.finestra->isVisible());
+            QCOMPARE(banco.finestra->winId(), nativa);
+            QCOMPARE(banco.finestra->geometry(), prima);
+        }
+        QCOMPARE(nascosta.volte, 0);
+    }
+
+    void always_on_top_keeps_the_password_dialog_above()
+    {
+        Banco banco(stazione(), Banco::altro_indirizzo_ap);
+        bool dialogo_sopra = false;
+        banco.al_dialogo_password([&](QDialog *dialogo) {
+            banco.finestra->findChild<QCheckBox *>("Check1")->click();
+            dialogo_sopra = dialogo->isVisible() && (dialogo->windowHandle()->flags() & Qt::WindowStaysOnTopHint);
+            dialogo->close();
+        });
+        banco.clicca("Command5");
+        QVERIFY(dialogo_sopra);
+    }
+
+    void qt_texts_follow_the_language()
+    {
+        Banco banco;
+        DialoghiQt veri;
+        const auto pulsanti_della_domanda = [&] {
+            QStringList testi;
+            QTimer::singleShot(0, banco.finestra.get(), [&] {
+                auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                QCOMPARE(box->textFormat(), Qt::PlainText);
+                for (QAbstractButton *pulsante : box->buttons())
+                    testi.append(pulsante->text().remove(u'&'));
+                box->button(QMessageBox::Yes)->click();
+            });
+            const int risposta = veri.mostra_messaggio(banco.finestra.get(), "?", "<b>x</b>", Icona::Informazione,
+                                                       Pulsanti::SiNo);
+            testi.sort();
+            return QPair<int, QStringList>(risposta, testi);
+        };
+        QCOMPARE(pulsanti_della_domanda(), (QPair<int, QStringList>(risposta_si, {"No", QStringLiteral("Sì")})));
+        banco.finestra->findChild<QAction *>("menu_lingua_item_1")->trigger();
+        QCOMPARE(pulsanti_della_domanda(), (QPair<int, QStringList>(risposta_si, {"No", "Yes"})));
+        banco.finestra->findChild<QAction *>("menu_lingua_item_0")->trigger();
+        QCOMPARE(pulsanti_della_domanda().second, (QStringList{"No", QStringLiteral("Sì")}));
     }
 };
 

@@ -523,6 +523,34 @@ private slots:
         QCOMPARE(banco.finestra->cursor().shape(), Qt::ArrowCursor);
     }
 
+    void open_is_refused_during_a_transfer_and_a_new_file_withdraws_the_update()
+    {
+        // A failed verification leaves Open, Connect and Transfer enabled together.
+        OpzioniSimulatore opzioni;
+        opzioni.guasti = {risposta("PGX", 1, "E")};
+        Banco banco(opzioni);
+        const QByteArray dati = sequenza(1000);
+        QVERIFY(pronto(banco, 't', dati));
+        banco.clicca("Command2");
+        aggiorna(banco);
+        QCOMPARE(banco.abilitati(), (QStringList{"Command2", "Command3", "Command6", "Command7"}));
+        banco.sim.azzera_registro();
+
+        // Open pressed while the erase waits for the device: refused, the dialog never shows.
+        const QString file_w = banco.scrivi_firmware(Banco::firmware('W', sequenza(700)), QStringLiteral("W.BIN"));
+        QTimer::singleShot(0, banco.finestra.get(), [&] { banco.apri(file_w); });
+        banco.clicca("Command2");
+        QCOMPARE(banco.dialoghi.richieste_file.size(), 1);
+        QCOMPARE(banco.stato_text2(), trasferimento_ok);
+        QCOMPARE(banco.sim.comandi_ricevuti(), QList<QByteArray>{QByteArray("PGS\0", 4)} + scrittura("PGP", dati));
+        QCOMPARE(banco.abilitati(), (QStringList{"Command3", "Command4", "Command6", "Command7"}));
+
+        // Another file opened after the transfer: its update needs its own transfer.
+        banco.dialoghi.file.clear();
+        banco.apri(file_w);
+        QCOMPARE(banco.abilitati(), (QStringList{"Command3", "Command6", "Command7"}));
+    }
+
     void no_in_the_confirmation_sends_nothing_data()
     {
         QTest::addColumn<char>("cpu");
@@ -601,18 +629,28 @@ private slots:
         const QByteArray buono = Banco::firmware('t', sequenza(1000));
         const QByteArray senza_dati = Banco::firmware('t', {});
         const QString vuoto = QStringLiteral("Errore: file firmware senza dati");
-        const QString illeggibile = QStringLiteral("Errore: file firmware non leggibile");
+        const QString cambiato = QStringLiteral("Errore: file firmware cambiato, riaprirlo");
+        const QString grande = QStringLiteral("Errore: file firmware troppo grande");
+        QByteArray bootloader_13 = buono;
+        bootloader_13[5] = 3;
         QTest::newRow("no data from the start")
             << senza_dati << std::optional<QByteArray>(senza_dati) << italiano << vuoto;
         QTest::newRow("cut to its header") << buono << std::optional<QByteArray>(senza_dati) << italiano << vuoto;
         QTest::newRow("cut inside its header")
-            << buono << std::optional<QByteArray>(buono.first(9)) << italiano << vuoto;
-        QTest::newRow("deleted") << buono << std::optional<QByteArray>() << italiano << illeggibile;
-        QTest::newRow("grown past 32767 pages")
-            << buono << std::optional<QByteArray>(Banco::firmware('t', QByteArray(32767 * 256 + 1, '\x11')))
-            << italiano << QStringLiteral("Errore: file firmware troppo grande");
+            << buono << std::optional<QByteArray>(buono.first(9)) << italiano << cambiato;
+        QTest::newRow("deleted") << buono << std::optional<QByteArray>() << italiano << cambiato;
+        QTest::newRow("another CPU type")
+            << buono << std::optional<QByteArray>(Banco::firmware('W', sequenza(1000))) << italiano << cambiato;
+        QTest::newRow("another bootloader") << buono << std::optional<QByteArray>(bootloader_13) << italiano
+                                            << cambiato;
+        const QByteArray troppo = Banco::firmware('t', sequenza(64 * 1024 + 1));
+        QTest::newRow("t: one byte past 64 KB") << troppo << std::optional<QByteArray>(troppo) << italiano << grande;
+        QTest::newRow("grown past 64 KB")
+            << buono << std::optional<QByteArray>(Banco::firmware('t', QByteArray(64 * 1024 + 1, '\x11')))
+            << italiano << grande;
         QTest::newRow("English: deleted")
-            << buono << std::optional<QByteArray>() << inglese << QStringLiteral("Error: firmware file cannot be read");
+            << buono << std::optional<QByteArray>() << inglese
+            << QStringLiteral("Error: firmware file changed, open it again");
         QTest::newRow("English: no data")
             << senza_dati << std::optional<QByteArray>(senza_dati) << inglese
             << QStringLiteral("Error: firmware file holds no data");

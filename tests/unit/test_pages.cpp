@@ -1,3 +1,4 @@
+#include "programming/commands.h"
 #include "programming/firmware_image.h"
 #include "programming/replies.h"
 
@@ -27,6 +28,21 @@ QString scrivi(const QTemporaryDir &cartella, const QByteArray &contenuto)
     if (!file.open(QIODevice::WriteOnly) || file.write(contenuto) != contenuto.size())
         qFatal("cannot write the firmware file");
     return percorso;
+}
+
+// A 15-byte header naming a CPU letter and bootloader 1.2.
+QByteArray intestazione_di(char cpu)
+{
+    QByteArray testa(intestazione, '\0');
+    testa[1] = cpu;
+    testa[4] = 1;
+    testa[5] = 2;
+    return testa;
+}
+
+int codice_di(char cpu)
+{
+    return QByteArray("-tsW").indexOf(cpu) > 0 ? int(QByteArray("-tsW").indexOf(cpu)) : 0;
 }
 
 QString errore_in(const ImmagineFirmware &immagine, int lingua)
@@ -99,60 +115,76 @@ private slots:
 
     void immagine_dopo_l_intestazione_data()
     {
+        QTest::addColumn<char>("cpu");
         QTest::addColumn<int>("lunghezza");
-        QTest::newRow("one byte") << 1;
-        QTest::newRow("1000 bytes") << 1000;
-        QTest::newRow("whole pages") << 4 * pagina_byte;
+        QTest::newRow("one byte") << 't' << 1;
+        QTest::newRow("1000 bytes") << 't' << 1000;
+        QTest::newRow("whole pages") << 't' << 4 * pagina_byte;
+        QTest::newRow("t: 64 KB") << 't' << 64 * 1024;
+        QTest::newRow("s: 128 KB") << 's' << 128 * 1024;
+        QTest::newRow("W: 756 KB") << 'W' << 756 * 1024;
+        QTest::newRow("unknown type: 32767 pages") << 'x' << pagine_massime * pagina_byte;
     }
     void immagine_dopo_l_intestazione()
     {
+        QFETCH(char, cpu);
         QFETCH(int, lunghezza);
         QTemporaryDir cartella;
-        const QByteArray intestazione_file("\x00t\x00\x00\x01\x02\x02\x13\x00" "BRD1\x1A\x98", intestazione);
+        const QByteArray testa = intestazione_di(cpu);
         const QByteArray dati = sequenza(lunghezza);
-        const ImmagineFirmware immagine = leggi_immagine(scrivi(cartella, intestazione_file + dati));
+        const ImmagineFirmware immagine = leggi_immagine(scrivi(cartella, testa + dati), testa, codice_di(cpu));
         QVERIFY(!immagine.errore);
         QCOMPARE(immagine.dati, dati);
-    }
-
-    void immagine_piu_grande_ammessa()
-    {
-        QTemporaryDir cartella;
-        const qsizetype lunghezza = qsizetype(pagine_massime) * pagina_byte;
-        const ImmagineFirmware immagine
-            = leggi_immagine(scrivi(cartella, QByteArray(intestazione, 't') + QByteArray(lunghezza, '\x5A')));
-        QVERIFY(!immagine.errore);
-        QCOMPARE(immagine.dati.size(), lunghezza);
     }
 
     void immagine_rifiutata_data()
     {
         QTest::addColumn<std::optional<QByteArray>>("contenuto"); // nothing: no file at all
+        QTest::addColumn<QByteArray>("aperta");                   // the header when it was opened
+        QTest::addColumn<char>("cpu");
         QTest::addColumn<QString>("italiano");
         QTest::addColumn<QString>("inglese");
-        const QString illeggibile_it = QStringLiteral("Errore: file firmware non leggibile");
-        const QString illeggibile_en = QStringLiteral("Error: firmware file cannot be read");
         const QString vuoto_it = QStringLiteral("Errore: file firmware senza dati");
         const QString vuoto_en = QStringLiteral("Error: firmware file holds no data");
-        QTest::newRow("missing") << std::optional<QByteArray>() << illeggibile_it << illeggibile_en;
-        QTest::newRow("empty file") << std::optional<QByteArray>(QByteArray()) << vuoto_it << vuoto_en;
-        QTest::newRow("shorter than the header")
-            << std::optional<QByteArray>(QByteArray(10, 't')) << vuoto_it << vuoto_en;
-        QTest::newRow("header only") << std::optional<QByteArray>(QByteArray(intestazione, 't')) << vuoto_it
-                                     << vuoto_en;
-        QTest::newRow("one page too many")
-            << std::optional<QByteArray>(QByteArray(intestazione + (pagine_massime * qsizetype(pagina_byte)) + 1, 't'))
-            << QStringLiteral("Errore: file firmware troppo grande")
-            << QStringLiteral("Error: firmware file too large");
+        const QString grande_it = QStringLiteral("Errore: file firmware troppo grande");
+        const QString grande_en = QStringLiteral("Error: firmware file too large");
+        const QString cambiato_it = QStringLiteral("Errore: file firmware cambiato, riaprirlo");
+        const QString cambiato_en = QStringLiteral("Error: firmware file changed, open it again");
+        const auto file = [](char cpu, qsizetype dati) {
+            return std::optional<QByteArray>(intestazione_di(cpu) + QByteArray(dati, 'x'));
+        };
+        QTest::newRow("gone") << std::optional<QByteArray>() << intestazione_di('t') << 't' << cambiato_it
+                              << cambiato_en;
+        QTest::newRow("another CPU type") << file('W', 100) << intestazione_di('t') << 't' << cambiato_it
+                                          << cambiato_en;
+        QByteArray bootloader_13 = intestazione_di('t');
+        bootloader_13[5] = 3;
+        QTest::newRow("another bootloader") << file('t', 100) << bootloader_13 << 't' << cambiato_it << cambiato_en;
+        QTest::newRow("cut inside the header") << std::optional<QByteArray>(intestazione_di('t').first(10))
+                                               << intestazione_di('t') << 't' << cambiato_it << cambiato_en;
+        QTest::newRow("empty file, opened empty") << std::optional<QByteArray>(QByteArray()) << QByteArray() << 't'
+                                                  << vuoto_it << vuoto_en;
+        QTest::newRow("header only") << file('t', 0) << intestazione_di('t') << 't' << vuoto_it << vuoto_en;
+        QTest::newRow("t: 64 KB + 1") << file('t', 64 * 1024 + 1) << intestazione_di('t') << 't' << grande_it
+                                      << grande_en;
+        QTest::newRow("s: 128 KB + 1") << file('s', 128 * 1024 + 1) << intestazione_di('s') << 's' << grande_it
+                                       << grande_en;
+        QTest::newRow("W: 756 KB + 1") << file('W', 756 * 1024 + 1) << intestazione_di('W') << 'W' << grande_it
+                                       << grande_en;
+        QTest::newRow("unknown type: one byte past 32767 pages")
+            << file('x', pagine_massime * qsizetype(pagina_byte) + 1) << intestazione_di('x') << 'x' << grande_it
+            << grande_en;
     }
     void immagine_rifiutata()
     {
         QFETCH(std::optional<QByteArray>, contenuto);
+        QFETCH(QByteArray, aperta);
+        QFETCH(char, cpu);
         QFETCH(QString, italiano);
         QFETCH(QString, inglese);
         QTemporaryDir cartella;
         const QString percorso = contenuto ? scrivi(cartella, *contenuto) : cartella.filePath(QStringLiteral("NO.BIN"));
-        const ImmagineFirmware immagine = leggi_immagine(percorso);
+        const ImmagineFirmware immagine = leggi_immagine(percorso, aperta, codice_di(cpu));
         QCOMPARE(errore_in(immagine, 0), italiano);
         QCOMPARE(errore_in(immagine, 1), inglese);
         QVERIFY(immagine.dati.isEmpty());
@@ -162,19 +194,20 @@ private slots:
     {
         QTemporaryDir cartella;
         QVERIFY(QDir(cartella.path()).mkdir(QStringLiteral("FW.BIN")));
-        const ImmagineFirmware immagine = leggi_immagine(cartella.filePath(QStringLiteral("FW.BIN")));
+        const ImmagineFirmware immagine = leggi_immagine(cartella.filePath(QStringLiteral("FW.BIN")), {}, 1);
         QCOMPARE(errore_in(immagine, 0), QStringLiteral("Errore: file firmware non leggibile"));
     }
 
     void file_senza_permesso_di_lettura()
     {
         QTemporaryDir cartella;
-        const QString percorso = scrivi(cartella, QByteArray(intestazione, 't') + sequenza(300));
+        const QString percorso = scrivi(cartella, intestazione_di('t') + sequenza(300));
         QFile::setPermissions(percorso, QFileDevice::WriteOwner);
         QFile prova(percorso);
         if (prova.open(QIODevice::ReadOnly))
             QSKIP("this user reads files whatever their permissions");
-        QCOMPARE(errore_in(leggi_immagine(percorso), 0), QStringLiteral("Errore: file firmware non leggibile"));
+        QCOMPARE(errore_in(leggi_immagine(percorso, intestazione_di('t'), 1), 0),
+                 QStringLiteral("Errore: file firmware non leggibile"));
     }
 
     void giudica_mezza_pagina_data()
