@@ -2,7 +2,6 @@
 
 #include "app/dialogs.h"
 #include "app/form2.h"
-#include "app/lamp.h"
 #include "app/stacking.h"
 #include "texts/captions.h"
 #include "texts/statuses.h"
@@ -15,7 +14,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QProgressBar>
 #include <QPushButton>
 
 Form1::Form1(Dialoghi &dialoghi, QString cartella_programma, QString indirizzo_access_point, quint16 porta,
@@ -23,25 +21,14 @@ Form1::Form1(Dialoghi &dialoghi, QString cartella_programma, QString indirizzo_a
     : QMainWindow(parent)
     , m_dialoghi(dialoghi)
     , m_cartella_programma(std::move(cartella_programma))
-    , m_indirizzo_access_point(std::move(indirizzo_access_point))
-    , m_porta(porta)
+    , m_aggiornatore(m_canale, *this, std::move(indirizzo_access_point), porta)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("KESTRA Firmware updater"));
     crea_controlli();
     crea_menu();
     setFixedSize(sizeHint());
-
-    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
-    connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
-    connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
-    connect(Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
-    connect(Command6, &QPushButton::clicked, this, &Form1::Command6_Click);
-    connect(Command7, &QPushButton::clicked, this, &Form1::Command7_Click);
-    connect(Check1, &QCheckBox::clicked, this, &Form1::Check1_Click);
-    connect(&m_canale, &CanaleComandi::connesso, this, &Form1::Winsock1_Connect);
-    connect(&m_canale, &CanaleComandi::errore, this, &Form1::Winsock1_Error);
+    collega_controlli();
 }
 
 Form1::~Form1() = default;
@@ -61,15 +48,30 @@ void Form1::crea_menu()
     }
 }
 
+void Form1::collega_controlli()
+{
+    Aggiornatore *aggiornatore = &m_aggiornatore;
+    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(Command2, &QPushButton::clicked, aggiornatore, &Aggiornatore::trasferisci);
+    connect(Command3, &QPushButton::clicked, aggiornatore, &Aggiornatore::disconnetti);
+    connect(Command4, &QPushButton::clicked, aggiornatore, &Aggiornatore::aggiorna);
+    connect(Command5, &QPushButton::clicked, aggiornatore, &Aggiornatore::connetti);
+    connect(Command6, &QPushButton::clicked, this, &Form1::Command6_Click);
+    connect(Command7, &QPushButton::clicked, aggiornatore, &Aggiornatore::identifica);
+    connect(Check1, &QCheckBox::clicked, this, &Form1::Check1_Click);
+    connect(Text1, &QLineEdit::textChanged, aggiornatore, &Aggiornatore::imposta_indirizzo);
+    m_aggiornatore.imposta_indirizzo(Text1->text());
+}
+
 void Form1::avvia()
 {
     show();
     const QString cartella = m_cartella_programma.isEmpty() ? QCoreApplication::applicationDirPath()
                                                              : m_cartella_programma;
-    m_stato.percorso_app = QDir(cartella).absolutePath() + QLatin1Char('/');
+    m_percorso_app = QDir(cartella).absolutePath() + QLatin1Char('/');
     carica_parametri();
     imposta_lingua();
-    stato_in(stato::attesa_connessione);
+    stato(stato::attesa_connessione, {});
 }
 
 void Form1::closeEvent(QCloseEvent *event)
@@ -77,10 +79,9 @@ void Form1::closeEvent(QCloseEvent *event)
     if (!m_in_chiusura) {
         m_in_chiusura = true;
         salva_parametri();
-        m_canale.chiudi();
-        // Every wait in progress ends now and the handler that waited returns
-        // without sending anything more.
-        m_canale.attesa().interrompi();
+        // Every wait in progress ends now and the step that waited returns
+        // without sending or showing anything more.
+        m_aggiornatore.termina();
         if (m_form2)
             m_form2->close();
     }
@@ -103,15 +104,27 @@ void Form1::Check1_Click()
     }
 }
 
+void Form1::Command6_Click()
+{
+    // A file opened while a transfer or an update waits for the device would change what it sends.
+    if (!m_aggiornatore.disponibile(Passo::Apri))
+        return;
+    static constexpr Testo titolo{"Apri Firmware", "Open Firmware"};
+    const std::optional<QString> scelta = m_dialoghi.scegli_file(
+        this, testo(titolo), m_aggiornatore.stato().percorso_firmware, QStringLiteral("File BIN (*.BIN)"));
+    if (scelta)
+        m_aggiornatore.apri(*scelta);
+}
+
 void Form1::menu_lingua_item_Click(int indice)
 {
-    m_stato.lingua = indice == 1 ? 1 : 0;
+    m_lingua = indice == 1 ? 1 : 0;
     imposta_lingua();
 }
 
 void Form1::imposta_lingua()
 {
-    const int lingua = m_stato.lingua;
+    const int lingua = m_lingua;
     m_traduzione_qt.imposta(lingua);
     menu_lingua->setTitle(titolo_menu_lingua(lingua));
     menu_lingua_item[0]->setChecked(lingua == 0);
@@ -132,30 +145,4 @@ void Form1::imposta_lingua()
         label->setText(scambia_prefisso(label->text(), etichetta.prefisso, lingua));
     }
     Text2->setText(scambia_stato(Text2->text(), lingua));
-}
-
-int Form1::mostra(const Messaggio &messaggio, const QString &valore)
-{
-    QString testo = this->testo(messaggio.testo);
-    if (!valore.isNull())
-        testo = testo.arg(valore);
-    m_stato.risposta = m_dialoghi.mostra_messaggio(this, this->testo(messaggio.titolo), testo,
-                                                    messaggio.icona, messaggio.pulsanti);
-    return m_stato.risposta;
-}
-
-void Form1::stato_in(const Testo &testo)
-{
-    Text2->setText(this->testo(testo));
-}
-
-void Form1::imposta_pulsanti(std::initializer_list<std::pair<QPushButton *, bool>> pulsanti)
-{
-    for (const auto &[pulsante, abilitato] : pulsanti)
-        pulsante->setEnabled(abilitato);
-}
-
-bool Form1::indirizzo_access_point() const
-{
-    return Text1->text() == m_indirizzo_access_point;
 }

@@ -1,17 +1,14 @@
 #pragma once
 
-#include "app/conversation.h"
 #include "app/qt_translation.h"
-#include "app/shared_state.h"
 #include "link/command_channel.h"
-#include "texts/messages.h"
+#include "link/report.h"
+#include "programming/updater.h"
 
 #include <QMainWindow>
 #include <QPointer>
-#include <optional>
 
 class Dialoghi;
-struct IdentitaDispositivo;
 class Form2;
 class QAction;
 class QCheckBox;
@@ -23,28 +20,27 @@ class QMenu;
 class QProgressBar;
 class QPushButton;
 
-// The updater's one window: it owns the controls, the link to the module and
-// the state that the steps of an update share.
-class Form1 : public QMainWindow
+// The updater's one window. It builds the controls, hands each click to the
+// update engine and shows what the engine reports; the language, the
+// always-on-top switch and the settings are its own.
+class Form1 : public QMainWindow, private Rapporto
 {
     Q_OBJECT
 
 public:
-    static constexpr const char *indirizzo_access_point_predefinito = "192.168.1.1";
-    static constexpr quint16 porta_predefinita = 7999;
-
     // `cartella_programma`: where "BootLoader.ini" is kept (empty: the
-    // program's own folder).
+    // program's own folder). `indirizzo_access_point` and `porta`: where the
+    // module is reached in Access Point mode.
     explicit Form1(Dialoghi &dialoghi, QString cartella_programma = {},
                    QString indirizzo_access_point = QString::fromLatin1(indirizzo_access_point_predefinito),
-                   quint16 porta = porta_predefinita, QWidget *parent = nullptr);
+                   quint16 porta = porta_modulo, QWidget *parent = nullptr);
     ~Form1() override;
 
     // Shows the window, then loads the settings and applies the language.
     void avvia();
 
-    const StatoCondiviso &stato() const { return m_stato; }
     CanaleComandi &canale() { return m_canale; }
+    const StatoCondiviso &stato() const { return m_aggiornatore.stato(); }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -53,61 +49,41 @@ private:
     // Start-up, shut-down and the window's own controls.
     void crea_controlli();
     void crea_menu();
+    void collega_controlli();
     void Command1_Click();
     void Check1_Click();
+    void Command6_Click();
     void menu_lingua_item_Click(int indice);
     void imposta_lingua();
     void carica_parametri();
     void salva_parametri();
 
-    // Command channel.
-    void Winsock1_Connect();
-    void Winsock1_Error();
-    void chiudi_socket();
+    // What the engine reports.
+    void stato(const Testo &testo, const QString &valore) override;
+    void lampada(Lampada lampada, Colore colore) override;
+    void passi(Passi disponibili) override;
+    void file_aperto(const QString &nome_file, const IntestazioneFirmware &intestazione,
+                     const TipoCpu *tipo) override;
+    void identita(const IdentitaDispositivo &identita) override;
+    void crc_trasferito(qint32 crc16) override;
+    void indirizzo(const QString &indirizzo) override;
+    void avanzamento(const Avanzamento &avanzamento) override;
+    void occupato(bool occupato) override;
+    int messaggio(const Messaggio &messaggio, const QString &valore) override;
+    std::optional<QString> chiedi_password() override;
 
-    // Module access.
-    void Command5_Click();
-    void invia_password();
-    void cambia_modo();
-    void reset();
-    void accedi_con_password();
-    bool attendi_password();
-    bool comando_risposto() const;
-
-    // Identification.
-    void Command7_Click();
-    void mostra_identita(const IdentitaDispositivo &identita);
-    void Command3_Click();
-
-    // Firmware file.
-    void Command6_Click();
-    void aprifile();
-
-    // Programming.
-    void Command2_Click();
-    std::optional<Testo> trasferisci();
-    bool cancella();
-    std::optional<Testo> invia_pagina(const QByteArray &dati, quint32 indirizzo);
-    void Command4_Click();
-
-    // Shows a message box in the current language; the answer goes to risposta.
-    int mostra(const Messaggio &messaggio, const QString &valore = {});
-    QString testo(const Testo &testo) const { return testo.in(m_stato.lingua); }
-    void stato_in(const Testo &testo); // writes Text2
-    void imposta_pulsanti(std::initializer_list<std::pair<QPushButton *, bool>> pulsanti);
-    bool indirizzo_access_point() const;
+    QString testo(const Testo &testo) const { return testo.in(m_lingua); }
+    QFrame *Shape(Lampada lampada) const;
 
     Dialoghi &m_dialoghi;
     QString m_cartella_programma;
-    QString m_indirizzo_access_point;
-    quint16 m_porta;
-
-    StatoCondiviso m_stato;
-    CanaleComandi m_canale;
-    bool m_conversazione_in_corso = false;
+    QString m_percorso_app; // the folder of "BootLoader.ini", with the trailing separator
+    qint16 m_lingua = 0;    // 0 Italian, anything else English
     bool m_in_chiusura = false;
     QPointer<Form2> m_form2;
     TraduzioneQt m_traduzione_qt;
+    CanaleComandi m_canale;
+    Aggiornatore m_aggiornatore;
 
     QGroupBox *Frame1 = nullptr, *Frame2 = nullptr, *Frame3 = nullptr;
     QPushButton *Command1 = nullptr, *Command2 = nullptr, *Command3 = nullptr, *Command4 = nullptr,

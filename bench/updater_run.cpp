@@ -46,7 +46,7 @@ public:
 
     bool in_stato(const Testo &stato) const
     {
-        return casella("Text2")->text() == stato.in(m_form1.stato().lingua);
+        return casella("Text2")->text() == stato.in(0);
     }
 
     QString stato() const { return casella("Text2")->text(); }

@@ -1,6 +1,8 @@
 #include "link/command_channel.h"
 
-CanaleComandi::CanaleComandi(QObject *parent) : QObject(parent)
+#include <QCoreApplication>
+
+CanaleComandi::CanaleComandi(QObject *parent) : Collegamento(parent)
 {
     for (QTimer *timer : {&Timer1, &Timer2}) {
         timer->setSingleShot(true);
@@ -8,18 +10,18 @@ CanaleComandi::CanaleComandi(QObject *parent) : QObject(parent)
     }
     connect(&Timer1, &QTimer::timeout, this, [this] {
         timer1_scaduto = 1;
-        m_attesa.sveglia();
+        sveglia();
     });
     connect(&Timer2, &QTimer::timeout, this, [this] {
         timer2_scaduto = 1;
-        m_attesa.sveglia();
+        sveglia();
     });
     connect(&m_winsock, &QTcpSocket::connected, this, [this] {
         m_winsock.setSocketOption(QAbstractSocket::LowDelayOption, 1);
         emit connesso();
     });
-    connect(&m_winsock, &QTcpSocket::readyRead, this, &CanaleComandi::dati_in_arrivo);
-    connect(&m_winsock, &QTcpSocket::stateChanged, this, [this] { m_attesa.sveglia(); });
+    connect(&m_winsock, &QTcpSocket::readyRead, this, [this] { ricevi(m_winsock.readAll()); });
+    connect(&m_winsock, &QTcpSocket::stateChanged, this, &CanaleComandi::sveglia);
     connect(&m_winsock, &QTcpSocket::errorOccurred, this, &CanaleComandi::errore_socket);
 }
 
@@ -29,68 +31,56 @@ void CanaleComandi::apri(const QString &host, quint16 porta)
     m_winsock.connectToHost(host, porta);
 }
 
-void CanaleComandi::invia_comando(const QByteArray &buffer_tx)
+bool CanaleComandi::attendi_finestra(const std::function<bool()> &finita)
 {
-    azzera_ricezione();
-    const bool collegato = m_winsock.state() == QAbstractSocket::ConnectedState
-        || m_winsock.state() == QAbstractSocket::ConnectingState
-        || m_winsock.state() == QAbstractSocket::HostLookupState;
-    m_invio_fallito = !collegato || m_winsock.write(buffer_tx) != buffer_tx.size();
+    if (interrotto())
+        return false;
+    m_attesa.attendi([this, &finita] { return interrotto() || finita(); });
+    return !interrotto();
+}
+
+void CanaleComandi::sveglia()
+{
+    m_attesa.sveglia();
+}
+
+bool CanaleComandi::scrivi(const QByteArray &byte)
+{
+    const QAbstractSocket::SocketState stato = m_winsock.state();
+    const bool collegato = stato == QAbstractSocket::ConnectedState || stato == QAbstractSocket::ConnectingState
+                           || stato == QAbstractSocket::HostLookupState;
+    if (!collegato || m_winsock.write(byte) != byte.size())
+        return false;
     // On a link that is up the command leaves now, not at the wait's first
     // pass of the event loop; while connecting it leaves once connected.
-    if (!m_invio_fallito && m_winsock.state() == QAbstractSocket::ConnectedState)
+    if (stato == QAbstractSocket::ConnectedState)
         m_winsock.flush();
+    return true;
 }
 
-bool CanaleComandi::pausa(int ms, int modo)
-{
-    timer1_scaduto = 0;
-    Timer1.start(ms);
-    const bool fine_ai_dati = modo == 1;
-    const bool ok = m_attesa.attendi([this, fine_ai_dati] {
-        return timer1_scaduto == 1 || nulla_in_arrivo() || (fine_ai_dati && m_dati_ricevuti == 1);
-    });
-    Timer1.stop();
-    return ok;
-}
-
-bool CanaleComandi::attendi_primi_dati(int ms)
-{
-    Timer2.start(ms);
-    timer2_scaduto = 0;
-    const bool ok = m_attesa.attendi(
-        [this] { return timer2_scaduto == 1 || nulla_in_arrivo() || m_dati_ricevuti == 1; });
-    Timer2.stop();
-    return ok;
-}
-
-bool CanaleComandi::nulla_in_arrivo() const
-{
-    // A command that never left gets no reply, and a closed link brings no data:
-    // waiting out the time-out would change nothing but the time lost.
-    return m_invio_fallito || m_winsock.state() == QAbstractSocket::UnconnectedState;
-}
-
-void CanaleComandi::azzera_ricezione()
-{
-    m_buffer_rx.clear();
-    m_dati_ricevuti = 0;
-    m_invio_fallito = false;
-}
-
-void CanaleComandi::chiudi()
+void CanaleComandi::chiudi_trasporto()
 {
     m_winsock.abort();
-    m_invio_fallito = false;
 }
 
-void CanaleComandi::dati_in_arrivo()
+bool CanaleComandi::aperto() const
 {
-    const QByteArray dati = m_winsock.readAll();
-    const qsizetype spazio = capienza_ricezione - m_buffer_rx.size();
-    m_buffer_rx.append(dati.first(qMin(spazio, dati.size())));
-    m_dati_ricevuti = 1;
-    m_attesa.sveglia();
+    return m_winsock.state() != QAbstractSocket::UnconnectedState;
+}
+
+void CanaleComandi::attendi(Timer timer, int ms, const std::function<bool()> &finita)
+{
+    QTimer &orologio = timer == Timer::Timer1 ? Timer1 : Timer2;
+    int &scaduto = timer == Timer::Timer1 ? timer1_scaduto : timer2_scaduto;
+    orologio.start(ms);
+    scaduto = 0;
+    m_attesa.attendi([&finita, &scaduto] { return scaduto == 1 || finita(); });
+    orologio.stop();
+}
+
+void CanaleComandi::elabora()
+{
+    QCoreApplication::processEvents();
 }
 
 void CanaleComandi::errore_socket(QAbstractSocket::SocketError errore)

@@ -3,32 +3,26 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 
-bool AttesaEventi::attendi(const std::function<bool()> &finita)
+#include <utility>
+
+void AttesaEventi::attendi(const std::function<bool()> &finita)
 {
-    if (m_interrotta)
-        return false;
     if (finita()) {
         QCoreApplication::processEvents();
-        return !m_interrotta;
+        return;
     }
     QEventLoop loop;
-    m_loop = &loop;
-    m_finita = finita;
+    // A wait started from inside another hands it back its loop when it ends.
+    QEventLoop *const loop_esterno = std::exchange(m_loop, &loop);
+    const std::function<bool()> *const finita_esterna = std::exchange(m_finita, &finita);
     loop.exec();
-    m_loop = nullptr;
-    m_finita = nullptr;
-    return !m_interrotta;
+    m_loop = loop_esterno;
+    m_finita = finita_esterna;
+    sveglia();
 }
 
 void AttesaEventi::sveglia()
 {
-    if (m_loop && m_finita())
-        m_loop->quit();
-}
-
-void AttesaEventi::interrompi()
-{
-    m_interrotta = true;
-    if (m_loop)
+    if (m_loop && (*m_finita)())
         m_loop->quit();
 }

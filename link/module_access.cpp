@@ -1,12 +1,7 @@
-#include "app/form1.h"
+#include "link/module_access.h"
 
-#include "app/form2.h"
-#include "app/stacking.h"
 #include "link/commands.h"
-
-#include <QCheckBox>
-#include <QLineEdit>
-#include <QPushButton>
+#include "link/session.h"
 
 namespace {
 constexpr int attesa_primi_dati_ms = 5000;
@@ -16,109 +11,103 @@ constexpr int attesa_reset_ms = 500;
 constexpr int attesa_dopo_reset_ms = 100;
 constexpr int modo_attesa_piena = 4;
 constexpr int modo_fisso = 0;
-} // namespace
 
-bool Form1::comando_risposto() const
+bool comando_risposto(const Sessione &s)
 {
-    return m_canale.buffer_rx().size() >= 4 && m_canale.dati_ricevuti() != 0;
+    return s.link.buffer_rx().size() >= 4 && s.link.dati_ricevuti() != 0;
 }
 
-void Form1::Command5_Click()
+void accedi_con_password(Sessione &s)
 {
-    Conversazione conversazione(m_conversazione_in_corso);
-    if (conversazione.rifiutata())
+    const std::optional<QString> password = s.rapporto.chiedi_password();
+    if (s.link.interrotto())
         return;
+    if (password)
+        s.stato.password = *password;
+    if (s.stato.password.isEmpty()) {
+        s.mostra(messaggio::password_vuota);
+        chiudi_socket(s);
+        return;
+    }
+    invia_password(s);
+    if (s.link.interrotto())
+        return;
+    if (!s.link.buffer_rx().contains("PAS=OK")) {
+        s.mostra(messaggio::password_errata);
+        chiudi_socket(s);
+        return;
+    }
+    if (s.mostra(messaggio::domanda_access_point) == risposta_si)
+        cambia_modo(s);
+    else
+        chiudi_socket(s);
+}
 
-    m_canale.azzera_ricezione();
-    m_canale.apri(Text1->text(), m_porta);
-    if (!indirizzo_access_point()) {
-        if (!m_canale.attendi_primi_dati(attesa_primi_dati_ms))
+} // namespace
+
+void connetti(Sessione &s)
+{
+    s.link.azzera_ricezione();
+    s.link.apri(s.stato.indirizzo, s.porta);
+    if (!s.all_access_point()) {
+        if (!s.link.attendi_primi_dati(attesa_primi_dati_ms))
             return;
-        if (m_canale.buffer_rx().contains("PAS?")) {
-            accedi_con_password();
+        if (s.link.buffer_rx().contains("PAS?")) {
+            accedi_con_password(s);
             return;
         }
     }
-    imposta_pulsanti({{Command3, true}, {Command6, true}, {Command2, false},
-                      {Command4, false}, {Command5, false}, {Command7, false}});
+    s.imposta_passi({{Passo::Disconnetti, true}, {Passo::Apri, true}, {Passo::Trasferisci, false},
+                     {Passo::Aggiorna, false}, {Passo::Connetti, false}, {Passo::Identifica, false}});
 }
 
-void Form1::accedi_con_password()
+void invia_password(Sessione &s)
 {
-    if (!attendi_password())
+    s.link.invia_comando(comando_password(s.stato.password));
+    if (!s.link.pausa(attesa_password_ms, modo_attesa_piena))
         return;
-    if (m_stato.password.isEmpty()) {
-        mostra(messaggio::password_vuota);
-        chiudi_socket();
-        return;
-    }
-    invia_password();
-    if (m_in_chiusura)
-        return;
-    if (!m_canale.buffer_rx().contains("PAS=OK")) {
-        mostra(messaggio::password_errata);
-        chiudi_socket();
-        return;
-    }
-    if (mostra(messaggio::domanda_access_point) == risposta_si)
-        cambia_modo();
-    else
-        chiudi_socket();
-}
-
-bool Form1::attendi_password()
-{
-    m_form2 = new Form2(m_stato.lingua, this);
-    imposta_sempre_in_primo_piano(*m_form2, Check1->checkState() == Qt::Checked);
-    m_stato.form2_aperta = 1;
-    connect(m_form2, &Form2::confermata, this, [this](const QString &password) { m_stato.password = password; });
-    // However the dialog is closed: OK, Cancel or its close box.
-    connect(m_form2, &QDialog::finished, this, [this] {
-        m_stato.form2_aperta = 0;
-        m_canale.attesa().sveglia();
-    });
-    m_form2->show();
-    return m_canale.attesa().attendi([this] { return m_stato.form2_aperta == 0; });
-}
-
-void Form1::invia_password()
-{
-    m_canale.invia_comando(comando_password(m_stato.password));
-    if (!m_canale.pausa(attesa_password_ms, modo_attesa_piena))
-        return;
-    if (!comando_risposto()) {
-        mostra(messaggio::password_senza_risposta);
-        unsetCursor();
+    if (!comando_risposto(s)) {
+        s.mostra(messaggio::password_senza_risposta);
+        s.rapporto.occupato(false);
     }
 }
 
-void Form1::cambia_modo()
+void cambia_modo(Sessione &s)
 {
-    m_canale.invia_comando(comando_access_point());
-    if (!m_canale.pausa(attesa_modo_ms, modo_attesa_piena))
+    s.link.invia_comando(comando_access_point());
+    if (!s.link.pausa(attesa_modo_ms, modo_attesa_piena))
         return;
-    if (comando_risposto()) {
-        chiudi_socket();
-        Text1->setText(m_indirizzo_access_point);
-        mostra(messaggio::modo_cambiato);
+    if (comando_risposto(s)) {
+        chiudi_socket(s);
+        s.stato.indirizzo = s.indirizzo_access_point;
+        s.rapporto.indirizzo(s.stato.indirizzo);
+        s.mostra(messaggio::modo_cambiato);
     } else {
-        mostra(messaggio::modo_senza_risposta);
-        unsetCursor();
+        s.mostra(messaggio::modo_senza_risposta);
+        s.rapporto.occupato(false);
     }
 }
 
-void Form1::reset()
+void reset(Sessione &s)
 {
-    m_canale.invia_comando(comando_reset());
-    if (!m_canale.pausa(attesa_reset_ms, modo_attesa_piena))
+    s.link.invia_comando(comando_reset());
+    if (!s.link.pausa(attesa_reset_ms, modo_attesa_piena))
         return;
-    if (comando_risposto()) {
-        if (!m_canale.pausa(attesa_dopo_reset_ms, modo_fisso))
+    if (comando_risposto(s)) {
+        if (!s.link.pausa(attesa_dopo_reset_ms, modo_fisso))
             return;
-        chiudi_socket();
-        mostra(messaggio::modulo_riavviato);
+        chiudi_socket(s);
+        s.mostra(messaggio::modulo_riavviato);
     } else {
-        mostra(messaggio::reset_senza_risposta);
-        unsetCursor();
+        s.mostra(messaggio::reset_senza_risposta);
+        s.rapporto.occupato(false);
     }
+}
+
+void chiudi_socket(Sessione &s)
+{
+    s.link.chiudi();
+    s.imposta_passi({{Passo::Trasferisci, false}, {Passo::Disconnetti, false}, {Passo::Aggiorna, false},
+                     {Passo::Connetti, true}, {Passo::Apri, false}, {Passo::Identifica, false}});
+    s.colora(Lampada::Connessione, Colore::Rosso);
 }

@@ -1,52 +1,47 @@
-#include "app/form1.h"
+#include "programming/verification.h"
 
-#include "app/lamp.h"
+#include "link/session.h"
 #include "programming/commands.h"
 #include "programming/replies.h"
 #include "texts/statuses.h"
-
-#include <QPushButton>
 
 namespace {
 constexpr int codice_wgm110 = 3;
 constexpr int modo_fine_ai_dati = 1;
 } // namespace
 
-void Form1::Command4_Click()
+void aggiorna(Sessione &s)
 {
-    Conversazione conversazione(m_conversazione_in_corso);
-    if (conversazione.rifiutata())
-        return;
-
-    const StatoCondiviso::Trasferimento &trasferito = m_stato.trasferito;
+    const StatoCondiviso::Trasferimento trasferito = s.stato.trasferito;
     const bool wgm110 = trasferito.codice_cpu == codice_wgm110;
-    if (mostra(wgm110 ? messaggio::conferma_aggiornamento_wgm110 : messaggio::conferma_aggiornamento) != risposta_si)
+    if (s.mostra(wgm110 ? messaggio::conferma_aggiornamento_wgm110 : messaggio::conferma_aggiornamento) != risposta_si)
         return;
 
-    Clessidra clessidra(*this);
-    imposta_pulsanti({{Command4, false}, {Command7, false}});
-    stato_in(stato::verifica_crc);
-    m_canale.invia_comando(comando_verifica(trasferito.codice_cpu, trasferito.pagine_inviate,
-                                            trasferito.crc.crc_alto, trasferito.crc.crc_basso));
-    if (!m_canale.pausa(attesa_verifica_ms(trasferito.codice_cpu), modo_fine_ai_dati))
+    Occupato occupato(s.rapporto);
+    s.imposta_passi({{Passo::Aggiorna, false}, {Passo::Identifica, false}});
+    s.stato_in(stato::verifica_crc);
+    s.link.invia_comando(comando_verifica(trasferito.codice_cpu, trasferito.pagine_inviate, trasferito.crc.crc_alto,
+                                          trasferito.crc.crc_basso));
+    if (!s.link.pausa(attesa_verifica_ms(trasferito.codice_cpu), modo_fine_ai_dati))
         return;
-    const bool verificato = risposta_accettata(m_canale.dati_ricevuti(), m_canale.buffer_rx());
-    clessidra.rilascia();
+    const bool verificato = risposta_accettata(s.link.dati_ricevuti(), s.link.buffer_rx());
+    occupato.rilascia();
 
     // The WGM110 restarts as an Access Point whatever it answered.
     if (wgm110) {
-        m_canale.chiudi();
-        imposta_pulsanti({{Command3, false}, {Command5, true}});
+        s.link.chiudi();
+        s.imposta_passi({{Passo::Disconnetti, false}, {Passo::Connetti, true}});
     }
     if (verificato) {
-        stato_in(stato::programmazione_avviata);
-        lampada::colora(Shape2, lampada::verde);
-        mostra(messaggio::aggiornamento_terminato);
-        Command7->setEnabled(true);
+        s.stato_in(stato::programmazione_avviata);
+        s.colora(Lampada::Aggiornamento, Colore::Verde);
+        s.mostra(messaggio::aggiornamento_terminato);
+        s.imposta_passi({{Passo::Identifica, true}});
     } else {
-        stato_in(stato::errore_crc16);
-        imposta_pulsanti({{Command2, true}, {Command4, false}, {Command6, true}, {Command7, true}});
+        s.stato_in(stato::errore_crc16);
+        s.imposta_passi({{Passo::Trasferisci, true}, {Passo::Aggiorna, false}, {Passo::Apri, true},
+                         {Passo::Identifica, true}});
     }
-    for (QFrame *lampada : {Shape1, Shape2, Shape3})
-        lampada::colora(lampada, lampada::rosso);
+    for (const Lampada lampada : {Lampada::Trasferimento, Lampada::Aggiornamento, Lampada::Identificazione})
+        s.colora(lampada, Colore::Rosso);
 }

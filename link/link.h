@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+// The link to the Wi-Fi module as every conversation sees it. Commands leave
+// as they are, with nothing added; what arrives is collected into buffer_rx.
+// A wait ends at its time-out, at the first data when asked to, at once when
+// nothing can arrive any more (a send that was refused, a closed link), and
+// for good once the program is ending. The transport is the implementation's:
+// the TCP channel, or a script in the tests.
+class Collegamento : public QObject
+{
+    Q_OBJECT
+
+public:
+    // What is received since the last send is kept up to this size; replies
+    // are a few bytes, so a module that floods data cannot grow memory.
+    static constexpr qsizetype capienza_ricezione = 64 * 1024;
+
+    using QObject::QObject;
+
+    // Starts connecting to host:porta from a closed link and returns at once:
+    // connesso() or errore() tells how it went.
+    virtual void apri(const QString &host, quint16 porta) = 0;
+
+    // Closes the link; harmless when it is closed.
+    void chiudi();
+
+    // Clears buffer_rx and dati_ricevuti, then sends buffer_tx in one write.
+    // A send the link refuses counts as a command that got no reply.
+    void invia_comando(const QByteArray &buffer_tx);
+
+    // Waits up to ms (Timer1); modo 1 ends the wait at the first data.
+    // Returns false when the program is ending.
+    bool pausa(int ms, int modo);
+
+    // Waits up to ms (Timer2) for the module's first data after connecting.
+    bool attendi_primi_dati(int ms);
+
+    // Processes what is pending once (clicks, socket and timer events).
+    // Returns false when the program is ending.
+    bool elabora_eventi();
+
+    // Clears what was received, as before connecting.
+    void azzera_ricezione();
+
+    // Ends the running wait and every later one at once, and closes the
+    // link: the program is ending.
+    void interrompi();
+    bool interrotto() const { return m_interrotto; }
+
+    const QByteArray &buffer_rx() const { return m_buffer_rx; }
+    int dati_ricevuti() const { return m_dati_ricevuti; }
+
+signals:
+    void connesso();
+    void errore(); // the connection failed or broke; a module that closes it is no error
+
+protected:
+    enum class Timer { Timer1, Timer2 };
+
+    // Sends the bytes in one write; false when the link refuses them.
+    virtual bool scrivi(const QByteArray &byte) = 0;
+    // Closes the transport.
+    virtual void chiudi_trasporto() = 0;
+    // False once nothing can arrive any more.
+    virtual bool aperto() const = 0;
+    // Lets events happen until `finita` holds or ms pass on the timer.
+    virtual void attendi(Timer timer, int ms, const std::function<bool()> &finita) = 0;
+    // Processes what is pending once.
+    virtual void elabora() = 0;
+    // Something that a running wait's condition reads has changed.
+    virtual void sveglia() = 0;
+
+    // The receive path: bytes that arrived are appended to buffer_rx.
+    void ricevi(QByteArrayView dati);
+
+private:
+    bool nulla_in_arrivo() const;
+
+    QByteArray m_buffer_rx;
+    int m_dati_ricevuti = 0;
+    bool m_invio_fallito = false;
+    bool m_interrotto = false;
+};

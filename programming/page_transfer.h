@@ -1,0 +1,7 @@
+#pragma once
+
+class Sessione;
+
+// Erases the device's area and writes the image of the opened file into it,
+// page by page in half pages, computing the CRC16 that the verification sends.
+void trasferisci(Sessione &s);

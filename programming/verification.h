@@ -1,0 +1,7 @@
+#pragma once
+
+class Sessione;
+
+// After the user confirms, has the device check the CRC16 of the pages of the
+// last transfer ("PGX", "PGW" for the WGM110) and start programming.
+void aggiorna(Sessione &s);
