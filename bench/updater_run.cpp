@@ -1,7 +1,7 @@
 #include "bench/updater_run.h"
 
 #include "app/form1.h"
-#include "tests/scenario/scripted_dialogs.h"
+#include "tests/support/scripted_dialogs.h"
 #include "texts/statuses.h"
 
 #include <QLineEdit>

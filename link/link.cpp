@@ -10,6 +10,8 @@ void Collegamento::invia_comando(const QByteArray &buffer_tx)
 {
     azzera_ricezione();
     m_invio_fallito = m_interrotto || !scrivi(buffer_tx);
+    if (!m_invio_fallito)
+        emit inviato(buffer_tx);
 }
 
 bool Collegamento::pausa(int ms, int modo)
@@ -64,5 +66,6 @@ void Collegamento::ricevi(QByteArrayView dati)
     const qsizetype spazio = capienza_ricezione - m_buffer_rx.size();
     m_buffer_rx.append(dati.first(qMin(spazio, dati.size())));
     m_dati_ricevuti = 1;
+    emit arrivato(dati.toByteArray());
     sveglia();
 }

@@ -60,6 +60,9 @@ public:
 signals:
     void connesso();
     void errore(); // the connection failed or broke; a module that closes it is no error
+    // For a transcript: a command that left, and bytes as they arrived.
+    void inviato(const QByteArray &comando);
+    void arrivato(const QByteArray &dati);
 
 protected:
     enum class Timer { Timer1, Timer2 };

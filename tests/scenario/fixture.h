@@ -2,7 +2,7 @@
 
 #include "app/form1.h"
 #include "sim/module_simulator.h"
-#include "tests/scenario/scripted_dialogs.h"
+#include "tests/support/scripted_dialogs.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "image/cpu_types.h"
+#include "image/firmware_header.h"
+#include "link/identity.h"
+#include "link/report.h"
+
+#include <QHash>
+#include <QStringList>
+
+// Records what the engine reports, in Italian, and answers its questions
+// from a script.
+class RapportoRegistrato final : public Rapporto
+{
+public:
+    // Answers to the Yes/No questions, in order; when they run out, No.
+    QList<int> risposte;
+    // Answers to the password prompt, in order; when they run out, Cancel ("").
+    QList<std::optional<QString>> password;
+
+    QStringList stati;
+    QStringList messaggi; // "title|text", %1 filled in
+    QList<Icona> icone;
+    Passi passi_disponibili = Passo::Connetti;
+    QHash<Lampada, Colore> lampade;
+    QStringList campi; // file_aperto, identita, crc_trasferito and indirizzo, as text
+    QList<int> avanzamenti;
+    int richieste_password = 0;
+    bool in_attesa = false;
+
+    Colore colore(Lampada lampada) const { return lampade.value(lampada, Colore::Rosso); }
+
+    void stato(const Testo &testo, const QString &valore) override
+    {
+        stati.append(valore.isNull() ? testo.in(0) : testo.in(0).arg(valore));
+    }
+    void lampada(Lampada lampada, Colore colore) override { lampade[lampada] = colore; }
+    void passi(Passi disponibili) override { passi_disponibili = disponibili; }
+    void file_aperto(const QString &nome_file, const IntestazioneFirmware &intestazione,
+                     const TipoCpu *tipo) override
+    {
+        campi.append(QStringLiteral("%1 %2 %3 %4").arg(nome_file, QChar(tipo ? tipo->lettera : '?'))
+                         .arg(intestazione.versione_bootloader)
+                         .arg(testo_crc(intestazione.crc16())));
+    }
+    void identita(const IdentitaDispositivo &identita) override
+    {
+        campi.append(QString::fromLatin1(identita.scheda + ' ' + identita.nome_file) + u' ' + testo_data(identita));
+    }
+    void crc_trasferito(qint32 crc16) override { campi.append(QStringLiteral("CRC ") + testo_crc(crc16)); }
+    void indirizzo(const QString &indirizzo) override { campi.append(QStringLiteral("address ") + indirizzo); }
+    void avanzamento(const Avanzamento &avanzamento) override { avanzamenti.append(avanzamento.percento); }
+    void occupato(bool occupato) override { in_attesa = occupato; }
+    int messaggio(const Messaggio &messaggio, const QString &valore) override
+    {
+        const QString testo = valore.isNull() ? messaggio.testo.in(0) : messaggio.testo.in(0).arg(valore);
+        messaggi.append(messaggio.titolo.in(0) + u'|' + testo);
+        icone.append(messaggio.icona);
+        if (messaggio.pulsanti == Pulsanti::Ok)
+            return risposta_ok;
+        return risposte.isEmpty() ? risposta_no : risposte.takeFirst();
+    }
+    std::optional<QString> chiedi_password() override
+    {
+        ++richieste_password;
+        return password.isEmpty() ? std::optional<QString>(QString()) : password.takeFirst();
+    }
+};

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "link/link.h"
+
+#include <QHash>
+#include <QList>
+
+#include <functional>
+
+// A link that answers every command at once from a script, on a clock of its
+// own: time passes only inside its waits, so a 20 s silence costs nothing. It
+// records the commands sent and each wait with the time-out it asked for.
+class CollegamentoScriptato final : public Collegamento
+{
+public:
+    struct Arrivo
+    {
+        int dopo_ms;    // after the command (or the connection)
+        QByteArray byte;
+    };
+    struct Risposta
+    {
+        QList<Arrivo> arrivi; // none: silence
+        bool chiude = false;  // the module closes the link after the last arrival
+        bool rifiuta = false; // the send is refused
+    };
+    struct Attesa
+    {
+        int timer; // 1 or 2
+        int ms;    // the time-out asked for
+        int durata; // how long it lasted
+        bool operator==(const Attesa &) const = default;
+    };
+
+    static Risposta risposta(QByteArray byte, int dopo_ms = 1) { return {{{dopo_ms, std::move(byte)}}}; }
+    static Risposta silenzio() { return {}; }
+
+    // The reply to the n-th command (from 1) with this head, or to every one (0).
+    // A command with no script gets the ordinary module's reply.
+    void script(const QByteArray &testa, int occorrenza, Risposta risposta);
+
+    bool connessione_rifiutata = false;
+    QList<Arrivo> alla_connessione; // what the module sends once connected, e.g. "PAS?"
+    // Runs at the start of the n-th wait (from 1): a click, or the end of the program.
+    std::function<void(int)> durante_attesa;
+
+    QList<QByteArray> comandi;
+    QList<Attesa> attese;
+    QString host;
+    int connessioni = 0;
+
+    void apri(const QString &host, quint16 porta) override;
+
+protected:
+    bool scrivi(const QByteArray &byte) override;
+    void chiudi_trasporto() override;
+    bool aperto() const override { return m_aperto; }
+    void attendi(Timer timer, int ms, const std::function<bool()> &finita) override;
+    void elabora() override {}
+    void sveglia() override {}
+
+private:
+    struct Evento
+    {
+        qint64 quando;
+        QByteArray byte;
+        bool chiude;
+    };
+    struct Voce
+    {
+        QByteArray testa;
+        int occorrenza;
+        Risposta risposta;
+    };
+
+    Risposta risposta_a(const QByteArray &comando);
+    void programma(const QList<Arrivo> &arrivi, bool chiude);
+
+    QList<Voce> m_script;
+    QHash<QByteArray, int> m_occorrenze;
+    QList<Evento> m_eventi;
+    qint64 m_ora = 0;
+    bool m_aperto = false;
+};
