@@ -62,6 +62,11 @@ void Aggiornatore::aggiorna()
     esegui(Passo::Aggiorna, ::aggiorna);
 }
 
+void Aggiornatore::riavvia_modulo()
+{
+    esegui(Passo::Disconnetti, ::reset);
+}
+
 void Aggiornatore::termina()
 {
     m_sessione.link.interrompi();

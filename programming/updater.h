@@ -25,6 +25,9 @@ public:
     void identifica();
     void trasferisci();
     void aggiorna();
+    // Restarts the module on a link that is open (the window offers it only
+    // when the device does not answer).
+    void riavvia_modulo();
 
     // The program is ending: every wait ends at once, the link closes and
     // nothing more is sent or shown.
