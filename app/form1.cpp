@@ -3,6 +3,7 @@
 #include "app/dialogs.h"
 #include "app/form2.h"
 #include "app/stacking.h"
+#include "settings/settings_file.h"
 #include "texts/captions.h"
 #include "texts/statuses.h"
 
@@ -15,6 +16,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStandardPaths>
 
 Form1::Form1(Dialoghi &dialoghi, QString cartella_programma, QString indirizzo_access_point, quint16 porta,
              QWidget *parent)
@@ -68,7 +70,9 @@ void Form1::avvia()
     show();
     const QString cartella = m_cartella_programma.isEmpty() ? QCoreApplication::applicationDirPath()
                                                              : m_cartella_programma;
-    m_percorso_app = QDir(cartella).absolutePath() + QLatin1Char('/');
+    m_percorso_app = cartella_impostazioni(
+        QDir(cartella).absolutePath() + u'/',
+        QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + u'/');
     carica_parametri();
     imposta_lingua();
     stato(stato::attesa_connessione, {});

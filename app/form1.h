@@ -28,8 +28,8 @@ class Form1 : public QMainWindow, private Rapporto
     Q_OBJECT
 
 public:
-    // `cartella_programma`: where "BootLoader.ini" is kept (empty: the
-    // program's own folder). `indirizzo_access_point` and `porta`: where the
+    // `cartella_programma`: the folder "BootLoader.ini" is looked for in
+    // first (empty: the program's own folder). `indirizzo_access_point` and `porta`: where the
     // module is reached in Access Point mode.
     explicit Form1(Dialoghi &dialoghi, QString cartella_programma = {},
                    QString indirizzo_access_point = QString::fromLatin1(indirizzo_access_point_predefinito),
@@ -40,7 +40,6 @@ public:
     void avvia();
 
     CanaleComandi &canale() { return m_canale; }
-    const StatoCondiviso &stato() const { return m_aggiornatore.stato(); }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -77,7 +76,7 @@ private:
 
     Dialoghi &m_dialoghi;
     QString m_cartella_programma;
-    QString m_percorso_app; // the folder of "BootLoader.ini", with the trailing separator
+    QString m_percorso_app; // the folder that keeps "BootLoader.ini", with the trailing separator
     qint16 m_lingua = 0;    // 0 Italian, anything else English
     bool m_in_chiusura = false;
     QPointer<Form2> m_form2;

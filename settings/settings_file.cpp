@@ -1,9 +1,11 @@
 #include "settings/settings_file.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QSaveFile>
+#include <QTemporaryFile>
 
 #include <cmath>
 #include <limits>
@@ -220,8 +222,18 @@ Impostazioni carica_file_impostazioni(const QString &cartella)
     return leggi_impostazioni(file.read(lettura_massima));
 }
 
+QString cartella_impostazioni(const QString &cartella_programma, const QString &cartella_utente)
+{
+    if (QFileInfo::exists(percorso_impostazioni(cartella_programma)))
+        return cartella_programma;
+    // Whether the folder takes a new file is only known by trying.
+    QTemporaryFile prova(cartella_programma + QStringLiteral("BootLoader.XXXXXX"));
+    return prova.open() ? cartella_programma : cartella_utente;
+}
+
 bool salva_file_impostazioni(const QString &cartella, const Impostazioni &impostazioni)
 {
+    QDir().mkpath(cartella);
     const QFileInfo esistente(percorso_impostazioni(cartella));
     if (esistente.exists() && sola_lettura(esistente))
         return false;

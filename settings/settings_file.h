@@ -30,8 +30,14 @@ QByteArray componi_impostazioni(const Impostazioni &impostazioni);
 // is appended to it as it is (here and in salva_file_impostazioni).
 Impostazioni carica_file_impostazioni(const QString &cartella);
 
-// Replaces "BootLoader.ini" in the folder through a temporary file, so that it
-// is never left truncated; in a folder that cannot take one, the file is
-// written in place. A read-only file is left untouched. Returns false when it
-// was not written.
+// The folder that keeps "BootLoader.ini": the program's own when it already
+// holds the file or takes new files (a copy run from where it was built or
+// unpacked), otherwise the user's configuration folder (an installed copy).
+// Both end with their separator.
+QString cartella_impostazioni(const QString &cartella_programma, const QString &cartella_utente);
+
+// Replaces "BootLoader.ini" in the folder (made when missing) through a
+// temporary file, so that it is never left truncated; in a folder that cannot
+// take one, the file is written in place. A read-only file is left untouched.
+// Returns false when it was not written.
 bool salva_file_impostazioni(const QString &cartella, const Impostazioni &impostazioni);

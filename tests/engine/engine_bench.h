@@ -65,19 +65,32 @@ struct Motore
         return percorso;
     }
 
+    // Connected and `contenuto` opened as a firmware file; the records start afresh.
+    void aperto(const QByteArray &contenuto)
+    {
+        aggiornatore.connetti();
+        aggiornatore.apri(scrivi_firmware(contenuto));
+        azzera_registri();
+    }
+
     // Connected, the image opened as a file of the CPU letter and the device
     // identified; the records start afresh.
     bool pronto(char cpu, const QByteArray &dati)
     {
-        aggiornatore.connetti();
-        aggiornatore.apri(scrivi_firmware(firmware(cpu, dati)));
+        aperto(firmware(cpu, dati));
         aggiornatore.identifica();
+        azzera_registri();
+        return passi() == QLatin1String("disconnect transfer");
+    }
+
+    void azzera_registri()
+    {
         link.comandi.clear();
         link.attese.clear();
         rapporto.stati.clear();
         rapporto.messaggi.clear();
+        rapporto.campi.clear();
         rapporto.avanzamenti.clear();
-        return nomi(rapporto.passi_disponibili) == QLatin1String("disconnect transfer");
     }
 
     QString passi() const { return nomi(rapporto.passi_disponibili); }
