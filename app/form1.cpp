@@ -63,6 +63,7 @@ void Form1::collega_controlli()
     connect(Check1, &QCheckBox::clicked, this, &Form1::Check1_Click);
     connect(Text1, &QLineEdit::textChanged, aggiornatore, &Aggiornatore::imposta_indirizzo);
     m_aggiornatore.imposta_indirizzo(Text1->text());
+    passi(m_aggiornatore.passi());
 }
 
 void Form1::avvia()
@@ -80,15 +81,12 @@ void Form1::avvia()
 
 void Form1::closeEvent(QCloseEvent *event)
 {
-    if (!m_in_chiusura) {
-        m_in_chiusura = true;
-        salva_parametri();
-        // Every wait in progress ends now and the step that waited returns
-        // without sending or showing anything more.
-        m_aggiornatore.termina();
-        if (m_form2)
-            m_form2->close();
-    }
+    salva_parametri();
+    // Every wait in progress ends now and the step that waited returns
+    // without sending or showing anything more.
+    m_aggiornatore.termina();
+    if (m_form2)
+        m_form2->close();
     event->accept();
 }
 

@@ -13,7 +13,6 @@ class Form2;
 class QAction;
 class QCheckBox;
 class QFrame;
-class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -78,17 +77,15 @@ private:
     QString m_cartella_programma;
     QString m_percorso_app; // the folder that keeps "BootLoader.ini", with the trailing separator
     qint16 m_lingua = 0;    // 0 Italian, anything else English
-    bool m_in_chiusura = false;
     QPointer<Form2> m_form2;
     TraduzioneQt m_traduzione_qt;
     CanaleComandi m_canale;
     Aggiornatore m_aggiornatore;
 
-    QGroupBox *Frame1 = nullptr, *Frame2 = nullptr, *Frame3 = nullptr;
     QPushButton *Command1 = nullptr, *Command2 = nullptr, *Command3 = nullptr, *Command4 = nullptr,
                 *Command5 = nullptr, *Command6 = nullptr, *Command7 = nullptr;
-    QLabel *Label1 = nullptr, *Label3 = nullptr, *Label4 = nullptr, *Label5 = nullptr, *Label7 = nullptr,
-           *Label9 = nullptr, *Label11 = nullptr, *Label12 = nullptr, *Label13 = nullptr, *Label14 = nullptr;
+    QLabel *Label3 = nullptr, *Label4 = nullptr, *Label5 = nullptr, *Label7 = nullptr, *Label11 = nullptr,
+           *Label12 = nullptr, *Label13 = nullptr, *Label14 = nullptr;
     QLineEdit *Text1 = nullptr, *Text2 = nullptr, *Text4 = nullptr;
     QFrame *Shape1 = nullptr, *Shape2 = nullptr, *Shape3 = nullptr, *Shape4 = nullptr;
     QCheckBox *Check1 = nullptr;

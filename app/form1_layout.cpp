@@ -127,9 +127,6 @@ void Form1::crea_controlli()
     const auto trova = [area]<typename T>(T *&campo, const char *nome) {
         campo = area->findChild<T *>(QLatin1String(nome));
     };
-    trova(Frame1, "Frame1");
-    trova(Frame2, "Frame2");
-    trova(Frame3, "Frame3");
     trova(Command1, "Command1");
     trova(Command2, "Command2");
     trova(Command3, "Command3");
@@ -137,12 +134,10 @@ void Form1::crea_controlli()
     trova(Command5, "Command5");
     trova(Command6, "Command6");
     trova(Command7, "Command7");
-    trova(Label1, "Label1");
     trova(Label3, "Label3");
     trova(Label4, "Label4");
     trova(Label5, "Label5");
     trova(Label7, "Label7");
-    trova(Label9, "Label9");
     trova(Label11, "Label11");
     trova(Label12, "Label12");
     trova(Label13, "Label13");
@@ -157,8 +152,6 @@ void Form1::crea_controlli()
     trova(Check1, "Check1");
     trova(ProgressBar1, "ProgressBar1");
 
-    for (QPushButton *pulsante : {Command2, Command3, Command4, Command6, Command7})
-        pulsante->setEnabled(false);
     // The status line and the CRC16 box show what the program writes.
     Text2->setReadOnly(true);
     Text4->setReadOnly(true);

@@ -66,10 +66,8 @@ void invia_password(Sessione &s)
     s.link.invia_comando(comando_password(s.stato.password));
     if (!s.link.pausa(attesa_password_ms, modo_attesa_piena))
         return;
-    if (!comando_risposto(s)) {
+    if (!comando_risposto(s))
         s.mostra(messaggio::password_senza_risposta);
-        s.rapporto.occupato(false);
-    }
 }
 
 void cambia_modo(Sessione &s)
@@ -84,7 +82,6 @@ void cambia_modo(Sessione &s)
         s.mostra(messaggio::modo_cambiato);
     } else {
         s.mostra(messaggio::modo_senza_risposta);
-        s.rapporto.occupato(false);
     }
 }
 
@@ -100,7 +97,6 @@ void reset(Sessione &s)
         s.mostra(messaggio::modulo_riavviato);
     } else {
         s.mostra(messaggio::reset_senza_risposta);
-        s.rapporto.occupato(false);
     }
 }
 
