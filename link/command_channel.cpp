@@ -58,7 +58,7 @@ bool CanaleComandi::scrivi(const QByteArray &byte)
     return true;
 }
 
-void CanaleComandi::chiudi_trasporto()
+void CanaleComandi::chiudi()
 {
     m_winsock.abort();
 }

@@ -17,6 +17,7 @@ public:
     explicit CanaleComandi(QObject *parent = nullptr);
 
     void apri(const QString &host, quint16 porta) override;
+    void chiudi() override;
 
     // A wait of the window's own (for a dialog): processes events until
     // `finita` holds; the window calls sveglia() when what it reads changes.
@@ -28,7 +29,6 @@ public:
 
 protected:
     bool scrivi(const QByteArray &byte) override;
-    void chiudi_trasporto() override;
     bool aperto() const override;
     void attendi(Timer timer, int ms, const std::function<bool()> &finita) override;
     void elabora() override;

@@ -3,8 +3,6 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 
-#include <utility>
-
 void AttesaEventi::attendi(const std::function<bool()> &finita)
 {
     if (finita()) {
@@ -12,13 +10,11 @@ void AttesaEventi::attendi(const std::function<bool()> &finita)
         return;
     }
     QEventLoop loop;
-    // A wait started from inside another hands it back its loop when it ends.
-    QEventLoop *const loop_esterno = std::exchange(m_loop, &loop);
-    const std::function<bool()> *const finita_esterna = std::exchange(m_finita, &finita);
+    m_loop = &loop;
+    m_finita = &finita;
     loop.exec();
-    m_loop = loop_esterno;
-    m_finita = finita_esterna;
-    sveglia();
+    m_loop = nullptr;
+    m_finita = nullptr;
 }
 
 void AttesaEventi::sveglia()

@@ -1,15 +1,9 @@
 #include "link/link.h"
 
-void Collegamento::chiudi()
-{
-    chiudi_trasporto();
-    m_invio_fallito = false;
-}
-
 void Collegamento::invia_comando(const QByteArray &buffer_tx)
 {
     azzera_ricezione();
-    m_invio_fallito = m_interrotto || !scrivi(buffer_tx);
+    m_invio_fallito = !scrivi(buffer_tx);
     if (!m_invio_fallito)
         emit inviato(buffer_tx);
 }
@@ -20,7 +14,7 @@ bool Collegamento::pausa(int ms, int modo)
         return false;
     const bool fine_ai_dati = modo == 1;
     attendi(Timer::Timer1, ms, [this, fine_ai_dati] {
-        return m_interrotto || nulla_in_arrivo() || (fine_ai_dati && m_dati_ricevuti == 1);
+        return nulla_in_arrivo() || (fine_ai_dati && m_dati_ricevuti == 1);
     });
     return !m_interrotto;
 }
@@ -29,7 +23,7 @@ bool Collegamento::attendi_primi_dati(int ms)
 {
     if (m_interrotto)
         return false;
-    attendi(Timer::Timer2, ms, [this] { return m_interrotto || nulla_in_arrivo() || m_dati_ricevuti == 1; });
+    attendi(Timer::Timer2, ms, [this] { return nulla_in_arrivo() || m_dati_ricevuti == 1; });
     return !m_interrotto;
 }
 

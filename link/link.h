@@ -29,7 +29,7 @@ public:
     virtual void apri(const QString &host, quint16 porta) = 0;
 
     // Closes the link; harmless when it is closed.
-    void chiudi();
+    virtual void chiudi() = 0;
 
     // Clears buffer_rx and dati_ricevuti, then sends buffer_tx in one write.
     // A send the link refuses counts as a command that got no reply.
@@ -69,8 +69,6 @@ protected:
 
     // Sends the bytes in one write; false when the link refuses them.
     virtual bool scrivi(const QByteArray &byte) = 0;
-    // Closes the transport.
-    virtual void chiudi_trasporto() = 0;
     // False once nothing can arrive any more.
     virtual bool aperto() const = 0;
     // Lets events happen until `finita` holds or ms pass on the timer.

@@ -56,7 +56,7 @@ bool CollegamentoScriptato::scrivi(const QByteArray &byte)
     return true;
 }
 
-void CollegamentoScriptato::chiudi_trasporto()
+void CollegamentoScriptato::chiudi()
 {
     m_aperto = false;
     m_eventi.clear();
@@ -78,7 +78,7 @@ void CollegamentoScriptato::attendi(Timer timer, int ms, const std::function<boo
         if (!evento.byte.isEmpty())
             ricevi(evento.byte);
         if (evento.chiude)
-            chiudi_trasporto();
+            chiudi();
     }
     attese.last().durata = int(m_ora - inizio);
 }

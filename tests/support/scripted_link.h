@@ -50,10 +50,10 @@ public:
     int connessioni = 0;
 
     void apri(const QString &host, quint16 porta) override;
+    void chiudi() override;
 
 protected:
     bool scrivi(const QByteArray &byte) override;
-    void chiudi_trasporto() override;
     bool aperto() const override { return m_aperto; }
     void attendi(Timer timer, int ms, const std::function<bool()> &finita) override;
     void elabora() override {}
