@@ -143,7 +143,9 @@ private slots:
         for (const char *lampada : {"Shape1", "Shape2", "Shape3", "Shape4"})
             QCOMPARE(banco.lampada(lampada), rosso);
         QCOMPARE(leggi(banco.cartella.filePath("BootLoader.ini")), QByteArray("Path = \r\nLanguage = 0\r\n"));
+        QCOMPARE(banco.finestra->windowTitle(), QStringLiteral("KESTRA Firmware updater"));
         QCOMPARE(banco.finestra->centralWidget()->size(), in_pixel(banco.finestra.get(), 0, 0, 4695, 6990).size());
+        QCOMPARE(banco.finestra->minimumSize(), banco.finestra->maximumSize());
 
         const std::tuple<const char *, int, int, int, int> posti[] = {
             {"Frame1", 120, 120, 4455, 1455},  {"Command3", 240, 840, 1095, 375}, {"Text1", 2760, 360, 1455, 285},
@@ -171,6 +173,7 @@ private slots:
         for (const auto &[nome, proprieta, valore] : proprieta)
             QCOMPARE(banco.trova(nome)->property(proprieta).toInt(), valore.toInt());
         QVERIFY(banco.trova("Frame3")->font().bold());
+        QCOMPARE(banco.trova("Frame3")->font().pointSizeF(), 8.25);
         QVERIFY(!banco.trova("Label3")->font().bold());
         QCOMPARE(banco.trova("Command2")->font().pointSizeF(), 8.25);
     }
