@@ -9,6 +9,7 @@ export QT_QPA_PLATFORM=offscreen
 
 scripts/setup.sh build
 (cd build && ctest --output-on-failure -j2)
+scripts/check-package.sh build # the Debian package of the normal build
 
 scripts/setup.sh build-asan -DKESTRA_SANITIZE=ON
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
