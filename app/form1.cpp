@@ -2,6 +2,7 @@
 
 #include "app/dialogs.h"
 #include "app/form2.h"
+#include "app/lamp.h"
 #include "app/stacking.h"
 #include "settings/settings_file.h"
 #include "texts/captions.h"
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStandardPaths>
 
@@ -147,4 +149,8 @@ void Form1::imposta_lingua()
         label->setText(scambia_prefisso(label->text(), etichetta.prefisso, lingua));
     }
     Text2->setText(scambia_stato(Text2->text(), lingua));
+    annuncia_stato();
+    ProgressBar1->setAccessibleName(nome_accessibile::avanzamento.in(lingua));
+    for (QFrame *lampada : {Shape1, Shape2, Shape3, Shape4})
+        lampada::nomina(lampada, lingua);
 }

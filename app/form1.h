@@ -70,6 +70,7 @@ private:
     int messaggio(const Messaggio &messaggio, const QString &valore) override;
     std::optional<QString> chiedi_password() override;
 
+    void annuncia_stato();
     QString testo(const Testo &testo) const { return testo.in(m_lingua); }
     QFrame *Shape(Lampada lampada) const;
 

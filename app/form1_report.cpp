@@ -9,6 +9,7 @@
 #include "link/identity.h"
 #include "texts/captions.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,6 +20,16 @@ void Form1::stato(const Testo &testo, const QString &valore)
 {
     const QString testo_stato = this->testo(testo);
     Text2->setText(valore.isNull() ? testo_stato : testo_stato.arg(valore));
+    annuncia_stato();
+}
+
+void Form1::annuncia_stato()
+{
+    // Qt 6.4 has no live regions: the status goes into the line's name, and
+    // an alert asks assistive technology to read it.
+    Text2->setAccessibleName(testo(nome_accessibile::stato) + QStringLiteral(": ") + Text2->text());
+    QAccessibleEvent avviso(Text2, QAccessible::Alert);
+    QAccessible::updateAccessibility(&avviso);
 }
 
 QFrame *Form1::Shape(Lampada lampada) const
@@ -34,8 +45,7 @@ QFrame *Form1::Shape(Lampada lampada) const
 
 void Form1::lampada(Lampada quale, Colore colore)
 {
-    static const QColor colori[] = {lampada::rosso, lampada::giallo, lampada::verde};
-    lampada::colora(Shape(quale), colori[int(colore)]);
+    lampada::colora(Shape(quale), colore, m_lingua);
 }
 
 void Form1::passi(Passi disponibili)

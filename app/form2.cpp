@@ -1,16 +1,23 @@
 #include "app/form2.h"
 
+#include "app/twips.h"
 #include "texts/language.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 
 namespace {
 constexpr Testo richiesta{"Per continuare è necessario fornire la Password",
                           "To continue, you must provide the password"};
 constexpr Testo annulla{"Annulla", "Cancel"};
+
+// The places of the controls, in the order of Form2's members, and of the dialog.
+constexpr std::pair<const char *, Twip> posti[] = {
+    {"Label1", {120, 120, 3495, 255}},   {"Label2", {120, 480, 735, 255}},    {"Text1", {1080, 480, 2535, 285}},
+    {"Command1", {120, 960, 855, 375}}, {"Command2", {2760, 960, 855, 375}},
+};
+constexpr Twip dialogo{0, 0, 3735, 1425};
 
 // The texts were laid out for a narrower font than most platforms give:
 // shrink them until they fit their boxes rather than cut them.
@@ -41,21 +48,15 @@ Form2::Form2(int lingua, QWidget *parent)
     carattere.setPointSizeF(8.25);
     setFont(carattere);
 
-    const qreal dpi = screen() ? screen()->logicalDotsPerInch() : 96.0;
-    const auto pixel = [dpi](int twip) { return qRound(twip * dpi / 1440.0); };
-    const auto posiziona = [&](QWidget *controllo, const char *nome, int x, int y, int l, int a) {
-        controllo->setObjectName(QLatin1String(nome));
-        controllo->setGeometry(pixel(x), pixel(y), pixel(l), pixel(a));
-    };
-    posiziona(Label1, "Label1", 120, 120, 3495, 255);
-    posiziona(Label2, "Label2", 120, 480, 735, 255);
-    posiziona(Text1, "Text1", 1080, 480, 2535, 285);
-    posiziona(Command1, "Command1", 120, 960, 855, 375);
-    posiziona(Command2, "Command2", 2760, 960, 855, 375);
+    QWidget *const controlli[] = {Label1, Label2, Text1, Command1, Command2};
+    for (std::size_t i = 0; i < std::size(posti); ++i) {
+        controlli[i]->setObjectName(QLatin1String(posti[i].first));
+        controlli[i]->setGeometry(in_pixel(*this, posti[i].second));
+    }
     Label2->setAlignment(Qt::AlignRight | Qt::AlignTop);
     riduci_fino_a_entrare(Label1);
     riduci_fino_a_entrare(Label2);
-    setFixedSize(pixel(3735), pixel(1425));
+    setFixedSize(in_pixel(*this, dialogo).size());
 
     // The dialog opens on OK: Enter accepts the password already in the box.
     setTabOrder(Command2, Command1);

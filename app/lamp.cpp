@@ -1,15 +1,25 @@
 #include "app/lamp.h"
 
+#include "texts/captions.h"
+
 #include <QWidget>
 
-void lampada::colora(QWidget *lampada, const QColor &colore)
+namespace {
+const char *const proprieta_colore = "colore";
+} // namespace
+
+void lampada::colora(QWidget *lampada, Colore colore, int lingua)
 {
+    static const QColor colori[] = {{255, 0, 0}, {255, 255, 0}, {0, 255, 0}};
     QPalette tavolozza = lampada->palette();
-    tavolozza.setColor(QPalette::Window, colore);
+    tavolozza.setColor(QPalette::Window, colori[int(colore)]);
     lampada->setPalette(tavolozza);
+    lampada->setProperty(proprieta_colore, int(colore));
+    nomina(lampada, lingua);
 }
 
-QColor lampada::colore(const QWidget *lampada)
+void lampada::nomina(QWidget *lampada, int lingua)
 {
-    return lampada->palette().color(QPalette::Window);
+    lampada->setAccessibleName(
+        descrizione_lampada(lampada->objectName(), lampada->property(proprieta_colore).toInt(), lingua));
 }

@@ -1,16 +1,13 @@
 #pragma once
 
-#include <QColor>
-#include <QFrame>
+#include "link/report.h"
 
 class QWidget;
 
-// The status lamps: squares of one of three colours.
+// The status lamps: squares of one of three colours, each named for assistive
+// technology by what it shows and its state ("Connessione: attiva").
 namespace lampada {
-inline const QColor rosso{255, 0, 0};
-inline const QColor giallo{255, 255, 0};
-inline const QColor verde{0, 255, 0};
-
-void colora(QWidget *lampada, const QColor &colore);
-QColor colore(const QWidget *lampada);
+void colora(QWidget *lampada, Colore colore, int lingua);
+// Names the lamp again, in `lingua`, for the colour it has.
+void nomina(QWidget *lampada, int lingua);
 } // namespace lampada

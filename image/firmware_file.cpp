@@ -14,10 +14,8 @@ namespace {
 // or cannot be read. The file is only ever opened for reading.
 std::optional<QByteArray> leggi_inizio(const QString &percorso)
 {
-    if (!QFileInfo(percorso).isFile())
-        return std::nullopt;
     QFile file(percorso);
-    if (!file.open(QIODevice::ReadOnly) || file.size() == 0)
+    if (!QFileInfo(percorso).isFile() || !file.open(QIODevice::ReadOnly))
         return std::nullopt;
     const QByteArray inizio = file.read(lunghezza_intestazione);
     if (inizio.isEmpty())

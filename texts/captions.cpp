@@ -27,7 +27,34 @@ constexpr std::array<EtichettaConPrefisso, 4> etichette{{
     {"Label14", prefisso::data},
 }};
 
+struct TestiLampada
+{
+    const char *controllo;
+    Testo cosa;
+    Testo stati[3]; // red, yellow, green
+};
+
+constexpr TestiLampada lampade[] = {
+    {"Shape1", {"Trasferimento", "Transfer"},
+     {{"non eseguito", "not done"}, {"in corso", "in progress"}, {"completato", "completed"}}},
+    {"Shape2", {"Aggiornamento", "Update"},
+     {{"non eseguito", "not done"}, {"in corso", "in progress"}, {"completato", "completed"}}},
+    {"Shape3", {"Identificazione", "Identification"},
+     {{"non eseguita", "not done"}, {"in corso", "in progress"}, {"eseguita", "done"}}},
+    {"Shape4", {"Connessione", "Connection"},
+     {{"non attiva", "not active"}, {"in corso", "in progress"}, {"attiva", "active"}}},
+};
+
 } // namespace
+
+QString descrizione_lampada(QStringView controllo, int colore, int lingua)
+{
+    for (const TestiLampada &lampada : lampade) {
+        if (controllo == QLatin1String(lampada.controllo))
+            return lampada.cosa.in(lingua) + QStringLiteral(": ") + lampada.stati[qBound(0, colore, 2)].in(lingua);
+    }
+    return {};
+}
 
 std::span<const DidascaliaControllo> didascalie_fisse()
 {

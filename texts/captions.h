@@ -42,3 +42,13 @@ QString scambia_prefisso(const QString &didascalia, const Testo &prefisso, int l
 
 // The prefix of `lingua`, a blank and the value: "Scheda: " + value.
 QString con_prefisso(const Testo &prefisso, int lingua, const QString &valore);
+
+// Names for assistive technology of the controls that show no text of their own.
+namespace nome_accessibile {
+inline constexpr Testo stato{"Stato", "Status"};
+inline constexpr Testo avanzamento{"Avanzamento", "Progress"};
+} // namespace nome_accessibile
+
+// What a screen reader says of a lamp: what it shows, then its state for the
+// colour (0 red, 1 yellow, 2 green): "Connessione: attiva".
+QString descrizione_lampada(QStringView controllo, int colore, int lingua);

@@ -3,6 +3,7 @@
 #include "sim/module_simulator.h"
 #include "tests/support/scripted_dialogs.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -368,6 +369,33 @@ private slots:
         QCOMPARE(banco.finestra->winId(), nativa);
         QCOMPARE(banco.finestra->geometry(), prima);
         QCOMPARE(m_nascosta, 0);
+    }
+
+    void every_control_is_named_for_assistive_technology_and_tabbed_in_reading_order()
+    {
+        Banco banco;
+        const auto nome = [&](const char *controllo) {
+            return QAccessible::queryAccessibleInterface(banco.trova(controllo))->text(QAccessible::Name);
+        };
+        for (QWidget *controllo : banco.finestra->centralWidget()->findChildren<QWidget *>())
+            QVERIFY2(!QAccessible::queryAccessibleInterface(controllo)->text(QAccessible::Name).isEmpty(),
+                     qPrintable(controllo->objectName()));
+        QCOMPARE((QStringList{nome("Shape4"), nome("Shape1"), nome("Text1"), nome("ProgressBar1"), nome("Text2")}),
+                 (QStringList{"Connessione: non attiva", "Trasferimento: non eseguito", "IP TALVIO", "Avanzamento",
+                              "Stato: Attesa connessione..."}));
+        banco.clicca("Command5");
+        QTRY_COMPARE(nome("Shape4"), QStringLiteral("Connessione: attiva"));
+        banco.lingua(1);
+        QCOMPARE((QStringList{nome("Shape4"), nome("Shape3"), nome("Text4"), nome("Text2")}),
+                 (QStringList{"Connection: active", "Identification: not done", "CRC16",
+                              "Status: Waiting for connection..."}));
+
+        QStringList ordine;
+        for (QWidget *w = banco.trova("Command5"); ordine.size() < 11; w = w->nextInFocusChain())
+            if (w->focusPolicy() & Qt::TabFocus)
+                ordine << w->objectName();
+        QCOMPARE(ordine, (QStringList{"Command5", "Text1", "Command3", "Command6", "Command7", "Command2", "Text4",
+                                      "Command4", "Text2", "Check1", "Command1"}));
     }
 
     void real_boxes_and_file_dialog_speak_the_language()
