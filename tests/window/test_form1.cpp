@@ -196,6 +196,18 @@ private slots:
         QVERIFY(!finestra.findChild<QAction *>("menu_lingua_item_0")->isChecked());
     }
 
+    void a_refused_connection_is_reported_in_the_current_language()
+    {
+        Banco banco;
+        banco.sim.close();
+        banco.lingua(1);
+        banco.clicca("Command5");
+        QTRY_COMPARE(banco.dialoghi.titoli(), QStringList{"Connection error"});
+        QCOMPARE(banco.dialoghi.mostrati.first().testo,
+                 QStringLiteral("Connection error to the Wi-Fi module, check the entered IP address."));
+        QCOMPARE(banco.lampada("Shape4"), rosso);
+    }
+
     void every_button_reaches_its_step_and_the_window_shows_the_reports()
     {
         const QByteArray dati(1000, '\x5A');
