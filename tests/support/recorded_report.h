@@ -54,7 +54,8 @@ public:
     int messaggio(const Messaggio &messaggio, const QString &valore) override
     {
         const QString testo = valore.isNull() ? messaggio.testo.in(0) : messaggio.testo.in(0).arg(valore);
-        messaggi.append(messaggio.titolo.in(0) + u'|' + testo);
+        // A box never shows while the user is kept waiting.
+        messaggi.append(QLatin1String(in_attesa ? "(busy) " : "") + messaggio.titolo.in(0) + u'|' + testo);
         icone.append(messaggio.icona);
         if (messaggio.pulsanti == Pulsanti::Ok)
             return risposta_ok;
