@@ -60,6 +60,7 @@ void RapportoRiga::file_aperto(const QString &nome_file, const IntestazioneFirmw
 
 void RapportoRiga::identita(const IdentitaDispositivo &identita)
 {
+    m_identita_letta = true;
     const int lingua = m_console.lingua();
     const QString firmware = etichetta_firmware_dispositivo(identita);
     const QString scheda = QString::fromLatin1(identita.scheda);

@@ -25,6 +25,7 @@ public:
     std::optional<Esito> esito() const { return m_esito; }
     // The text that decided the class, or the last status when none did.
     QString testo_esito() const { return m_esito ? m_testo_esito : m_ultimo_stato; }
+    bool identita_letta() const { return m_identita_letta; }
     bool cancellazione_avviata() const { return m_cancellazione_avviata; }
 
     void stato(const Testo &testo, const QString &valore = {}) override;
@@ -55,5 +56,5 @@ private:
     QString m_testo_esito, m_ultimo_stato;
     qint64 m_byte_cancellazione = 0;
     int m_percento = -1; // of the last progress event
-    bool m_cancellazione_avviata = false, m_intestazione_mostrata = false;
+    bool m_identita_letta = false, m_cancellazione_avviata = false, m_intestazione_mostrata = false;
 };

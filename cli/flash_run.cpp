@@ -51,8 +51,8 @@ Esito Esecuzione::svolgi()
     case Comando::Controlla:
         return svolgi({controllo});
     case Comando::Identifica:
-        return svolgi({connessione,
-                       {[this] { m_motore.chiedi_identita(); }, offerto(Passo::Trasferisci), Esito::identificazione}});
+        return svolgi({connessione, {[this] { m_motore.chiedi_identita(); },
+                                     [this] { return m_rapporto.identita_letta(); }, Esito::identificazione}});
     case Comando::Riavvia:
         return svolgi({connessione, {[this] { m_motore.riavvia_modulo(); }, riuscito, Esito::altro}});
     case Comando::Aggiorna:

@@ -94,6 +94,8 @@ private slots:
         riga("verification unanswered", {}, s, {{"PGX", 0, CollegamentoScriptato::silenzio()}}, 10,
              "header connected identity erase progress transferred error done");
         riga("identify, no file", {"--identify"}, {}, {}, 0, "connected identity done");
+        riga("identify, no information", {"--identify"}, {}, {{"FWI", 0, CollegamentoScriptato::risposta("FWI=???")}},
+             7, "connected error done");
         riga("reset acknowledged", {"--reset"}, {}, {}, 0, "connected done");
         riga("reset unanswered", {"--reset"}, {}, {{"RST!", 0, CollegamentoScriptato::silenzio()}}, 1,
              "connected error done");
