@@ -1,6 +1,7 @@
 #include "app/form2.h"
 
 #include "app/twips.h"
+#include "link/module_access.h"
 #include "texts/language.h"
 
 #include <QLabel>
@@ -35,7 +36,7 @@ Form2::Form2(int lingua, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
     , Label1(new QLabel(richiesta.in(lingua), this))
     , Label2(new QLabel(QStringLiteral("Password"), this))
-    , Text1(new QLineEdit(QString::fromLatin1(password_iniziale), this))
+    , Text1(new QLineEdit(QString::fromLatin1(password_predefinita), this))
     , Command1(new QPushButton(annulla.in(lingua), this))
     , Command2(new QPushButton(QStringLiteral("Ok"), this))
 {

@@ -13,8 +13,6 @@ class Form2 : public QDialog
     Q_OBJECT
 
 public:
-    static constexpr const char *password_iniziale = "40718253";
-
     Form2(int lingua, QWidget *parent = nullptr);
 
 signals:

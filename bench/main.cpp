@@ -1,8 +1,10 @@
-// kestra-bench: times the real updater window against kestra-sim and sets it
-// beside the least a blocking client needs for the same exchanges.
+// kestra-bench: times the real updater window and kestra-flash against
+// kestra-sim and sets them beside the least a blocking client needs for the
+// same exchanges.
 //
 //   kestra-bench [runs]      runs per figure, 5 when not given
 
+#include "bench/flash_process.h"
 #include "bench/floor_client.h"
 #include "bench/report.h"
 #include "bench/sample_image.h"
@@ -41,8 +43,8 @@ bool scrivi(const QString &percorso, const QByteArray &byte)
     return file.open(QIODevice::WriteOnly) && file.write(byte) == byte.size();
 }
 
-// Alternates the updater and the floor client, so that both see the same
-// state of the machine. Returns what went wrong, or an empty text.
+// Alternates the updater, kestra-flash and the floor client, so that all see
+// the same state of the machine. Returns what went wrong, or an empty text.
 QString misura_campione(const CampioneFirmware &campione, int prove, quint16 porta, const QTemporaryDir &cartella,
                         RisultatiCampione &risultati)
 {
@@ -53,16 +55,20 @@ QString misura_campione(const CampioneFirmware &campione, int prove, quint16 por
     const QList<QByteArray> comandi =
         comandi_aggiornamento(file.sliced(lunghezza_intestazione), cerca_tipo_cpu(campione.cpu)->codice);
 
-    risultati = {campione, comandi.size(), {}, {}, {}, {}, 0};
+    risultati = {campione, comandi.size(), {}, {}, {}, {}, {}, 0};
     for (int prova = 0; prova < prove; ++prova) {
         const Misura aggiornamento = misura_aggiornamento(porta, percorso, cartella.path());
         if (!aggiornamento.errore.isEmpty())
             return QStringLiteral("updater: ") + aggiornamento.errore;
+        const Misura flash = misura_flash(porta, percorso);
+        if (!flash.errore.isEmpty())
+            return flash.errore;
         const MisuraPavimento pavimento = misura_pavimento(porta, comandi);
         if (!pavimento.errore.isEmpty())
             return QStringLiteral("floor: ") + pavimento.errore;
         risultati.aggiornamento_s.append(aggiornamento.secondi);
         risultati.aggiornamento_cpu_s.append(aggiornamento.cpu_secondi);
+        risultati.flash_s.append(flash.secondi);
         risultati.pavimento_s.append(pavimento.secondi);
         risultati.pavimento_scambio_massimo_ms.append(pavimento.scambio_massimo_ms);
     }

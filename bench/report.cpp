@@ -28,6 +28,7 @@ void stampa_campione(const RisultatiCampione &risultati)
     const double pavimento = mediana(risultati.pavimento_s);
     const double scambi = double(risultati.scambi);
     const double rapporto = aggiornamento / pavimento;
+    const double flash = mediana(risultati.flash_s);
 
     std::printf("\n\"%c\" image, %d KB, %lld exchanges (transfer + verification)\n", risultati.campione.cpu,
                 risultati.campione.kib, static_cast<long long>(risultati.scambi));
@@ -37,6 +38,8 @@ void stampa_campione(const RisultatiCampione &risultati)
                 scambi / pavimento, mediana(risultati.pavimento_scambio_massimo_ms));
     std::printf("  ratio    %8.2f    target <= %.1f: %s\n", rapporto, rapporto_massimo,
                 esito(rapporto <= rapporto_massimo));
+    std::printf("  kestra-flash %4.3f s  %7.0f exchanges/s  ratio %.2f: %s\n", flash, scambi / flash,
+                flash / pavimento, esito(flash / pavimento <= rapporto_massimo));
     std::printf("  peak memory so far (ru_maxrss) %.1f MiB\n", double(risultati.memoria_picco_kib) / 1024);
 }
 

@@ -11,6 +11,7 @@ struct RisultatiCampione
     qsizetype scambi = 0; // commands sent, each answered once
     QList<double> aggiornamento_s;
     QList<double> aggiornamento_cpu_s;
+    QList<double> flash_s; // kestra-flash
     QList<double> pavimento_s;
     QList<double> pavimento_scambio_massimo_ms;
     long memoria_picco_kib = 0;

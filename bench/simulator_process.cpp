@@ -23,11 +23,11 @@ ProcessoSimulatore::~ProcessoSimulatore()
     ferma();
 }
 
-bool ProcessoSimulatore::avvia(QString &errore)
+bool ProcessoSimulatore::avvia(QString &errore, const QStringList &opzioni)
 {
     for (int tentativo = 0; tentativo < tentativi; ++tentativo) {
         const quint16 porta = porta_libera();
-        if (porta != 0 && avvia_su(porta, errore)) {
+        if (porta != 0 && avvia_su(porta, opzioni, errore)) {
             m_porta = porta;
             return true;
         }
@@ -35,12 +35,13 @@ bool ProcessoSimulatore::avvia(QString &errore)
     return false;
 }
 
-bool ProcessoSimulatore::avvia_su(quint16 porta, QString &errore)
+bool ProcessoSimulatore::avvia_su(quint16 porta, const QStringList &opzioni, QString &errore)
 {
     ferma();
     m_processo.setProgram(QCoreApplication::applicationDirPath() + QStringLiteral("/kestra-sim"));
     // Quiet: a line per exchange would cost the simulator as much as the exchange.
-    m_processo.setArguments({"--listen", "127.0.0.1", "--port", QString::number(porta), "--quiet"});
+    m_processo.setArguments(QStringList{"--listen", "127.0.0.1", "--port", QString::number(porta), "--quiet"}
+                            + opzioni);
     m_processo.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_processo.start(QIODevice::ReadOnly);
     if (!m_processo.waitForStarted(attesa_avvio_ms)) {

@@ -3,8 +3,8 @@
 #include <QProcess>
 #include <QString>
 
-// kestra-sim, the one beside this program, run as a separate process in
-// Access Point mode on a free port of 127.0.0.1.
+// kestra-sim, the one beside this program, run quiet as a separate process
+// on a free port of 127.0.0.1; in Access Point mode unless `opzioni` say otherwise.
 class ProcessoSimulatore
 {
 public:
@@ -15,12 +15,12 @@ public:
 
     // Starts it and waits until it listens; false, with the reason in
     // `errore`, when it does not.
-    bool avvia(QString &errore);
+    bool avvia(QString &errore, const QStringList &opzioni = {});
 
     quint16 porta() const { return m_porta; }
 
 private:
-    bool avvia_su(quint16 porta, QString &errore);
+    bool avvia_su(quint16 porta, const QStringList &opzioni, QString &errore);
     void ferma();
 
     QProcess m_processo;

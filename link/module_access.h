@@ -7,6 +7,8 @@ class Sessione;
 // The module's address in Access Point mode and its TCP port.
 inline constexpr const char *indirizzo_access_point_predefinito = "192.168.1.1";
 inline constexpr quint16 porta_modulo = 7999;
+// The password the prompt offers before anything is typed.
+inline constexpr const char *password_predefinita = "40718253";
 
 // Opens the link to the typed address. Away from the Access Point the module
 // may challenge for its password: it is asked for, sent, and once accepted the

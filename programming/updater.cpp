@@ -52,6 +52,11 @@ void Aggiornatore::identifica()
     esegui(Passo::Identifica, ::identifica);
 }
 
+void Aggiornatore::chiedi_identita()
+{
+    esegui(Passo::Disconnetti, ::identifica);
+}
+
 void Aggiornatore::trasferisci()
 {
     esegui(Passo::Trasferisci, ::trasferisci);

@@ -23,6 +23,9 @@ public:
     void disconnetti();
     void apri(const QString &percorso); // the firmware file chosen
     void identifica();
+    // Asks the device who it is on a link that is open, with or without a
+    // firmware file (the window asks only once a file is open).
+    void chiedi_identita();
     void trasferisci();
     void aggiorna();
     // Restarts the module on a link that is open (the window offers it only

@@ -1,0 +1,100 @@
+#include "cli/options.h"
+
+#include "cli/outcome.h"
+#include "link/module_access.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QLocale>
+
+namespace {
+
+constexpr std::pair<const char *, Comando> comandi[] = {
+    {"check", Comando::Controlla}, {"identify", Comando::Identifica}, {"reset", Comando::Riavvia}};
+
+void aggiungi_opzioni(QCommandLineParser &parser)
+{
+    const QString ap = QString::fromLatin1(indirizzo_access_point_predefinito);
+    const QString porta = QString::number(porta_modulo);
+    parser.setApplicationDescription(QStringLiteral(
+        "Updates the firmware of a KESTRA receiver through its Wi-Fi module.\n"
+        "  kestra-flash [options] FIRMWARE.BIN   update the device\n"
+        "  kestra-flash --check FIRMWARE.BIN     check the file only; no network\n"
+        "  kestra-flash --identify [options]     connect, identify, print the identity\n"
+        "  kestra-flash --reset [options]        send the module's restart command"));
+    parser.addOptions({
+        {{"a", "address"}, "The module's address (default " + ap + ").", "addr", ap},
+        {{"p", "port"}, "TCP port (default " + porta + ").", "n", porta},
+        {"ap-address", "The address at which the module is in Access Point mode (default " + ap
+                           + "); at any other address the first-data wait and the password challenge apply.",
+         "addr", ap},
+        {"password", "The password for the module's challenge (default the window's); also read from "
+                     "KESTRA_PASSWORD.", "pw"},
+        {"switch-to-ap", "Answer Yes to the Access Point question."},
+        {{"y", "yes"}, "Do not ask before erasing and before the final update (required when standard input "
+                       "is not a terminal)."},
+        {"json", "One JSON object per line on standard output."},
+        {"log", "A transcript: every command and reply, in hex, with times.", "file"},
+        {"language", "Language of the messages (default from the locale).", "it|en"},
+        {"check", "Check the file only; no network."},
+        {"identify", "Connect, identify, print the identity."},
+        {"reset", "Send the module's restart command."},
+    });
+    parser.addPositionalArgument("FIRMWARE.BIN", "The firmware file, to update or to --check.");
+}
+
+// Reads the options into `opzioni`; returns what is wrong, or nothing.
+QString leggi(const QCommandLineParser &parser, Opzioni &opzioni)
+{
+    int scelti = 0;
+    for (const auto &[nome, comando] : comandi) {
+        if (parser.isSet(nome)) {
+            opzioni.comando = comando;
+            ++scelti;
+        }
+    }
+    if (scelti > 1)
+        return QStringLiteral("--check, --identify and --reset exclude each other");
+    const bool con_file = opzioni.comando == Comando::Aggiorna || opzioni.comando == Comando::Controlla;
+    if (parser.positionalArguments().size() != int(con_file))
+        return con_file ? QStringLiteral("one firmware file expected") : QStringLiteral("no file expected");
+    bool ok = false;
+    opzioni.porta = parser.value("port").toUShort(&ok);
+    if (!ok || opzioni.porta == 0)
+        return QStringLiteral("--port must be a number from 1 to 65535");
+    const QString lingua = parser.isSet("language") ? parser.value("language")
+                           : QLocale::system().language() == QLocale::Italian ? "it" : "en";
+    if (lingua != "it" && lingua != "en")
+        return QStringLiteral("--language must be it or en");
+    opzioni.lingua = int(lingua == "en");
+    opzioni.firmware = parser.positionalArguments().value(0);
+    opzioni.indirizzo = parser.value("address");
+    opzioni.indirizzo_access_point = parser.value("ap-address");
+    opzioni.password = parser.isSet("password")                    ? parser.value("password")
+                       : qEnvironmentVariableIsSet("KESTRA_PASSWORD") ? qEnvironmentVariable("KESTRA_PASSWORD")
+                                                                      : QString::fromLatin1(password_predefinita);
+    opzioni.access_point = parser.isSet("switch-to-ap");
+    opzioni.si = parser.isSet("yes");
+    opzioni.json = parser.isSet("json");
+    opzioni.registro = parser.value("log");
+    return {};
+}
+
+} // namespace
+
+Richiesta leggi_opzioni(const QStringList &argomenti)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption aiuto = parser.addHelpOption();
+    const QCommandLineOption versione = parser.addVersionOption();
+    aggiungi_opzioni(parser);
+    Opzioni opzioni;
+    const QString errore = parser.parse(argomenti) ? leggi(parser, opzioni) : parser.errorText();
+    if (parser.isSet(aiuto))
+        return {std::nullopt, parser.helpText() + elenco_esiti(), 0};
+    if (parser.isSet(versione))
+        return {std::nullopt, "kestra-flash " + QCoreApplication::applicationVersion() + u'\n', 0};
+    if (!errore.isEmpty())
+        return {std::nullopt, "kestra-flash: " + errore + "\nTry 'kestra-flash --help'.\n", int(Esito::uso)};
+    return {opzioni, {}, 0};
+}

@@ -1,0 +1,18 @@
+#include "cli/transcript.h"
+
+Trascrizione::Trascrizione(Collegamento &link, QIODevice &file) : m_file(file)
+{
+    m_orologio.start();
+    connect(&link, &Collegamento::inviato, this, [this](const QByteArray &comando) {
+        scrivi("->", comando.startsWith("PAS=") ? QByteArray("PAS=***") : comando.toHex(' '));
+    });
+    connect(&link, &Collegamento::arrivato, this, [this](const QByteArray &dati) { scrivi("<-", dati.toHex(' ')); });
+    connect(&link, &Collegamento::connesso, this, [this] { scrivi("--", "connected"); });
+    connect(&link, &Collegamento::errore, this, [this] { scrivi("--", "connection error"); });
+}
+
+void Trascrizione::scrivi(const char *verso, const QByteArray &testo)
+{
+    const double ms = double(m_orologio.nsecsElapsed()) / 1e6;
+    m_file.write(QByteArray::number(ms, 'f', 3).rightJustified(11) + " ms " + verso + ' ' + testo + '\n');
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "link/link.h"
+
+#include <QElapsedTimer>
+#include <QIODevice>
+
+// The transcript of a run (--log): a line for every command sent and every
+// piece of reply that arrives, with the milliseconds since the start and the
+// bytes in hex, written as it happens so that a run that is killed leaves
+// what it did. The password is never written.
+class Trascrizione : public QObject
+{
+public:
+    Trascrizione(Collegamento &link, QIODevice &file);
+
+private:
+    void scrivi(const char *verso, const QByteArray &testo);
+
+    QIODevice &m_file;
+    QElapsedTimer m_orologio;
+};

@@ -1,0 +1,223 @@
+#include "bench/simulator_process.h"
+#include "cli/flash_run.h"
+#include "tests/engine/engine_bench.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+namespace {
+
+using Script = QList<std::tuple<QByteArray, int, Risposta>>;
+const QByteArray nessuna_risposta; // null: --yes, no questions asked
+
+// The names of the JSON events, each run of one name once.
+QString eventi(const QByteArray &uscita)
+{
+    QStringList nomi;
+    for (const QByteArray &riga : uscita.split('\n')) {
+        const QJsonDocument evento = QJsonDocument::fromJson(riga);
+        const QString nome = evento.object().value("event").toString();
+        if (!riga.isEmpty() && (evento.isNull() || nome.isEmpty()))
+            return QStringLiteral("not an event: ") + riga;
+        if (!riga.isEmpty() && (nomi.isEmpty() || nomi.last() != nome))
+            nomi.append(nome);
+    }
+    return nomi.join(u' ');
+}
+
+// An image of whole and half pages, as the simulator saves it: filled with 0xFF to a whole page.
+QByteArray in_pagine(const QByteArray &dati)
+{
+    return dati + QByteArray((256 - dati.size() % 256) % 256, char(0xFF));
+}
+
+} // namespace
+
+class TestFlash : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { qunsetenv("KESTRA_PASSWORD"); }
+
+    void esito_data()
+    {
+        QTest::addColumn<QStringList>("opzioni");
+        QTest::addColumn<QByteArray>("file"); // empty: no file argument
+        QTest::addColumn<QByteArray>("alla_connessione");
+        QTest::addColumn<Script>("script");
+        QTest::addColumn<int>("errore_in_attesa"); // the link fails in this wait (from 1)
+        QTest::addColumn<int>("ctrl_c_in_attesa");
+        QTest::addColumn<QByteArray>("risposte"); // typed at the prompts
+        QTest::addColumn<int>("codice");
+        QTest::addColumn<QString>("eventi");
+
+        const QByteArray s = firmware('s', dati_di_prova(3000));
+        const QStringList altrove{"-a", "module"};
+        const QString fatto = "header connected identity erase progress transferred verified done";
+        const auto riga = [&](const char *nome, QStringList opzioni, QByteArray file, Script script, int codice,
+                              QString eventi, QByteArray alla_connessione = {}) {
+            QTest::newRow(nome) << opzioni << file << alla_connessione << script << 0 << 0 << nessuna_risposta
+                                << codice << eventi;
+        };
+        riga("updated", {}, s, {}, 0, fatto);
+        riga("updated, bootloader 1.3", {}, firmware('t', dati_di_prova(100), 1, 3), {}, 0, fatto);
+        riga("file missing", {QDir::tempPath() + "/missing/FW.BIN"}, {}, {}, 3, "error done");
+        riga("bootloader 2.0", {}, firmware('s', "x", 2, 0), {}, 3, "header error done");
+        riga("unknown CPU", {}, firmware('x', "x"), {}, 3, "header error done");
+        riga("no data", {}, firmware('s', {}), {}, 3, "header error done");
+        riga("too large for its CPU", {}, firmware('t', dati_di_prova(64 * 1024 + 1)), {}, 3, "header error done");
+        riga("password refused", altrove, s, {{"PAS=", 0, CollegamentoScriptato::risposta("PAS=ERR")}}, 5,
+             "header connected challenge error done", "PAS?");
+        riga("password empty", altrove + QStringList{"--password="}, s, {}, 5,
+             "header connected challenge error done", "PAS?");
+        riga("not in Access Point mode", altrove, s, {}, 6, "header connected challenge error done", "PAS?");
+        riga("switched to Access Point mode", altrove + QStringList{"--switch-to-ap"}, s, {}, 6,
+             "header connected challenge error done", "PAS?");
+        riga("identification unanswered", {}, s, {{"FWI", 0, CollegamentoScriptato::silenzio()}}, 7,
+             "header connected error done");
+        riga("identification unanswered elsewhere: no reset", altrove, s,
+             {{"FWI", 0, CollegamentoScriptato::silenzio()}}, 7, "header connected error done");
+        riga("erase refused", {}, s, {{"PGS", 2, CollegamentoScriptato::risposta("N")}}, 8,
+             "header connected identity erase error done");
+        riga("checksum refused three times", {}, s, {{"PGP", 0, CollegamentoScriptato::risposta("C")}}, 9,
+             "header connected identity erase error done");
+        riga("write failure", {}, s, {{"PGP", 3, CollegamentoScriptato::risposta("N")}}, 9,
+             "header connected identity erase progress error done");
+        riga("module closes the link", {}, s, {{"PGP", 5, {{}, true}}}, 9,
+             "header connected identity erase progress error done");
+        riga("CRC16 error", {}, s, {{"PGX", 0, CollegamentoScriptato::risposta("E")}}, 10,
+             "header connected identity erase progress transferred error done");
+        riga("verification unanswered", {}, s, {{"PGX", 0, CollegamentoScriptato::silenzio()}}, 10,
+             "header connected identity erase progress transferred error done");
+        riga("identify, no file", {"--identify"}, {}, {}, 0, "connected identity done");
+        riga("identify, no information", {"--identify"}, {}, {{"FWI", 0, CollegamentoScriptato::risposta("FWI=???")}},
+             7, "connected error done");
+        riga("reset acknowledged", {"--reset"}, {}, {}, 0, "connected done");
+        riga("reset unanswered", {"--reset"}, {}, {{"RST!", 0, CollegamentoScriptato::silenzio()}}, 1,
+             "connected error done");
+        riga("check only", {"--check"}, s, {}, 0, "header done");
+        QTest::newRow("refused at the Access Point: seen while identifying")
+            << QStringList{} << s << QByteArray() << Script{} << 1 << 0 << nessuna_risposta << 4
+            << "header connected error done";
+        QTest::newRow("link broken during the transfer") << QStringList{} << s << QByteArray() << Script{} << 6 << 0
+            << nessuna_risposta << 9 << "header connected identity erase progress error done";
+        QTest::newRow("Ctrl-C during the transfer") << QStringList{} << s << QByteArray() << Script{} << 0 << 6
+            << nessuna_risposta << 130 << "header connected identity erase progress error done";
+        QTest::newRow("no terminal, no --yes") << QStringList{} << s << QByteArray() << Script{} << 0 << 0
+            << QByteArray("") << 2 << "error done";
+        QTest::newRow("erase declined") << QStringList{} << s << QByteArray() << Script{} << 0 << 0
+            << QByteArray("n\n") << 1 << "header connected identity error done";
+        QTest::newRow("both questions answered yes") << QStringList{} << s << QByteArray() << Script{} << 0 << 0
+            << QByteArray("y\nsì\n") << 0 << fatto;
+    }
+    void esito()
+    {
+        QFETCH(QStringList, opzioni);
+        QFETCH(QByteArray, file);
+        QFETCH(QByteArray, alla_connessione);
+        QFETCH(Script, script);
+        QFETCH(int, errore_in_attesa);
+        QFETCH(int, ctrl_c_in_attesa);
+        QFETCH(QByteArray, risposte);
+
+        Motore banco; // for its folder
+        QStringList argomenti{"kestra-flash", "--json", "--language", "it", "-a", ap, "--ap-address", ap};
+        if (risposte.isNull())
+            argomenti.append("--yes");
+        argomenti += opzioni;
+        if (!file.isEmpty())
+            argomenti.append(banco.scrivi_firmware(file));
+        const Richiesta richiesta = leggi_opzioni(argomenti);
+        QVERIFY2(richiesta.opzioni, qPrintable(richiesta.testo));
+
+        CollegamentoScriptato link;
+        if (!alla_connessione.isEmpty())
+            link.alla_connessione = {{1, alla_connessione}};
+        for (const auto &[testa, occorrenza, risposta] : script)
+            link.script(testa, occorrenza, risposta);
+        QByteArray uscita, errori;
+        QBuffer canale_uscita(&uscita), canale_errori(&errori), ingresso(&risposte);
+        for (QBuffer *canale : {&canale_uscita, &canale_errori, &ingresso})
+            canale->open(QIODevice::ReadWrite);
+        Console console({canale_uscita, canale_errori, ingresso}, {true, false, !risposte.isEmpty(), 0});
+        Esecuzione esecuzione(*richiesta.opzioni, link, console);
+        link.durante_attesa = [&](int n) {
+            if (n == errore_in_attesa) {
+                emit link.errore();
+                link.chiudi();
+            }
+            if (n == ctrl_c_in_attesa)
+                esecuzione.interrompi();
+        };
+        QTEST(esecuzione.esegui(), "codice");
+        QTEST(eventi(uscita), "eventi");
+        QVERIFY(!uscita.contains("40718253") && !errori.contains("40718253"));
+        QCOMPARE(link.comandi.contains("RST!"), opzioni.contains("--reset")); // never a reset nobody asked for
+        if (ctrl_c_in_attesa)
+            QCOMPARE(link.comandi.size(), ctrl_c_in_attesa); // the command of that wait is the last
+    }
+
+    // kestra-flash itself against kestra-sim, each a process of its own.
+    void di_processo_data()
+    {
+        QTest::addColumn<QStringList>("simulatore");
+        QTest::addColumn<QStringList>("opzioni");
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<int>("codice");
+        QTest::addColumn<QString>("eventi");
+        QTest::addColumn<QByteArray>("nel_registro");
+
+        const QString fatto = "header connected identity erase progress transferred verified done";
+        const QByteArray s = firmware('s', dati_di_prova(5000));
+        for (const char cpu : {'t', 's', 'W'})
+            QTest::newRow(qPrintable(QStringLiteral("update %1").arg(cpu))) << QStringList{} << QStringList{}
+                << firmware(cpu, dati_di_prova(cpu == 'W' ? 12345 : 3000)) << 0 << fatto << QByteArray("<- 41");
+        QTest::newRow("wrong password") << QStringList{"--mode", "station"}
+            << QStringList{"--ap-address", "127.0.0.2", "--password", "sbagliata"} << s << 5
+            << "header connected challenge error done" << QByteArray("-> PAS=***");
+        QTest::newRow("file refused") << QStringList{} << QStringList{} << firmware('s', "x", 2, 0) << 3
+            << "header error done" << QByteArray();
+        QTest::newRow("checksum refused") << QStringList{"--fault", "PGP:reply:C"} << QStringList{} << s << 9
+            << "header connected identity erase error done" << QByteArray("<- 43");
+        QTest::newRow("link lost") << QStringList{"--fault", "PGP#5:drop-before"} << QStringList{} << s << 9
+            << "header connected identity erase progress error done" << QByteArray();
+    }
+    void di_processo()
+    {
+        QFETCH(QStringList, simulatore);
+        QFETCH(QStringList, opzioni);
+        QFETCH(QByteArray, file);
+        Motore banco; // for its folder
+        const QString immagine = banco.cartella.filePath("received.bin");
+        const QString registro = banco.cartella.filePath("kestra.log");
+        ProcessoSimulatore sim;
+        QString errore;
+        QVERIFY2(sim.avvia(errore, simulatore + QStringList{"--save-image", immagine}), qPrintable(errore));
+
+        QProcess flash;
+        flash.start(QCoreApplication::applicationDirPath() + "/kestra-flash",
+                    QStringList{"--json", "--yes", "-a", "127.0.0.1", "--ap-address", "127.0.0.1", "-p",
+                                QString::number(sim.porta()), "--log", registro}
+                        + opzioni + QStringList{banco.scrivi_firmware(file)});
+        QVERIFY(flash.waitForFinished(30000));
+        QTEST(flash.exitCode(), "codice");
+        QTEST(eventi(flash.readAllStandardOutput()), "eventi");
+        QFETCH(QByteArray, nel_registro);
+        QFile trascrizione(registro);
+        QVERIFY(trascrizione.open(QIODevice::ReadOnly));
+        const QByteArray righe = trascrizione.readAll();
+        QVERIFY2(righe.contains(nel_registro), righe.constData());
+        QVERIFY(!righe.contains("sbagliata") && !righe.contains(QByteArray("sbagliata").toHex(' ')));
+        QFile salvata(immagine);
+        QCOMPARE(salvata.open(QIODevice::ReadOnly), flash.exitCode() == 0);
+        if (salvata.isOpen())
+            QCOMPARE(salvata.readAll(), in_pagine(file.sliced(lunghezza_intestazione)));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFlash)
+#include "test_flash.moc"
