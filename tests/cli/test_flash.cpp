@@ -176,6 +176,10 @@ private slots:
         for (const char cpu : {'t', 's', 'W'})
             QTest::newRow(qPrintable(QStringLiteral("update %1").arg(cpu))) << QStringList{} << QStringList{}
                 << firmware(cpu, dati_di_prova(cpu == 'W' ? 12345 : 3000)) << 0 << fatto << QByteArray("<- 41");
+        QTest::newRow("faults that cost retries only")
+            << QStringList{"--fault", "PGP#3:reply:C", "--fault", "PGP#6:none", "--fault", "FWI:split:20", "--fault",
+                           "PGS:delay:300"}
+            << QStringList{} << s << 0 << fatto << QByteArray("<- 43");
         QTest::newRow("wrong password") << QStringList{"--mode", "station"}
             << QStringList{"--ap-address", "127.0.0.2", "--password", "sbagliata"} << s << 5
             << "header connected challenge error done" << QByteArray("-> PAS=***");

@@ -1,40 +1,16 @@
 #pragma once
 
 #include "programming/updater.h"
+#include "tests/support/files.h"
 #include "tests/support/recorded_report.h"
 #include "tests/support/scripted_link.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 // The Access Point address the engine is given, and another one.
 inline const QString ap = QStringLiteral("access-point");
 inline const QString altrove = QStringLiteral("module");
-
-// A 15-byte header for a CPU letter and a bootloader version, then the image.
-inline QByteArray firmware(char cpu, const QByteArray &dati, int bl_intero = 1, int bl_decimi = 2)
-{
-    QByteArray file(15, '\0');
-    file[1] = cpu;
-    file[4] = char(bl_intero);
-    file[5] = char(bl_decimi);
-    file[6] = 2;
-    file[7] = 0x13;
-    file.replace(9, 4, "BRD1");
-    file[13] = 0x1A;
-    file[14] = char(0x98);
-    return file + dati;
-}
-
-// Image bytes that differ from page to page and include 0x00 and 0xFF.
-inline QByteArray dati_di_prova(int lunghezza)
-{
-    QByteArray dati(lunghezza, Qt::Uninitialized);
-    for (int i = 0; i < lunghezza; ++i)
-        dati[i] = char((i * 31 + i / 251) % 256);
-    return dati;
-}
 
 // The names of the steps on offer, in a fixed order.
 inline QString nomi(Passi passi)
@@ -44,10 +20,9 @@ inline QString nomi(Passi passi)
         {Passo::Identifica, "identify"}, {Passo::Trasferisci, "transfer"},   {Passo::Aggiorna, "update"},
     };
     QStringList elenco;
-    for (const auto &[passo, nome] : tutti) {
+    for (const auto &[passo, nome] : tutti)
         if (passi.testFlag(passo))
             elenco.append(QLatin1String(nome));
-    }
     return elenco.join(u' ');
 }
 
@@ -58,11 +33,7 @@ struct Motore
 
     QString scrivi_firmware(const QByteArray &contenuto, const QString &nome = QStringLiteral("FW.BIN")) const
     {
-        const QString percorso = cartella.filePath(nome);
-        QFile file(percorso);
-        if (!file.open(QIODevice::WriteOnly) || file.write(contenuto) != contenuto.size())
-            qFatal("cannot write the firmware file");
-        return percorso;
+        return scrivi_file(cartella.filePath(nome), contenuto);
     }
 
     // Connected and `contenuto` opened as a firmware file; the records start afresh.
@@ -87,9 +58,8 @@ struct Motore
     {
         link.comandi.clear();
         link.attese.clear();
-        rapporto.stati.clear();
-        rapporto.messaggi.clear();
-        rapporto.campi.clear();
+        for (QStringList *elenco : {&rapporto.stati, &rapporto.messaggi, &rapporto.campi})
+            elenco->clear();
         rapporto.avanzamenti.clear();
     }
 

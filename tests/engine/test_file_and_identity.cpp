@@ -4,18 +4,16 @@
 
 namespace {
 
-const QString non_compatibile = QStringLiteral("Apri Firmware|Attenzione: il firmware caricato non è compatibile");
-const QString inesistente = QStringLiteral("Apri firmware|File Inesistente");
-const QString wgm110 = QStringLiteral("BootLoader WiFi|La scheda potrebbe non supportare il modulo WGM110");
-const QString offerta_reset = QStringLiteral("Connessione|E' probabile che il modulo wifi sia connesso al Cloud."
-                                             "\r\nResettare il modulo Wi-Fi e riprovare?");
-const QString riavviato = QStringLiteral("Reset Modulo WiFi|Il modulo wifi è stato riavviato\r\nAttendi 30 "
-                                         "secondi ed esegui nuovamente la connessione");
+const QString non_compatibile = registrato(messaggio::firmware_non_compatibile);
+const QString inesistente = registrato(messaggio::file_inesistente);
+const QString wgm110 = registrato(messaggio::avviso_wgm110);
+const QString offerta_reset = registrato(messaggio::offerta_reset);
+const QString riavviato = registrato(messaggio::modulo_riavviato);
 const QByteArray identita_intera("FWI=\x02\x15KR01KESTRA01\x24\x65", 20);
 
 QString bootloader(const char *versione)
 {
-    return QStringLiteral("Versione bootloader|Il bootloader in versione %1 non è supportato").arg(versione);
+    return registrato(messaggio::bootloader_non_supportato, QLatin1String(versione));
 }
 
 // A firmware file opened after connecting at the Access Point.
@@ -186,7 +184,7 @@ private slots:
 
         motore.aperto(firmware('t', "x"));
         motore.aggiornatore.identifica();
-        QCOMPARE(motore.rapporto.messaggi.last(), QStringLiteral("Reset Modulo WiFi|Errore lettura modulo"));
+        QCOMPARE(motore.rapporto.messaggi.last(), registrato(messaggio::reset_senza_risposta));
         QCOMPARE(motore.passi(), da_ripetere);
         QCOMPARE(motore.rapporto.colore(Lampada::Connessione), Colore::Verde);
     }

@@ -2,15 +2,12 @@
 
 namespace {
 
-const QString domanda = QStringLiteral("Impostazione Modalità Access Point|L'aggiornamento del firmware della "
-                                       "ricevente KESTRA è possibile unicamente con il modulo Wi-Fi configurato "
-                                       "come Access Point.\r\nVuoi impostare il modulo come Access Point?");
-const QString vuota = QStringLiteral("Richiesta password|Aggiornamento disabilitato");
-const QString errata = QStringLiteral("Invio Password|Password errata!\r\nAggiornamento disabilitato");
-const QString senza_risposta = QStringLiteral("Invio Password|Errore lettura modulo");
-const QString modo_cambiato = QStringLiteral("Imposta Modalità|Il modulo wifi è stato riavviato\r\nAttendi 30 "
-                                             "secondi ed esegui nuovamente la connessione wifi");
-const QString modo_muto = QStringLiteral("Imposta Modalità|Errore lettura modulo");
+const QString domanda = registrato(messaggio::domanda_access_point);
+const QString vuota = registrato(messaggio::password_vuota);
+const QString errata = registrato(messaggio::password_errata);
+const QString senza_risposta = registrato(messaggio::password_senza_risposta);
+const QString modo_cambiato = registrato(messaggio::modo_cambiato);
+const QString modo_muto = registrato(messaggio::modo_senza_risposta);
 const QByteArray password = "PAS=40718253";
 const QByteArray modo = QByteArray("MOP=\x02", 5);
 const QList<Attesa> sfida{{2, 5000, 1}, {1, 500, 500}};
@@ -111,28 +108,6 @@ private slots:
         motore.aggiornatore.connetti();
         QCOMPARE(motore.link.host, ap);
         QCOMPARE(motore.passi(), QStringLiteral("disconnect open"));
-    }
-
-    void a_closed_prompt_sends_the_earlier_password_again()
-    {
-        Motore motore(altrove);
-        motore.link.alla_connessione = {{1, "PAS?"}};
-        motore.rapporto.password = {QStringLiteral("pw\u00e9\u00ff"), std::nullopt};
-        motore.aggiornatore.connetti();
-        motore.aggiornatore.connetti();
-        QCOMPARE(motore.link.comandi, (QList<QByteArray>{"PAS=pw\xE9\xFF", "PAS=pw\xE9\xFF"}));
-    }
-
-    void refused_connection_warns_and_the_buttons_still_say_connected()
-    {
-        Motore motore;
-        motore.link.connessione_rifiutata = true;
-        motore.aggiornatore.connetti();
-        QCOMPARE(motore.rapporto.messaggi, QStringList{"Errore di connessione|Errore di connessione al modulo "
-                                                       "Wi-Fi, verificare l'indirizzo IP inserito."});
-        QCOMPARE(motore.rapporto.icone, QList<Icona>{Icona::Esclamazione});
-        QCOMPARE(motore.passi(), QStringLiteral("disconnect open"));
-        QCOMPARE(motore.rapporto.colore(Lampada::Connessione), Colore::Rosso);
     }
 
     void a_refused_send_spoils_no_later_connection()

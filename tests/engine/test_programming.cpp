@@ -2,12 +2,9 @@
 
 namespace {
 
-const QString conferma = QStringLiteral("Aggiornamento Firmware|Attenzione: questa operazione avvierà "
-                                        "l'aggiornamento del firmware.\r\nProcedere?");
-const QString conferma_wgm110 = QStringLiteral(
-    "Aggiornamento Firmware|Attenzione: questa operazione avvierà l'aggiornamento del firmware.\r\nTutti i "
-    "parametri ritorneranno nello stato di default ed il modulo si avvierà come Access Point\r\nProcedere?");
-const QString terminato = QStringLiteral("Aggiornamento|Aggiornamento terminato.");
+const QString conferma = registrato(messaggio::conferma_aggiornamento);
+const QString conferma_wgm110 = registrato(messaggio::conferma_aggiornamento_wgm110);
+const QString terminato = registrato(messaggio::aggiornamento_terminato);
 
 // The device's CRC16 written out from its definition: data bits least
 // significant first, register shifted right, 0x1021 applied after the shift.
@@ -73,32 +70,24 @@ private slots:
         QTest::addColumn<char>("cpu");
         QTest::addColumn<int>("lunghezza");
         QTest::addColumn<QList<QByteArray>>("cancellazione");
-        QTest::addColumn<QByteArray>("testa");
-        QTest::addColumn<QByteArray>("verifica");
         QTest::addColumn<QList<int>>("avanzamenti");
-        QTest::addColumn<int>("attesa_verifica");
         QTest::addColumn<QString>("cancellazione_in_corso");
+        const QString kb64 = QStringLiteral("Cancellazione 64KB in corso...");
         QTest::newRow("t: one block, filler on the last page")
-            << 't' << 1000 << QList<QByteArray>{blocco0} << QByteArray("PGP") << QByteArray("PGX")
-            << QList<int>{0, 100, 33, 66, 100, 100} << 5000 << "Cancellazione 64KB in corso...";
-        QTest::newRow("s: two blocks, whole pages")
-            << 's' << 512 << QList<QByteArray>{blocco0, blocco1} << QByteArray("PGP") << QByteArray("PGX")
-            << QList<int>{0, 50, 100, 50, 100} << 5000 << "Cancellazione 128KB in corso...";
-        QTest::newRow("W: whole area at once") << 'W' << 256 << QList<QByteArray>{tutto} << QByteArray("PGp")
-                                               << QByteArray("PGW") << QList<int>{0, 100, 100} << 20000
-                                               << "Cancellazione 756KB in corso...";
-        QTest::newRow("one byte: less than a page")
-            << 't' << 1 << QList<QByteArray>{blocco0} << QByteArray("PGP") << QByteArray("PGX")
-            << QList<int>{0, 100, 100} << 5000 << "Cancellazione 64KB in corso...";
+            << 't' << 1000 << QList<QByteArray>{blocco0} << QList<int>{0, 100, 33, 66, 100, 100} << kb64;
+        QTest::newRow("s: two blocks, whole pages") << 's' << 512 << QList<QByteArray>{blocco0, blocco1}
+                                                    << QList<int>{0, 50, 100, 50, 100} << "Cancellazione 128KB in corso...";
+        QTest::newRow("W: the whole area at once, PGp and PGW") << 'W' << 256 << QList<QByteArray>{tutto}
+                                                                << QList<int>{0, 100, 100} << "Cancellazione 756KB in corso...";
+        QTest::newRow("one byte: less than a page") << 't' << 1 << QList<QByteArray>{blocco0} << QList<int>{0, 100, 100}
+                                                    << kb64;
     }
     void whole_update()
     {
         QFETCH(char, cpu);
         QFETCH(int, lunghezza);
         QFETCH(QList<QByteArray>, cancellazione);
-        QFETCH(QByteArray, testa);
-        QFETCH(QByteArray, verifica);
-        QFETCH(int, attesa_verifica);
+        const bool wgm110 = cpu == 'W';
         const QByteArray dati = dati_di_prova(lunghezza);
         const quint16 crc = crc_dispositivo(in_pagine(dati));
         const int pagine = int(in_pagine(dati).size() / 256);
@@ -106,7 +95,7 @@ private slots:
         Motore motore;
         QVERIFY(motore.pronto(cpu, dati));
         motore.aggiornatore.trasferisci();
-        QCOMPARE(motore.link.comandi, cancellazione + mezze_pagine(testa, dati));
+        QCOMPARE(motore.link.comandi, cancellazione + mezze_pagine(wgm110 ? "PGp" : "PGP", dati));
         QTEST(motore.rapporto.avanzamenti, "avanzamenti");
         QFETCH(QString, cancellazione_in_corso);
         QCOMPARE(motore.rapporto.stati,
@@ -120,12 +109,12 @@ private slots:
         motore.azzera_registri();
         motore.rapporto.risposte = {risposta_si};
         motore.aggiornatore.aggiorna();
-        QCOMPARE(motore.link.comandi, QList<QByteArray>{::verifica(verifica, pagine, crc)});
-        QCOMPARE(motore.link.attese, (QList<Attesa>{{1, attesa_verifica, 1}}));
+        QCOMPARE(motore.link.comandi, QList<QByteArray>{verifica(wgm110 ? "PGW" : "PGX", pagine, crc)});
+        QCOMPARE(motore.link.attese, (QList<Attesa>{{1, wgm110 ? 20000 : 5000, 1}}));
         QCOMPARE(motore.rapporto.stati, (QStringList{"Verifica CRC16 in corso...", "Programmazione avviata..."}));
-        QCOMPARE(motore.rapporto.messaggi, (QStringList{cpu == 'W' ? conferma_wgm110 : conferma, terminato}));
+        QCOMPARE(motore.rapporto.messaggi, (QStringList{wgm110 ? conferma_wgm110 : conferma, terminato}));
         // The WGM110 restarts as an Access Point: the link is closed, its lamp left as it was.
-        QCOMPARE(motore.passi(), QString(cpu == 'W' ? "connect identify" : "disconnect identify"));
+        QCOMPARE(motore.passi(), QString(wgm110 ? "connect identify" : "disconnect identify"));
         QCOMPARE(motore.rapporto.colore(Lampada::Connessione), Colore::Verde);
         for (const Lampada lampada : {Lampada::Trasferimento, Lampada::Aggiornamento, Lampada::Identificazione})
             QCOMPARE(motore.rapporto.colore(lampada), Colore::Rosso);
@@ -187,132 +176,65 @@ private slots:
         QVERIFY(!motore.rapporto.in_attesa);
     }
 
-    void resends_leave_the_crc_unchanged()
-    {
-        const QByteArray dati = dati_di_prova(1000);
-        Motore motore;
-        motore.link.script("PGP", 1, CollegamentoScriptato::risposta("C"));
-        motore.link.script("PGP", 4, CollegamentoScriptato::silenzio());
-        motore.link.script("PGP", 5, CollegamentoScriptato::risposta("C"));
-        QVERIFY(motore.pronto('t', dati));
-        motore.aggiornatore.trasferisci();
-        QCOMPARE(motore.link.comandi.size(), 1 + 8 + 3);
-        QCOMPARE(motore.rapporto.campi,
-                 QStringList{"CRC " + QString::number(crc_dispositivo(in_pagine(dati)), 16).toUpper()});
-        motore.rapporto.risposte = {risposta_si};
-        motore.aggiornatore.aggiorna();
-        QCOMPARE(motore.link.comandi.last(), verifica("PGX", 4, crc_dispositivo(in_pagine(dati))));
-    }
-
-    void unsound_file_at_transfer_time_sends_nothing_data()
-    {
-        QTest::addColumn<QByteArray>("al_trasferimento"); // empty: deleted
-        QTest::addColumn<QString>("stato");
-        const QString cambiato = QStringLiteral("Errore: file firmware cambiato, riaprirlo");
-        QTest::newRow("deleted") << QByteArray() << cambiato;
-        QTest::newRow("grown past 64 KB") << firmware('t', QByteArray(64 * 1024 + 1, 'x'))
-                                          << "Errore: file firmware troppo grande";
-    }
-    void unsound_file_at_transfer_time_sends_nothing()
-    {
-        QFETCH(QByteArray, al_trasferimento);
-        Motore motore;
-        QVERIFY(motore.pronto('t', dati_di_prova(300)));
-        QFile::remove(motore.cartella.filePath("FW.BIN"));
-        if (!al_trasferimento.isEmpty())
-            motore.scrivi_firmware(al_trasferimento);
-        motore.aggiornatore.trasferisci();
-        QCOMPARE(motore.rapporto.stati.size(), 1);
-        QTEST(motore.rapporto.stati.value(0), "stato");
-        QVERIFY(motore.link.comandi.isEmpty());
-        QCOMPARE(motore.passi(), QStringLiteral("disconnect transfer"));
-    }
-
     void verification_failures_data()
     {
         QTest::addColumn<char>("cpu");
-        QTest::addColumn<Risposta>("risposta");
-        QTest::addColumn<Attesa>("attesa");
+        QTest::addColumn<int>("risposta"); // to the confirmation
+        QTest::addColumn<Risposta>("verifica");
+        QTest::addColumn<QList<Attesa>>("attese");
         QTest::addColumn<QString>("passi");
-        QTest::newRow("E") << 't' << CollegamentoScriptato::risposta("E") << Attesa{1, 5000, 1}
-                           << "disconnect open identify transfer";
-        QTest::newRow("no answer") << 't' << CollegamentoScriptato::silenzio() << Attesa{1, 5000, 5000}
-                                   << "disconnect open identify transfer";
+        const QString altro_trasferimento = QStringLiteral("disconnect open identify transfer");
+        QTest::newRow("E") << 't' << risposta_si << CollegamentoScriptato::risposta("E") << QList<Attesa>{{1, 5000, 1}}
+                           << altro_trasferimento;
+        QTest::newRow("no answer") << 't' << risposta_si << Risposta{} << QList<Attesa>{{1, 5000, 5000}}
+                                   << altro_trasferimento;
         QTest::newRow("W: no answer in 20 s, link closed all the same")
-            << 'W' << CollegamentoScriptato::silenzio() << Attesa{1, 20000, 20000} << "connect open identify transfer";
+            << 'W' << risposta_si << Risposta{} << QList<Attesa>{{1, 20000, 20000}} << "connect open identify transfer";
+        QTest::newRow("No to the confirmation: nothing sent") << 't' << risposta_no << Risposta{} << QList<Attesa>{}
+                                                              << "disconnect update";
     }
     void verification_failures()
     {
         QFETCH(char, cpu);
-        QFETCH(Risposta, risposta);
+        QFETCH(int, risposta);
+        QFETCH(Risposta, verifica);
         Motore motore;
-        motore.link.script(cpu == 'W' ? "PGW" : "PGX", 0, risposta);
+        motore.link.script(cpu == 'W' ? "PGW" : "PGX", 0, verifica);
         QVERIFY(motore.pronto(cpu, dati_di_prova(300)));
         motore.aggiornatore.trasferisci();
         motore.azzera_registri();
-        motore.rapporto.risposte = {risposta_si};
+        motore.rapporto.risposte = {risposta};
         motore.aggiornatore.aggiorna();
-        QCOMPARE(motore.rapporto.stati, (QStringList{"Verifica CRC16 in corso...", "Errore CRC16"}));
-        QTEST(motore.link.attese.value(0), "attesa");
+        QTEST(motore.link.attese, "attese");
         QTEST(motore.passi(), "passi");
         QCOMPARE(motore.rapporto.messaggi.size(), 1);
-        for (const Lampada lampada : {Lampada::Trasferimento, Lampada::Aggiornamento, Lampada::Identificazione})
-            QCOMPARE(motore.rapporto.colore(lampada), Colore::Rosso);
+        QCOMPARE(motore.aggiornatore.stato().risposta, risposta);
+        const bool inviato = risposta == risposta_si;
+        QCOMPARE(motore.rapporto.stati.join(u','), inviato ? "Verifica CRC16 in corso...,Errore CRC16" : "");
+        QCOMPARE(motore.rapporto.colore(Lampada::Trasferimento), inviato ? Colore::Rosso : Colore::Verde);
+        QCOMPARE(motore.rapporto.colore(Lampada::Aggiornamento), Colore::Rosso);
     }
 
-    void no_to_the_confirmation_sends_nothing()
-    {
-        Motore motore;
-        QVERIFY(motore.pronto('t', dati_di_prova(300)));
-        motore.aggiornatore.trasferisci();
-        motore.azzera_registri();
-        motore.aggiornatore.aggiorna();
-        QVERIFY(motore.link.comandi.isEmpty());
-        QCOMPARE(motore.rapporto.messaggi, QStringList{conferma});
-        QCOMPARE(motore.aggiornatore.stato().risposta, risposta_no);
-        QCOMPARE(motore.passi(), QStringLiteral("disconnect update"));
-        QCOMPARE(motore.rapporto.colore(Lampada::Trasferimento), Colore::Verde);
-    }
-
-    void ending_inside_a_wait_sends_and_shows_nothing_more_data()
-    {
-        QTest::addColumn<char>("cpu");
-        QTest::addColumn<int>("attesa");
-        QTest::addColumn<QString>("ultimo_stato");
-        QTest::newRow("erase") << 't' << 1 << "Cancellazione 64KB in corso...";
-        QTest::newRow("half page") << 't' << 3 << "Trasferimento in corso...";
-        QTest::newRow("PGX") << 't' << 10 << "Verifica CRC16 in corso...";
-        QTest::newRow("PGW") << 'W' << 10 << "Verifica CRC16 in corso...";
-    }
     void ending_inside_a_wait_sends_and_shows_nothing_more()
     {
-        QFETCH(char, cpu);
-        QFETCH(int, attesa);
-        Motore motore;
-        QVERIFY(motore.pronto(cpu, dati_di_prova(1000)));
-        motore.link.durante_attesa = [&](int n) {
-            if (n == attesa)
-                motore.aggiornatore.termina();
-        };
-        motore.rapporto.risposte = {risposta_si};
-        motore.aggiornatore.trasferisci();
-        motore.aggiornatore.aggiorna();
-        QCOMPARE(motore.link.comandi.size(), attesa);
-        QCOMPARE(motore.rapporto.messaggi.size(), attesa == 10 ? 1 : 0);
-        QTEST(motore.rapporto.stati.last(), "ultimo_stato");
-        QVERIFY(!motore.aggiornatore.disponibile(Passo::Connetti));
-    }
-
-    void open_is_refused_while_the_transfer_waits()
-    {
-        Motore motore;
-        QVERIFY(motore.pronto('t', dati_di_prova(300)));
-        const QString file_w = motore.scrivi_firmware(firmware('W', "x"), "W.BIN");
-        motore.link.durante_attesa = [&](int) { motore.aggiornatore.apri(file_w); };
-        motore.aggiornatore.trasferisci();
-        QCOMPARE(motore.link.comandi.last().first(3), QByteArray("PGP"));
-        QCOMPARE(motore.rapporto.campi.size(), 1); // the CRC only: no file was read
-        QCOMPARE(motore.aggiornatore.stato().nome_file, QStringLiteral("FW.BIN"));
+        const std::tuple<char, int, const char *> casi[] = {{'t', 1, "Cancellazione 64KB in corso..."},
+                                                            {'t', 3, "Trasferimento in corso..."},
+                                                            {'t', 10, "Verifica CRC16 in corso..."},
+                                                            {'W', 10, "Verifica CRC16 in corso..."}};
+        for (const auto &[cpu, attesa, ultimo_stato] : casi) {
+            Motore motore;
+            QVERIFY(motore.pronto(cpu, dati_di_prova(1000)));
+            motore.link.durante_attesa = [&](int n) {
+                if (n == attesa)
+                    motore.aggiornatore.termina();
+            };
+            motore.rapporto.risposte = {risposta_si};
+            motore.aggiornatore.trasferisci();
+            motore.aggiornatore.aggiorna();
+            QCOMPARE(motore.link.comandi.size(), attesa);
+            QCOMPARE(motore.rapporto.messaggi.size(), attesa == 10 ? 1 : 0);
+            QCOMPARE(motore.rapporto.stati.last(), QLatin1String(ultimo_stato));
+        }
     }
 };
 

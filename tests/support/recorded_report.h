@@ -8,6 +8,13 @@
 #include <QHash>
 #include <QStringList>
 
+// A message as the records keep it: "title|text" in Italian, %1 filled in.
+inline QString registrato(const Messaggio &messaggio, const QString &valore = {})
+{
+    const QString testo = messaggio.testo.in(0);
+    return messaggio.titolo.in(0) + u'|' + (valore.isNull() ? testo : testo.arg(valore));
+}
+
 // Records what the engine reports, in Italian, and answers its questions
 // from a script.
 class RapportoRegistrato final : public Rapporto
@@ -19,8 +26,7 @@ public:
     QList<std::optional<QString>> password;
 
     QStringList stati;
-    QStringList messaggi; // "title|text", %1 filled in
-    QList<Icona> icone;
+    QStringList messaggi; // as registrato() gives them
     Passi passi_disponibili = Passo::Connetti;
     QHash<Lampada, Colore> lampade;
     QStringList campi; // file_aperto, identita, crc_trasferito and indirizzo, as text
@@ -53,10 +59,8 @@ public:
     void occupato(bool occupato) override { in_attesa = occupato; }
     int messaggio(const Messaggio &messaggio, const QString &valore) override
     {
-        const QString testo = valore.isNull() ? messaggio.testo.in(0) : messaggio.testo.in(0).arg(valore);
         // A box never shows while the user is kept waiting.
-        messaggi.append(QLatin1String(in_attesa ? "(busy) " : "") + messaggio.titolo.in(0) + u'|' + testo);
-        icone.append(messaggio.icona);
+        messaggi.append(QLatin1String(in_attesa ? "(busy) " : "") + registrato(messaggio, valore));
         if (messaggio.pulsanti == Pulsanti::Ok)
             return risposta_ok;
         return risposte.isEmpty() ? risposta_no : risposte.takeFirst();

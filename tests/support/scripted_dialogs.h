@@ -2,41 +2,27 @@
 
 #include "app/dialogs.h"
 
-#include <QList>
-#include <QString>
+#include <QStringList>
 
 // Answers message boxes and the file dialog from a script and records what
 // was shown.
 class DialoghiScriptati final : public Dialoghi
 {
 public:
-    struct Box
-    {
-        QString titolo;
-        QString testo;
-        Icona icona;
-        Pulsanti pulsanti;
-    };
     struct RichiestaFile
     {
-        QString titolo;
-        QString cartella;
-        QString filtro;
+        QString titolo, cartella, filtro;
     };
 
-    // Answers for the Yes/No boxes, in order; when the script runs out, No.
-    QList<int> risposte;
-    // Answers for the file dialog, in order; nullopt is Cancel. When the
-    // script runs out, Cancel.
-    QList<std::optional<QString>> file;
-
-    QList<Box> mostrati;
+    QList<int> risposte;                // to the Yes/No boxes, in order; then No
+    QList<std::optional<QString>> file; // chosen in the file dialog, in order; then Cancel
+    QStringList titoli, testi;          // of the boxes shown
     QList<RichiestaFile> richieste_file;
 
-    int mostra_messaggio(QWidget *, const QString &titolo, const QString &testo, Icona icona,
-                         Pulsanti pulsanti) override
+    int mostra_messaggio(QWidget *, const QString &titolo, const QString &testo, Icona, Pulsanti pulsanti) override
     {
-        mostrati.append({titolo, testo, icona, pulsanti});
+        titoli.append(titolo);
+        testi.append(testo);
         if (pulsanti == Pulsanti::Ok)
             return risposta_ok;
         return risposte.isEmpty() ? risposta_no : risposte.takeFirst();
@@ -47,13 +33,5 @@ public:
     {
         richieste_file.append({titolo, cartella, filtro});
         return file.isEmpty() ? std::nullopt : file.takeFirst();
-    }
-
-    QStringList titoli() const
-    {
-        QStringList elenco;
-        for (const Box &box : mostrati)
-            elenco.append(box.titolo);
-        return elenco;
     }
 };

@@ -1,26 +1,18 @@
 #include "tests/support/scripted_link.h"
 
+#include <QSet>
+#include <optional>
+
 namespace {
 
-const QByteArrayView teste[] = {"PAS=", "MOP=", "RST!", "FWI", "PGS", "PGF", "PGP", "PGp", "PGX", "PGW"};
-
-QByteArray testa_di(const QByteArray &comando)
-{
-    for (const QByteArrayView testa : teste) {
-        if (comando.startsWith(testa))
-            return testa.toByteArray();
-    }
-    return comando;
-}
-
 // What a module that works answers.
-CollegamentoScriptato::Risposta risposta_ordinaria(const QByteArray &testa)
+CollegamentoScriptato::Risposta risposta_ordinaria(const QByteArray &comando)
 {
-    if (testa == "PAS=")
+    if (comando.startsWith("PAS="))
         return CollegamentoScriptato::risposta("PAS=OK");
-    if (testa == "MOP=" || testa == "RST!")
-        return {{{1, testa.first(3) + "=OK"}}, true};
-    if (testa == "FWI")
+    if (comando.startsWith("MOP=") || comando.startsWith("RST!"))
+        return {{{1, comando.first(3) + "=OK"}}, true};
+    if (comando.startsWith("FWI"))
         return CollegamentoScriptato::risposta(QByteArray("FWI=\x02\x15" "KR01KESTRA01\x24\x65", 20));
     return CollegamentoScriptato::risposta("A");
 }
@@ -36,10 +28,6 @@ void CollegamentoScriptato::apri(const QString &host, quint16)
 {
     chiudi();
     this->host = host;
-    if (connessione_rifiutata) {
-        emit errore();
-        return;
-    }
     ++connessioni;
     m_aperto = true;
     emit connesso();
@@ -85,13 +73,20 @@ void CollegamentoScriptato::attendi(Timer timer, int ms, const std::function<boo
 
 CollegamentoScriptato::Risposta CollegamentoScriptato::risposta_a(const QByteArray &comando)
 {
-    const QByteArray testa = testa_di(comando);
-    const int occorrenza = ++m_occorrenze[testa];
+    // Each head of the script counts the commands it heads.
+    QSet<QByteArray> contate;
+    std::optional<Risposta> scelta;
     for (const Voce &voce : std::as_const(m_script)) {
-        if (voce.testa == testa && (voce.occorrenza == 0 || voce.occorrenza == occorrenza))
-            return voce.risposta;
+        if (!comando.startsWith(voce.testa))
+            continue;
+        if (!contate.contains(voce.testa)) {
+            contate.insert(voce.testa);
+            ++m_occorrenze[voce.testa];
+        }
+        if (!scelta && (voce.occorrenza == 0 || voce.occorrenza == m_occorrenze[voce.testa]))
+            scelta = voce.risposta;
     }
-    return risposta_ordinaria(testa);
+    return scelta.value_or(risposta_ordinaria(comando));
 }
 
 void CollegamentoScriptato::programma(const QList<Arrivo> &arrivi, bool chiude)

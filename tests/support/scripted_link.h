@@ -39,7 +39,6 @@ public:
     // A command with no script gets the ordinary module's reply.
     void script(const QByteArray &testa, int occorrenza, Risposta risposta);
 
-    bool connessione_rifiutata = false;
     QList<Arrivo> alla_connessione; // what the module sends once connected, e.g. "PAS?"
     // Runs at the start of the n-th wait (from 1): a click, or the end of the program.
     std::function<void(int)> durante_attesa;

@@ -1,6 +1,7 @@
 #include "app/dialogs.h"
 #include "app/form1.h"
 #include "sim/module_simulator.h"
+#include "tests/support/files.h"
 #include "tests/support/scripted_dialogs.h"
 
 #include <QAccessible>
@@ -30,19 +31,6 @@ const QColor verde(0, 255, 0);
 // the simulator's 127.0.0.1 "another address".
 const char *const altro_ap = "127.0.0.2";
 
-QByteArray leggi(const QString &percorso)
-{
-    QFile file(percorso);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QByteArray firmware(char cpu, const QByteArray &dati, const QByteArray &scheda = "BRD1")
-{
-    QByteArray file("\0?\0\0\x01\x02\x02\x13\0BRD1\x1A\x98", 15);
-    file[1] = cpu;
-    return file.replace(9, 4, scheda) + dati;
-}
-
 QRect in_pixel(const QWidget *finestra, int x, int y, int larghezza, int altezza)
 {
     const qreal dpi = finestra->screen()->logicalDotsPerInch();
@@ -70,8 +58,10 @@ void al_dialogo(const char *nome, std::function<void(QWidget *)> azione)
 // The real window, offscreen, against the simulator on a free loopback port.
 struct Banco
 {
-    explicit Banco(OpzioniSimulatore opzioni = {}, const char *indirizzo_ap = "127.0.0.1") : sim(std::move(opzioni))
+    explicit Banco(OpzioniSimulatore opzioni = {}, const char *indirizzo_ap = "127.0.0.1", QByteArray ini = {})
+        : sim(std::move(opzioni))
     {
+        scrivi_file(cartella.filePath("BootLoader.ini"), ini);
         if (!sim.listen(QHostAddress::LocalHost, 0))
             qFatal("the simulator cannot listen");
         finestra = std::make_unique<Form1>(dialoghi, cartella.path(), QString::fromLatin1(indirizzo_ap),
@@ -102,11 +92,7 @@ struct Banco
     }
     void apri(const QByteArray &contenuto, const QString &nome = QStringLiteral("FW.BIN"))
     {
-        QFile file(cartella.filePath(nome));
-        if (!file.open(QIODevice::WriteOnly) || file.write(contenuto) != contenuto.size())
-            qFatal("cannot write the firmware file");
-        file.close();
-        dialoghi.file.append(file.fileName());
+        dialoghi.file.append(scrivi_file(cartella.filePath(nome), contenuto));
         clicca("Command6");
     }
 
@@ -116,13 +102,11 @@ struct Banco
     std::unique_ptr<Form1> finestra;
 };
 
-OpzioniSimulatore stazione(QList<Guasto> guasti = {})
-{
+const OpzioniSimulatore stazione = [] {
     OpzioniSimulatore opzioni;
     opzioni.modo = OpzioniSimulatore::Modo::Stazione;
-    opzioni.guasti = std::move(guasti);
     return opzioni;
-}
+}();
 
 bool intero(const QLabel *etichetta)
 {
@@ -143,7 +127,7 @@ private slots:
         QCOMPARE(banco.abilitati(), QStringList{"Command5"});
         for (const char *lampada : {"Shape1", "Shape2", "Shape3", "Shape4"})
             QCOMPARE(banco.lampada(lampada), rosso);
-        QCOMPARE(leggi(banco.cartella.filePath("BootLoader.ini")), QByteArray("Path = \r\nLanguage = 0\r\n"));
+        QCOMPARE(leggi_file(banco.cartella.filePath("BootLoader.ini")), QByteArray("Path = \r\nLanguage = 0\r\n"));
         QCOMPARE(banco.finestra->windowTitle(), QStringLiteral("KESTRA Firmware updater"));
         QCOMPARE(banco.finestra->centralWidget()->size(), in_pixel(banco.finestra.get(), 0, 0, 4695, 6990).size());
         QCOMPARE(banco.finestra->minimumSize(), banco.finestra->maximumSize());
@@ -160,16 +144,13 @@ private slots:
         const std::tuple<const char *, const char *, QVariant> proprieta[] = {
             {"Text2", "readOnly", true},
             {"Text4", "readOnly", true},
-            {"Text1", "readOnly", false},
             {"Label9", "alignment", int(Qt::AlignRight | Qt::AlignTop)},
             {"Label1", "alignment", int(Qt::AlignRight | Qt::AlignTop)},
             {"Label13", "textFormat", int(Qt::PlainText)},
-            {"Label11", "textFormat", int(Qt::PlainText)},
             {"Shape3", "autoFillBackground", true},
             {"Shape3", "frameShape", int(QFrame::Box)},
             {"ProgressBar1", "maximum", 100},
             {"ProgressBar1", "textVisible", false},
-            {"Check1", "checked", false},
         };
         for (const auto &[nome, proprieta, valore] : proprieta)
             QCOMPARE(banco.trova(nome)->property(proprieta).toInt(), valore.toInt());
@@ -179,31 +160,15 @@ private slots:
         QCOMPARE(banco.trova("Command2")->font().pointSizeF(), 8.25);
     }
 
-    void starts_in_the_language_of_the_settings()
-    {
-        QTemporaryDir cartella;
-        QFile ini(cartella.filePath("BootLoader.ini"));
-        QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write("Path = /fw/\r\nLanguage = 1\r\n");
-        ini.close();
-        DialoghiScriptati dialoghi;
-        Form1 finestra(dialoghi, cartella.path(), "127.0.0.1", 1);
-        finestra.avvia();
-        QCOMPARE(finestra.findChild<QLineEdit *>("Text2")->text(), QStringLiteral("Waiting for connection..."));
-        QCOMPARE(finestra.findChild<QLabel *>("Label13")->text(), QStringLiteral("File name:"));
-        QCOMPARE(finestra.findChild<QMenu *>("menu_lingua")->title(), QStringLiteral("English"));
-        QVERIFY(finestra.findChild<QAction *>("menu_lingua_item_1")->isChecked());
-        QVERIFY(!finestra.findChild<QAction *>("menu_lingua_item_0")->isChecked());
-    }
-
     void a_refused_connection_is_reported_in_the_current_language()
     {
         Banco banco;
         banco.sim.close();
         banco.lingua(1);
         banco.clicca("Command5");
-        QTRY_COMPARE(banco.dialoghi.titoli(), QStringList{"Connection error"});
-        QCOMPARE(banco.dialoghi.mostrati.first().testo,
+        QTRY_COMPARE(banco.dialoghi.titoli, QStringList{"Connection error"});
+        QCOMPARE(banco.abilitati(), (QStringList{"Command3", "Command6"})); // the buttons say connected all the same
+        QCOMPARE(banco.dialoghi.testi.first(),
                  QStringLiteral("Connection error to the Wi-Fi module, check the entered IP address."));
         QCOMPARE(banco.lampada("Shape4"), rosso);
     }
@@ -215,7 +180,7 @@ private slots:
         banco.clicca("Command5");
         QTRY_COMPARE(banco.lampada("Shape4"), verde);
         QCOMPARE(banco.abilitati(), (QStringList{"Command3", "Command6"}));
-        banco.apri(firmware('t', dati, "<hr>"), QStringLiteral("<b>a[*].BIN"));
+        banco.apri(firmware('t', dati).replace(9, 4, "<hr>"), QStringLiteral("<b>a[*].BIN"));
         const auto &richiesta = banco.dialoghi.richieste_file.last();
         QCOMPARE((QStringList{richiesta.titolo, richiesta.filtro, richiesta.cartella}),
                  (QStringList{"Apri Firmware", "File BIN (*.BIN)", ""}));
@@ -245,7 +210,7 @@ private slots:
         banco.clicca("Command4");
         QCOMPARE(stati, (QStringList{"Cancellazione 64KB in corso...", "Trasferimento in corso...", "Trasferimento OK",
                                      "Verifica CRC16 in corso...", "Programmazione avviata..."}));
-        QCOMPARE(banco.dialoghi.titoli(), (QStringList{"Aggiornamento Firmware", "Aggiornamento"}));
+        QCOMPARE(banco.dialoghi.titoli, (QStringList{"Aggiornamento Firmware", "Aggiornamento"}));
         QCOMPARE(banco.sim.flash().first(dati.size()), dati);
         QCOMPARE(banco.lampada("Shape2"), rosso);
 
@@ -253,34 +218,36 @@ private slots:
         QCOMPARE(banco.abilitati(), QStringList{"Command5"});
         QCOMPARE(banco.lampada("Shape4"), rosso);
         banco.clicca("Command1");
-        QCOMPARE(leggi(banco.cartella.filePath("BootLoader.ini")),
+        QCOMPARE(leggi_file(banco.cartella.filePath("BootLoader.ini")),
                  QByteArray("Path = " + banco.cartella.path().toLocal8Bit() + "/\r\nLanguage = 0\r\n"));
     }
 
-    void language_menu_switches_captions_and_is_saved_at_exit()
+    void language_from_the_settings_and_the_menu_saved_at_exit()
     {
-        Banco banco;
+        Banco banco({}, "127.0.0.1", "Path = /fw/\r\nLanguage = 1\r\n");
         banco.clicca("Command5");
         banco.apri(firmware('s', "x"));
-        banco.lingua(1);
+        QCOMPARE(banco.dialoghi.richieste_file.last().cartella, QStringLiteral("/fw/"));
         QCOMPARE((QStringList{banco.testo("Command2"), banco.testo("Label9"), banco.testo("Label7"),
                               banco.testo("Text2"), banco.trova("Frame1")->property("title").toString(),
-                              banco.trova<QMenu>("menu_lingua")->title()}),
+                              banco.trova<QMenu>("menu_lingua")->title(), banco.testo("Label13")}),
                  (QStringList{"Transfer", "TALVIO IP", "Board: BRD1", "Waiting for connection...",
-                              "Connection to KESTRA module", "English"}));
+                              "Connection to KESTRA module", "English", "File name:"}));
+        QVERIFY(banco.trova<QAction>("menu_lingua_item_1")->isChecked());
+        QVERIFY(!banco.trova<QAction>("menu_lingua_item_0")->isChecked());
         banco.lingua(1); // the same again: the labels keep only their prefix
         QCOMPARE(banco.testo("Label7"), QStringLiteral("Board:"));
         banco.lingua(0);
-        QCOMPARE(banco.testo("Text2"), QStringLiteral("Attesa connessione..."));
+        QCOMPARE((QStringList{banco.testo("Text2"), banco.testo("Label7")}),
+                 (QStringList{"Attesa connessione...", "Scheda:"}));
         QVERIFY(banco.trova<QAction>("menu_lingua_item_0")->isChecked());
-        banco.lingua(1);
         banco.finestra->close();
-        QVERIFY(leggi(banco.cartella.filePath("BootLoader.ini")).endsWith("Language = 1\r\n"));
+        QVERIFY(leggi_file(banco.cartella.filePath("BootLoader.ini")).endsWith("Language = 0\r\n"));
     }
 
     void password_dialog_as_designed_opens_on_ok()
     {
-        Banco banco(stazione(), altro_ap);
+        Banco banco(stazione, altro_ap);
         banco.lingua(1);
         QStringList visto;
         al_dialogo("Form2", [&](QWidget *dialogo) {
@@ -307,21 +274,7 @@ private slots:
         QCOMPARE(visto, (QStringList{"Command2", "Command1", "Text1", "Password Login",
                                      "To continue, you must provide the password", "Cancel", "40718253"}));
         QCOMPARE(banco.sim.comandi("PAS="), QList<QByteArray>{"PAS=40718253"});
-        QCOMPARE(banco.dialoghi.titoli(), QStringList{"Access Point mode setting"});
-    }
-
-    void a_link_lost_in_the_password_dialog_leaves_the_next_connection_clean()
-    {
-        Banco banco(stazione({{"PAS?", 1, Guasto::Tipo::ChiudiDopo, {}, 0}}), altro_ap);
-        al_dialogo("Form2", [&](QWidget *dialogo) {
-            QTRY_COMPARE(banco.finestra->canale().Winsock1().state(), QAbstractSocket::UnconnectedState);
-            dialogo->findChild<QPushButton *>("Command2")->click();
-        });
-        banco.clicca("Command5");
-        QCOMPARE(banco.dialoghi.titoli(), (QStringList{"Invio Password", "Invio Password"}));
-        al_dialogo("Form2", [](QWidget *dialogo) { dialogo->findChild<QPushButton *>("Command1")->click(); });
-        banco.clicca("Command5");
-        QCOMPARE(banco.dialoghi.titoli().last(), QStringLiteral("Richiesta password"));
+        QCOMPARE(banco.dialoghi.titoli, QStringList{"Access Point mode setting"});
     }
 
     void exit_inside_a_wait_ends_the_program_there()
@@ -342,45 +295,36 @@ private slots:
         QCOMPARE(banco.dialoghi.richieste_file.size(), 1);
         QVERIFY(!banco.finestra->isVisible());
         QCOMPARE(banco.sim.comandi_ricevuti().last(), QByteArray("PGS\0", 4));
-        QVERIFY(banco.dialoghi.mostrati.isEmpty());
+        QVERIFY(banco.dialoghi.titoli.isEmpty());
         QVERIFY(QFile::exists(banco.cartella.filePath("BootLoader.ini")));
     }
 
-    void exit_inside_the_password_dialog_closes_it()
+    void in_the_password_dialog_always_on_top_keeps_it_above_and_exit_closes_both()
     {
-        Banco banco(stazione(), altro_ap);
-        QPointer<QWidget> visto;
-        al_dialogo("Form2", [&](QWidget *dialogo) {
-            visto = dialogo;
-            banco.clicca("Command1");
-        });
-        banco.clicca("Command5");
-        QVERIFY(!banco.finestra->isVisible());
-        QTRY_VERIFY(!visto || !visto->isVisible());
-        QVERIFY(banco.dialoghi.mostrati.isEmpty());
-        QVERIFY(banco.sim.comandi_ricevuti().isEmpty());
-    }
-
-    void always_on_top_keeps_the_native_window_and_the_dialog_above()
-    {
-        Banco banco(stazione(), altro_ap);
+        Banco banco(stazione, altro_ap);
         const QRect prima = banco.finestra->geometry();
         const WId nativa = banco.finestra->winId();
         banco.finestra->installEventFilter(this);
-        bool dialogo_sopra = false;
+        QPointer<QWidget> visto;
+        QList<bool> sopra;
         al_dialogo("Form2", [&](QWidget *dialogo) {
-            banco.trova<QCheckBox>("Check1")->click();
-            dialogo_sopra = dialogo->windowHandle()->flags() & Qt::WindowStaysOnTopHint;
-            dialogo->close();
+            visto = dialogo;
+            for (int volta = 0; volta < 2; ++volta) {
+                banco.trova<QCheckBox>("Check1")->click();
+                for (const QWidget *finestra : {static_cast<QWidget *>(banco.finestra.get()), dialogo})
+                    sopra << bool(finestra->windowHandle()->flags() & Qt::WindowStaysOnTopHint);
+            }
+            QCOMPARE(banco.finestra->winId(), nativa);
+            QCOMPARE(banco.finestra->geometry(), prima);
+            QCOMPARE(m_nascosta, 0);
+            banco.clicca("Command1");
         });
         banco.clicca("Command5");
-        QVERIFY(dialogo_sopra);
-        QVERIFY(banco.finestra->windowHandle()->flags() & Qt::WindowStaysOnTopHint);
-        banco.trova<QCheckBox>("Check1")->click();
-        QVERIFY(!(banco.finestra->windowHandle()->flags() & Qt::WindowStaysOnTopHint));
-        QCOMPARE(banco.finestra->winId(), nativa);
-        QCOMPARE(banco.finestra->geometry(), prima);
-        QCOMPARE(m_nascosta, 0);
+        QCOMPARE(sopra, (QList<bool>{true, true, false, false}));
+        QVERIFY(!banco.finestra->isVisible());
+        QTRY_VERIFY(!visto || !visto->isVisible());
+        QVERIFY(banco.dialoghi.titoli.isEmpty());
+        QVERIFY(banco.sim.comandi_ricevuti().isEmpty());
     }
 
     void every_control_is_named_for_assistive_technology_and_tabbed_in_reading_order()
