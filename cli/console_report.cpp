@@ -111,7 +111,8 @@ int RapportoRiga::messaggio(const Messaggio &messaggio, const QString &valore)
     QString testo = m_console.testo(messaggio.testo);
     if (!valore.isNull())
         testo = testo.arg(valore);
-    testo.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).prepend(m_console.testo(messaggio.titolo) + QStringLiteral(": "));
+    testo.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+        .prepend(m_console.testo(messaggio.titolo) + QStringLiteral(": "));
     const std::optional<Esito> esito = esito_di(messaggio);
     annota(esito, testo);
     if (messaggio.pulsanti == Pulsanti::SiNo)

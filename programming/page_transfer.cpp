@@ -36,7 +36,8 @@ std::optional<Testo> invia_pagina(Sessione &s, int codice_cpu, const QByteArray 
     static constexpr Testo errore_checksum[] = {stato::errore_checksum_pagina_1, stato::errore_checksum_pagina_2};
     int tentativi = 0;
     for (int meta = 0; meta < 2;) {
-        const QByteArrayView dati_meta = QByteArrayView(dati).sliced(meta * dimensione_mezza_pagina, dimensione_mezza_pagina);
+        const QByteArrayView dati_meta
+            = QByteArrayView(dati).sliced(meta * dimensione_mezza_pagina, dimensione_mezza_pagina);
         s.link.invia_comando(comando_mezza_pagina(codice_cpu, indirizzo + meta * dimensione_mezza_pagina, dati_meta));
         if (!s.link.pausa(attesa_mezza_pagina_ms, modo_fine_ai_dati))
             return std::nullopt;

@@ -7,14 +7,16 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 
 namespace {
 
 using Script = QList<std::tuple<QByteArray, int, Risposta>>;
 const QByteArray nessuna_risposta; // null: --yes, no questions asked
 
-// The names of the JSON events, each run of one name once.
-QString eventi(const QByteArray &uscita)
+// The names of the JSON events, each run of one name once; `ultimi` gets the
+// last event of each name.
+QString eventi(const QByteArray &uscita, QHash<QString, QJsonObject> *ultimi = nullptr)
 {
     QStringList nomi;
     for (const QByteArray &riga : uscita.split('\n')) {
@@ -24,6 +26,8 @@ QString eventi(const QByteArray &uscita)
             return QStringLiteral("not an event: ") + riga;
         if (!riga.isEmpty() && (nomi.isEmpty() || nomi.last() != nome))
             nomi.append(nome);
+        if (ultimi && !nome.isEmpty())
+            ultimi->insert(nome, evento.object());
     }
     return nomi.join(u' ');
 }
@@ -100,6 +104,9 @@ private slots:
         riga("reset unanswered", {"--reset"}, {}, {{"RST!", 0, CollegamentoScriptato::silenzio()}}, 1,
              "connected error done");
         riga("check only", {"--check"}, s, {}, 0, "header done");
+        riga("a warning, then the update", {}, firmware('W', dati_di_prova(300)),
+             {{"FWI", 0, CollegamentoScriptato::risposta("FWI=???")}}, 0,
+             "header connected warning erase progress transferred verified done");
         QTest::newRow("refused at the Access Point: seen while identifying")
             << QStringList{} << s << QByteArray() << Script{} << 1 << 0 << nessuna_risposta << 4
             << "header connected error done";
@@ -161,65 +168,94 @@ private slots:
             QCOMPARE(link.comandi.size(), ctrl_c_in_attesa); // the command of that wait is the last
     }
 
-    // kestra-flash itself against kestra-sim, each a process of its own.
-    void di_processo_data()
+    void on_a_terminal_a_progress_bar_and_questions()
     {
-        QTest::addColumn<QStringList>("simulatore");
-        QTest::addColumn<QStringList>("opzioni");
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<int>("codice");
-        QTest::addColumn<QString>("eventi");
-        QTest::addColumn<QByteArray>("nel_registro");
-
-        const QString fatto = "header connected identity erase progress transferred verified done";
-        const QByteArray s = firmware('s', dati_di_prova(5000));
-        for (const char cpu : {'t', 's', 'W'})
-            QTest::newRow(qPrintable(QStringLiteral("update %1").arg(cpu))) << QStringList{} << QStringList{}
-                << firmware(cpu, dati_di_prova(cpu == 'W' ? 12345 : 3000)) << 0 << fatto << QByteArray("<- 41");
-        QTest::newRow("faults that cost retries only")
-            << QStringList{"--fault", "PGP#3:reply:C", "--fault", "PGP#6:none", "--fault", "FWI:split:20", "--fault",
-                           "PGS:delay:300"}
-            << QStringList{} << s << 0 << fatto << QByteArray("<- 43");
-        QTest::newRow("wrong password") << QStringList{"--mode", "station"}
-            << QStringList{"--ap-address", "127.0.0.2", "--password", "sbagliata"} << s << 5
-            << "header connected challenge error done" << QByteArray("-> PAS=***");
-        QTest::newRow("file refused") << QStringList{} << QStringList{} << firmware('s', "x", 2, 0) << 3
-            << "header error done" << QByteArray();
-        QTest::newRow("checksum refused") << QStringList{"--fault", "PGP:reply:C"} << QStringList{} << s << 9
-            << "header connected identity erase error done" << QByteArray("<- 43");
-        QTest::newRow("link lost") << QStringList{"--fault", "PGP#5:drop-before"} << QStringList{} << s << 9
-            << "header connected identity erase progress error done" << QByteArray();
+        QByteArray uscita, errori, ingresso("sì\nno\n");
+        QBuffer canale_uscita(&uscita), canale_errori(&errori), canale_ingresso(&ingresso);
+        for (QBuffer *canale : {&canale_uscita, &canale_errori, &canale_ingresso})
+            canale->open(QIODevice::ReadWrite);
+        Console console({canale_uscita, canale_errori, canale_ingresso}, {false, true, true, 1});
+        console.barra("transfer", 64, 3 * 1024 * 1024, 200 * 1024);
+        console.barra("transfer", 70, 1, 200 * 1024); // too soon after the last: not drawn
+        console.barra("transfer", 100, 0, 0);         // nothing left: drawn at once
+        console.avviso("done");
+        QCOMPARE(errori, QByteArray("\rtransfer       [###################...........]  64%  200.0 KB/s  0:16 left"
+                                    "\rtransfer       [##############################] 100%" + QByteArray(23, ' ')
+                                    + "\ndone\n"));
+        QVERIFY(console.chiedi("Erase?"));
+        QVERIFY(!console.chiedi("Update?"));
+        QVERIFY(errori.endsWith("Erase? [y/N] Update? [y/N] "));
+        console.risultato("identity", {{"firmware", "2.15", "Firmware: v.2.15"}, {"board", "KR01", "Board: KR01"}});
+        QCOMPARE(uscita, QByteArray("Firmware: v.2.15  Board: KR01\n"));
     }
+
+    void help_version_and_usage()
+    {
+        const std::tuple<QStringList, int, const char *> casi[] = {
+            {{"--help"}, 0, "\n  130  interrupted by Ctrl-C\n"}, {{"--version"}, 0, "kestra-flash "},
+            {{"--bogus"}, 2, "Try 'kestra-flash --help'."}, {{}, 2, "kestra-flash: "},
+        };
+        for (const auto &[opzioni, codice, testo] : casi) {
+            const Richiesta richiesta = leggi_opzioni(QStringList{"kestra-flash"} + opzioni);
+            QVERIFY(!richiesta.opzioni);
+            QCOMPARE(richiesta.codice, codice);
+            QVERIFY2(richiesta.testo.contains(QLatin1String(testo)), qPrintable(richiesta.testo));
+        }
+    }
+
+    // kestra-flash itself against kestra-sim, each a process of its own.
     void di_processo()
     {
-        QFETCH(QStringList, simulatore);
-        QFETCH(QStringList, opzioni);
-        QFETCH(QByteArray, file);
-        Motore banco; // for its folder
-        const QString immagine = banco.cartella.filePath("received.bin");
-        const QString registro = banco.cartella.filePath("kestra.log");
-        ProcessoSimulatore sim;
-        QString errore;
-        QVERIFY2(sim.avvia(errore, simulatore + QStringList{"--save-image", immagine}), qPrintable(errore));
-
-        QProcess flash;
-        flash.start(QCoreApplication::applicationDirPath() + "/kestra-flash",
-                    QStringList{"--json", "--yes", "-a", "127.0.0.1", "--ap-address", "127.0.0.1", "-p",
-                                QString::number(sim.porta()), "--log", registro}
-                        + opzioni + QStringList{banco.scrivi_firmware(file)});
-        QVERIFY(flash.waitForFinished(30000));
-        QTEST(flash.exitCode(), "codice");
-        QTEST(eventi(flash.readAllStandardOutput()), "eventi");
-        QFETCH(QByteArray, nel_registro);
-        QFile trascrizione(registro);
-        QVERIFY(trascrizione.open(QIODevice::ReadOnly));
-        const QByteArray righe = trascrizione.readAll();
-        QVERIFY2(righe.contains(nel_registro), righe.constData());
-        QVERIFY(!righe.contains("sbagliata") && !righe.contains(QByteArray("sbagliata").toHex(' ')));
-        QFile salvata(immagine);
-        QCOMPARE(salvata.open(QIODevice::ReadOnly), flash.exitCode() == 0);
-        if (salvata.isOpen())
-            QCOMPARE(salvata.readAll(), in_pagine(file.sliced(lunghezza_intestazione)));
+        const QString fatto = "header connected identity erase progress transferred verified done";
+        const QByteArray s = firmware('s', dati_di_prova(5000));
+        const QStringList nessuna;
+        // The simulator's options, kestra-flash's, the file, the exit code, the events, a line of the transcript.
+        const std::tuple<QStringList, QStringList, QByteArray, int, QString, QByteArray> casi[] = {
+            {nessuna, nessuna, firmware('t', dati_di_prova(3000)), 0, fatto, "<- 41"},
+            {nessuna, nessuna, firmware('s', dati_di_prova(3000)), 0, fatto, "<- 41"},
+            {nessuna, nessuna, firmware('W', dati_di_prova(12345)), 0, fatto, "<- 41"},
+            {{"--fault", "PGP#3:reply:C", "--fault", "PGP#6:none", "--fault", "FWI:split:20", "--fault", "PGS:delay:300"},
+             nessuna, s, 0, fatto, "<- 43"}, // faults that cost retries only
+            {{"--mode", "station"}, {"--ap-address", "127.0.0.2", "--password", "sbagliata"}, s, 5,
+             "header connected challenge error done", "-> PAS=***"},
+            {nessuna, nessuna, firmware('s', "x", 2, 0), 3, "header error done", ""},
+            {{"--fault", "PGP:reply:C"}, nessuna, s, 9, "header connected identity erase error done", "<- 43"},
+            {{"--fault", "PGP#5:drop-before"}, nessuna, s, 9, "header connected identity erase progress error done", ""},
+        };
+        for (const auto &[simulatore, opzioni, file, codice, attesi, nel_registro] : casi) {
+            Motore banco; // for its folder
+            const QString immagine = banco.cartella.filePath("received.bin");
+            const QString registro = banco.cartella.filePath("kestra.log");
+            ProcessoSimulatore sim;
+            QString errore;
+            QVERIFY2(sim.avvia(errore, simulatore + QStringList{"--save-image", immagine}), qPrintable(errore));
+            QProcess flash;
+            flash.start(QCoreApplication::applicationDirPath() + "/kestra-flash",
+                        QStringList{"--json", "--yes", "-a", "127.0.0.1", "--ap-address", "127.0.0.1", "-p",
+                                    QString::number(sim.porta()), "--log", registro}
+                            + opzioni + QStringList{banco.scrivi_firmware(file)});
+            QVERIFY(flash.waitForFinished(30000));
+            QCOMPARE(flash.exitCode(), codice);
+            QHash<QString, QJsonObject> ultimi;
+            QCOMPARE(eventi(flash.readAllStandardOutput(), &ultimi), attesi);
+            const QByteArray pagine = in_pagine(file.sliced(lunghezza_intestazione));
+            if (codice == 0) {
+                const QJsonObject erase = ultimi["erase"], progress = ultimi["progress"];
+                QCOMPARE(ultimi["header"]["cpu"].toString(), QString(QChar(file[1])));
+                QCOMPARE((QList<qint64>{erase["block"].toInteger(), progress["bytes"].toInteger(),
+                                        progress["total"].toInteger(), progress["percent"].toInteger()}),
+                         (QList<qint64>{erase["of"].toInteger(), pagine.size(), pagine.size(), 100}));
+                QCOMPARE(ultimi["identity"]["date"].toString(), QStringLiteral("05.03.18"));
+            }
+            const QByteArray righe = leggi_file(registro);
+            QVERIFY2(righe.contains(nel_registro), righe.constData());
+            // Each line: the milliseconds since the start, right-aligned, then the way and the bytes.
+            QVERIFY(righe.isEmpty()
+                    || QRegularExpression("^[ \\d]{6}\\d\\.\\d{3} ms (->|<-|--) \\S", QRegularExpression::MultilineOption)
+                           .match(righe).hasMatch());
+            QVERIFY(!righe.contains("sbagliata") && !righe.contains(QByteArray("sbagliata").toHex(' ')));
+            QCOMPARE(leggi_file(immagine), codice == 0 ? pagine : QByteArray("(none)"));
+        }
     }
 };
 

@@ -1,6 +1,5 @@
 #include "tests/engine/engine_bench.h"
 
-
 namespace {
 
 const QString non_compatibile = registrato(messaggio::firmware_non_compatibile);
@@ -79,34 +78,28 @@ const Identificazione identificazioni[] = {
 
 } // namespace
 
-Q_DECLARE_METATYPE(const Apertura *)
-Q_DECLARE_METATYPE(const Identificazione *)
-
 class TestFileAndIdentity : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void aprifile_data()
-    {
-        QTest::addColumn<const Apertura *>("caso");
-        for (const Apertura &caso : aperture)
-            QTest::newRow(caso.nome) << &caso;
-    }
     void aprifile()
     {
-        QFETCH(const Apertura *, caso);
-        Motore motore;
-        motore.aggiornatore.connetti();
-        const QString percorso = caso->contenuto.isNull() ? motore.cartella.filePath("FW.BIN")
-                                                          : motore.scrivi_firmware(caso->contenuto);
-        motore.aggiornatore.apri(percorso);
-        QCOMPARE(motore.rapporto.campi.join(u','), caso->campi);
-        QCOMPARE(motore.rapporto.messaggi, caso->messaggi);
-        QCOMPARE(motore.passi(), caso->passi);
-        QCOMPARE(motore.aggiornatore.stato().codice_cpu, caso->codice_cpu);
-        QCOMPARE(motore.aggiornatore.stato().percorso_firmware + motore.aggiornatore.stato().nome_file, percorso);
-        QCOMPARE(QFile::exists(percorso), !caso->contenuto.isNull()); // nothing created, nothing deleted
+        for (const Apertura &voce : aperture) {
+            const Apertura *caso = &voce;
+            const auto contesto = nel_caso(caso->nome);
+            Motore motore;
+            motore.aggiornatore.connetti();
+            const QString percorso = caso->contenuto.isNull() ? motore.cartella.filePath("FW.BIN")
+                                                              : motore.scrivi_firmware(caso->contenuto);
+            motore.aggiornatore.apri(percorso);
+            QCOMPARE(motore.rapporto.campi.join(u','), caso->campi);
+            QCOMPARE(motore.rapporto.messaggi, caso->messaggi);
+            QCOMPARE(motore.passi(), caso->passi);
+            QCOMPARE(motore.aggiornatore.stato().codice_cpu, caso->codice_cpu);
+            QCOMPARE(motore.aggiornatore.stato().percorso_firmware + motore.aggiornatore.stato().nome_file, percorso);
+            QCOMPARE(QFile::exists(percorso), !caso->contenuto.isNull()); // nothing created, nothing deleted
+        }
     }
 
     void a_new_file_withdraws_what_the_old_one_allowed()
@@ -129,30 +122,27 @@ private slots:
         }
     }
 
-    void identifica_data()
-    {
-        QTest::addColumn<const Identificazione *>("caso");
-        for (const Identificazione &caso : identificazioni)
-            QTest::newRow(caso.nome) << &caso;
-    }
     void identifica()
     {
-        QFETCH(const Identificazione *, caso);
-        Motore motore(caso->indirizzo);
-        motore.aperto(firmware(caso->cpu, "x"));
-        motore.link.script("FWI", 0, caso->fwi);
-        motore.rapporto.risposte = caso->risposte;
-        motore.aggiornatore.identifica();
+        for (const Identificazione &voce : identificazioni) {
+            const Identificazione *caso = &voce;
+            const auto contesto = nel_caso(caso->nome);
+            Motore motore(caso->indirizzo);
+            motore.aperto(firmware(caso->cpu, "x"));
+            motore.link.script("FWI", 0, caso->fwi);
+            motore.rapporto.risposte = caso->risposte;
+            motore.aggiornatore.identifica();
 
-        QCOMPARE(motore.rapporto.stati, QStringList{caso->stato});
-        QCOMPARE(motore.rapporto.messaggi, caso->messaggi);
-        QCOMPARE(motore.rapporto.campi.join(u','), caso->campi);
-        QCOMPARE(motore.passi(), caso->passi);
-        QCOMPARE(motore.link.comandi.size(), caso->messaggi.contains(riavviato) ? 2 : 1);
-        QCOMPARE(motore.link.attese.first(), (Attesa{1, 500, 500}));
-        QCOMPARE(motore.rapporto.colore(Lampada::Identificazione),
-                 caso->passi == identificato ? Colore::Verde : Colore::Rosso);
-        QVERIFY(!motore.rapporto.in_attesa);
+            QCOMPARE(motore.rapporto.stati, QStringList{caso->stato});
+            QCOMPARE(motore.rapporto.messaggi, caso->messaggi);
+            QCOMPARE(motore.rapporto.campi.join(u','), caso->campi);
+            QCOMPARE(motore.passi(), caso->passi);
+            QCOMPARE(motore.link.comandi.size(), caso->messaggi.contains(riavviato) ? 2 : 1);
+            QCOMPARE(motore.link.attese.first(), (Attesa{1, 500, 500}));
+            QCOMPARE(motore.rapporto.colore(Lampada::Identificazione),
+                     caso->passi == identificato ? Colore::Verde : Colore::Rosso);
+            QVERIFY(!motore.rapporto.in_attesa);
+        }
     }
 
     void restart_waits_for_its_reply_then_a_moment()

@@ -60,41 +60,36 @@ const Caso casi[] = {
 
 } // namespace
 
-Q_DECLARE_METATYPE(const Caso *)
-
 class TestModuleAccess : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void connetti_data()
-    {
-        QTest::addColumn<const Caso *>("caso");
-        for (const Caso &caso : casi)
-            QTest::newRow(caso.nome) << &caso;
-    }
     void connetti()
     {
-        QFETCH(const Caso *, caso);
-        Motore motore(caso->indirizzo);
-        if (!caso->alla_connessione.isEmpty())
-            motore.link.alla_connessione = {{1, caso->alla_connessione}};
-        for (const auto &[testa, risposta] : caso->script)
-            motore.link.script(testa, 0, risposta);
-        motore.rapporto.password = caso->password;
-        motore.rapporto.risposte = caso->risposte;
-        motore.aggiornatore.connetti();
+        for (const Caso &voce : casi) {
+            const Caso *caso = &voce;
+            const auto contesto = nel_caso(caso->nome);
+            Motore motore(caso->indirizzo);
+            if (!caso->alla_connessione.isEmpty())
+                motore.link.alla_connessione = {{1, caso->alla_connessione}};
+            for (const auto &[testa, risposta] : caso->script)
+                motore.link.script(testa, 0, risposta);
+            motore.rapporto.password = caso->password;
+            motore.rapporto.risposte = caso->risposte;
+            motore.aggiornatore.connetti();
 
-        QCOMPARE(motore.link.host, caso->indirizzo);
-        QCOMPARE(motore.link.comandi, caso->comandi);
-        QCOMPARE(motore.rapporto.messaggi, caso->messaggi);
-        QCOMPARE(motore.passi(), caso->passi);
-        QCOMPARE(motore.link.attese, caso->attese);
-        QCOMPARE(motore.rapporto.richieste_password, caso->alla_connessione.contains("PAS?") ? 1 : 0);
-        // The mode command left the link open, its lamp green.
-        QCOMPARE(motore.rapporto.colore(Lampada::Connessione),
-                 caso->passi != QLatin1String("connect") || caso->messaggi.contains(modo_muto) ? Colore::Verde
-                                                                                                : Colore::Rosso);
+            QCOMPARE(motore.link.host, caso->indirizzo);
+            QCOMPARE(motore.link.comandi, caso->comandi);
+            QCOMPARE(motore.rapporto.messaggi, caso->messaggi);
+            QCOMPARE(motore.passi(), caso->passi);
+            QCOMPARE(motore.link.attese, caso->attese);
+            QCOMPARE(motore.rapporto.richieste_password, caso->alla_connessione.contains("PAS?") ? 1 : 0);
+            // The mode command left the link open, its lamp green.
+            QCOMPARE(motore.rapporto.colore(Lampada::Connessione),
+                     caso->passi != QLatin1String("connect") || caso->messaggi.contains(modo_muto) ? Colore::Verde
+                                                                                                    : Colore::Rosso);
+        }
     }
 
     void after_a_mode_change_the_address_is_the_access_point()

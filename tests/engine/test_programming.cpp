@@ -121,98 +121,70 @@ private slots:
         QVERIFY(!motore.rapporto.in_attesa);
     }
 
-    void transfer_failures_data()
-    {
-        QTest::addColumn<Script>("script");
-        QTest::addColumn<QString>("stato");
-        QTest::addColumn<int>("mezze_pagine"); // half pages sent
-        QTest::addColumn<Attesa>("ultima_attesa");
-        const Risposta muto;
-        const auto r = [](const char *byte) { return CollegamentoScriptato::risposta(byte); };
-        const struct
-        {
-            const char *nome;
-            Script script;
-            const char *stato;
-            int mezze_pagine;
-            Attesa ultima_attesa;
-        } casi[] = {
-            {"erase unanswered: one attempt", {{"PGS", 1, muto}}, "Errore cancellazione", 0, {1, 5000, 5000}},
-            {"erase answered A and more", {{"PGS", 1, r("AA")}}, "Errore cancellazione", 0, {1, 5000, 1}},
-            {"N after a checksum refusal", {{"PGP", 1, r("C")}, {"PGP", 2, r("N")}}, "Errore scrittura pagina", 2,
-             {1, 1000, 1}},
-            {"C three times on the first half", {{"PGP", 0, r("C")}}, "Errore checksum pagina 1", 3, {1, 1000, 1}},
-            {"C, A, C, C: one budget for the page", {{"PGP", 1, r("C")}, {"PGP", 3, r("C")}, {"PGP", 4, r("C")}},
-             "Errore checksum pagina 2", 4, {1, 1000, 1}},
-            {"silence three times", {{"PGP", 0, muto}}, "Errore trasferimento", 3, {1, 1000, 1000}},
-            {"C, silence, C: the third decides", {{"PGP", 1, r("C")}, {"PGP", 2, muto}, {"PGP", 3, r("C")}},
-             "Errore checksum pagina 1", 3, {1, 1000, 1}},
-            {"C, C, then lower-case a", {{"PGP", 1, r("C")}, {"PGP", 2, r("C")}, {"PGP", 3, r("a")}},
-             "Errore trasferimento", 3, {1, 1000, 1}},
-            {"A drowned in a flood", {{"PGP", 0, r("A" + QByteArray(100000, 'x'))}}, "Errore trasferimento", 3,
-             {1, 1000, 1}},
-            {"link lost: sends refused, no waiting", {{"PGP", 3, Risposta{{}, true}}}, "Errore trasferimento", 5,
-             {1, 1000, 0}},
-        };
-        for (const auto &caso : casi)
-            QTest::newRow(caso.nome) << caso.script << QString(caso.stato) << caso.mezze_pagine << caso.ultima_attesa;
-    }
     void transfer_failures()
     {
-        QFETCH(Script, script);
-        QFETCH(int, mezze_pagine);
-        Motore motore;
-        for (const auto &[testa, occorrenza, risposta] : script)
-            motore.link.script(testa, occorrenza, risposta);
-        QVERIFY(motore.pronto('t', dati_di_prova(1000)));
-        motore.aggiornatore.trasferisci();
+        const Risposta muto;
+        const auto r = [](const char *byte) { return CollegamentoScriptato::risposta(byte); };
+        // The module's replies, the status that ends the transfer, the half pages sent, the last wait.
+        const std::tuple<Script, const char *, int, Attesa> casi[] = {
+            {{{"PGS", 1, muto}}, "Errore cancellazione", 0, {1, 5000, 5000}}, // one attempt
+            {{{"PGS", 1, r("AA")}}, "Errore cancellazione", 0, {1, 5000, 1}},
+            {{{"PGP", 1, r("C")}, {"PGP", 2, r("N")}}, "Errore scrittura pagina", 2, {1, 1000, 1}},
+            {{{"PGP", 0, r("C")}}, "Errore checksum pagina 1", 3, {1, 1000, 1}},
+            // One budget for the page: C, A, C, C.
+            {{{"PGP", 1, r("C")}, {"PGP", 3, r("C")}, {"PGP", 4, r("C")}}, "Errore checksum pagina 2", 4, {1, 1000, 1}},
+            {{{"PGP", 0, muto}}, "Errore trasferimento", 3, {1, 1000, 1000}},
+            // The kind of the third failure decides.
+            {{{"PGP", 1, r("C")}, {"PGP", 2, muto}, {"PGP", 3, r("C")}}, "Errore checksum pagina 1", 3, {1, 1000, 1}},
+            {{{"PGP", 1, r("C")}, {"PGP", 2, r("C")}, {"PGP", 3, r("a")}}, "Errore trasferimento", 3, {1, 1000, 1}},
+            {{{"PGP", 0, r("A" + QByteArray(100000, 'x'))}}, "Errore trasferimento", 3, {1, 1000, 1}}, // a flood
+            // The link lost: the sends are refused, nothing is waited for.
+            {{{"PGP", 3, Risposta{{}, true}}}, "Errore trasferimento", 5, {1, 1000, 0}},
+        };
+        for (const auto &[script, stato, mezze_pagine, ultima_attesa] : casi) {
+            Motore motore;
+            for (const auto &[testa, occorrenza, risposta] : script)
+                motore.link.script(testa, occorrenza, risposta);
+            QVERIFY(motore.pronto('t', dati_di_prova(1000)));
+            motore.aggiornatore.trasferisci();
 
-        QTEST(motore.rapporto.stati.last(), "stato");
-        QCOMPARE(motore.link.comandi.size(), 1 + mezze_pagine);
-        QTEST(motore.link.attese.last(), "ultima_attesa");
-        QCOMPARE(motore.passi(), QStringLiteral("disconnect transfer"));
-        QCOMPARE(motore.rapporto.colore(Lampada::Trasferimento), Colore::Giallo);
-        QVERIFY(motore.rapporto.campi.isEmpty());
-        QVERIFY(!motore.rapporto.in_attesa);
+            QCOMPARE(motore.rapporto.stati.last(), QLatin1String(stato));
+            QCOMPARE(motore.link.comandi.size(), 1 + mezze_pagine);
+            QCOMPARE(motore.link.attese.last(), ultima_attesa);
+            QCOMPARE(motore.passi(), QStringLiteral("disconnect transfer"));
+            QCOMPARE(motore.rapporto.colore(Lampada::Trasferimento), Colore::Giallo);
+            QVERIFY(motore.rapporto.campi.isEmpty());
+            QVERIFY(!motore.rapporto.in_attesa);
+        }
     }
 
-    void verification_failures_data()
-    {
-        QTest::addColumn<char>("cpu");
-        QTest::addColumn<int>("risposta"); // to the confirmation
-        QTest::addColumn<Risposta>("verifica");
-        QTest::addColumn<QList<Attesa>>("attese");
-        QTest::addColumn<QString>("passi");
-        const QString altro_trasferimento = QStringLiteral("disconnect open identify transfer");
-        QTest::newRow("E") << 't' << risposta_si << CollegamentoScriptato::risposta("E") << QList<Attesa>{{1, 5000, 1}}
-                           << altro_trasferimento;
-        QTest::newRow("no answer") << 't' << risposta_si << Risposta{} << QList<Attesa>{{1, 5000, 5000}}
-                                   << altro_trasferimento;
-        QTest::newRow("W: no answer in 20 s, link closed all the same")
-            << 'W' << risposta_si << Risposta{} << QList<Attesa>{{1, 20000, 20000}} << "connect open identify transfer";
-        QTest::newRow("No to the confirmation: nothing sent") << 't' << risposta_no << Risposta{} << QList<Attesa>{}
-                                                              << "disconnect update";
-    }
     void verification_failures()
     {
-        QFETCH(char, cpu);
-        QFETCH(int, risposta);
-        QFETCH(Risposta, verifica);
-        Motore motore;
-        motore.link.script(cpu == 'W' ? "PGW" : "PGX", 0, verifica);
-        QVERIFY(motore.pronto(cpu, dati_di_prova(300)));
-        motore.aggiornatore.trasferisci();
-        motore.azzera_registri();
-        motore.rapporto.risposte = {risposta};
-        motore.aggiornatore.aggiorna();
-        QTEST(motore.link.attese, "attese");
-        QTEST(motore.passi(), "passi");
-        QCOMPARE(motore.rapporto.messaggi.size(), 1);
-        QCOMPARE(motore.aggiornatore.stato().risposta, risposta);
-        const bool inviato = risposta == risposta_si;
-        QCOMPARE(motore.rapporto.stati.join(u','), inviato ? "Verifica CRC16 in corso...,Errore CRC16" : "");
-        QCOMPARE(motore.rapporto.colore(Lampada::Trasferimento), inviato ? Colore::Rosso : Colore::Verde);
-        QCOMPARE(motore.rapporto.colore(Lampada::Aggiornamento), Colore::Rosso);
+        const QString altro_trasferimento = QStringLiteral("disconnect open identify transfer");
+        // The CPU, the answer to the confirmation, the device's reply, its wait, the steps left.
+        const std::tuple<char, int, Risposta, QList<Attesa>, QString> casi[] = {
+            {'t', risposta_si, CollegamentoScriptato::risposta("E"), {{1, 5000, 1}}, altro_trasferimento},
+            {'t', risposta_si, {}, {{1, 5000, 5000}}, altro_trasferimento},
+            {'W', risposta_si, {}, {{1, 20000, 20000}}, "connect open identify transfer"}, // the link closed all the same
+            {'t', risposta_no, {}, {}, "disconnect update"},                                // nothing sent
+        };
+        for (const auto &[cpu, risposta, verifica, attese, passi] : casi) {
+            Motore motore;
+            motore.link.script(cpu == 'W' ? "PGW" : "PGX", 0, verifica);
+            QVERIFY(motore.pronto(cpu, dati_di_prova(300)));
+            motore.aggiornatore.trasferisci();
+            motore.azzera_registri();
+            motore.rapporto.risposte = {risposta};
+            motore.aggiornatore.aggiorna();
+            QCOMPARE(motore.link.attese, attese);
+            QCOMPARE(motore.passi(), passi);
+            QCOMPARE(motore.rapporto.messaggi.size(), 1);
+            QCOMPARE(motore.aggiornatore.stato().risposta, risposta);
+            const bool inviato = risposta == risposta_si;
+            QCOMPARE(motore.rapporto.stati.join(u','), inviato ? "Verifica CRC16 in corso...,Errore CRC16" : "");
+            QCOMPARE(motore.rapporto.colore(Lampada::Trasferimento), inviato ? Colore::Rosso : Colore::Verde);
+            QCOMPARE(motore.rapporto.colore(Lampada::Aggiornamento), Colore::Rosso);
+        }
     }
 
     void ending_inside_a_wait_sends_and_shows_nothing_more()

@@ -59,28 +59,22 @@ private slots:
         }
     }
 
-    void header_fields_data()
-    {
-        QTest::addColumn<int>("lunghezza"); // of the file
-        QTest::addColumn<QStringList>("campi");
-        QTest::newRow("whole header, an image after it")
-            << 20 << QStringList{"s", "Booloader: v.1.2", "Firmware: v.2.13", "AB C", "1A98"};
-        QTest::newRow("14 bytes: the low CRC byte is 0")
-            << 14 << QStringList{"s", "Booloader: v.1.2", "Firmware: v.2.13", "AB C", "1A00"};
-        QTest::newRow("11 bytes: half a board") << 11 << QStringList{"s", "Booloader: v.1.2", "Firmware: v.2.13",
-                                                                     "AB", "0"};
-        QTest::newRow("5 bytes: only the whole of the version")
-            << 5 << QStringList{"s", "Booloader: v.1", "Firmware: v.0.00", "", "0"};
-        QTest::newRow("empty") << 0 << QStringList{QString(QChar(0)), "Booloader: v.0", "Firmware: v.0.00", "", "0"};
-    }
     void header_fields()
     {
-        QFETCH(int, lunghezza);
-        const IntestazioneFirmware h = leggi_intestazione((intestazione_completa + "IMAGE").first(lunghezza));
-        const QStringList campi{QString(QChar(h.tipo_cpu)), etichetta_bootloader(h.versione_bootloader, QLocale::c()),
-                                etichetta_firmware_file(h.fw_maggiore, h.fw_minore), QString::fromLatin1(h.scheda_file),
-                                testo_crc(h.crc16())};
-        QTEST(campi, "campi");
+        const std::pair<int, QStringList> casi[] = { // the length of the file, what its header shows
+            {20, {"s", "Booloader: v.1.2", "Firmware: v.2.13", "AB C", "1A98"}},
+            {14, {"s", "Booloader: v.1.2", "Firmware: v.2.13", "AB C", "1A00"}},
+            {11, {"s", "Booloader: v.1.2", "Firmware: v.2.13", "AB", "0"}},
+            {5, {"s", "Booloader: v.1", "Firmware: v.0.00", "", "0"}},
+            {0, {QString(QChar(0)), "Booloader: v.0", "Firmware: v.0.00", "", "0"}},
+        };
+        for (const auto &[lunghezza, campi] : casi) {
+            const IntestazioneFirmware h = leggi_intestazione((intestazione_completa + "IMAGE").first(lunghezza));
+            QCOMPARE((QStringList{QString(QChar(h.tipo_cpu)), etichetta_bootloader(h.versione_bootloader, QLocale::c()),
+                                  etichetta_firmware_file(h.fw_maggiore, h.fw_minore),
+                                  QString::fromLatin1(h.scheda_file), testo_crc(h.crc16())}),
+                     campi);
+        }
     }
 
     void header_texts()
@@ -115,38 +109,34 @@ private slots:
         QCOMPARE(comando_verifica(2, 300, 0x1A, 0x98), QByteArray("PGX\x01\x2C\x1A\x98"));
     }
 
-    void image_read_again_data()
+    void image_read_again()
     {
-        QTest::addColumn<QByteArray>("contenuto"); // empty: no file at all
-        QTest::addColumn<QByteArray>("aperta");    // the header when it was opened
-        QTest::addColumn<int>("codice_cpu");
-        QTest::addColumn<QString>("errore");
         const QString cambiato = QStringLiteral("Errore: file firmware cambiato, riaprirlo");
         const QString grande = QStringLiteral("Errore: file firmware troppo grande");
         const QByteArray s = intestazione_di('s');
-        QTest::newRow("sound") << s + "IMAGE" << s << 2 << QString();
-        QTest::newRow("gone") << QByteArray() << s << 2 << cambiato;
-        QTest::newRow("another CPU type") << intestazione_di('W') + "IMAGE" << s << 2 << cambiato;
-        QTest::newRow("cut inside the header") << s.first(10) << s << 2 << cambiato;
-        QTest::newRow("header only") << s << s << 2 << "Errore: file firmware senza dati";
-        QTest::newRow("t: 64 KB fits") << s + QByteArray(65536, 'x') << s << 1 << QString();
-        QTest::newRow("t: 64 KB + 1") << s + QByteArray(65537, 'x') << s << 1 << grande;
-        QTest::newRow("s: 128 KB + 1") << s + QByteArray(131073, 'x') << s << 2 << grande;
-        QTest::newRow("W: 756 KB fits") << s + QByteArray(774144, 'x') << s << 3 << QString();
-        QTest::newRow("W: 756 KB + 1") << s + QByteArray(774145, 'x') << s << 3 << grande;
-        QTest::newRow("unknown type: past 32767 pages") << s + QByteArray(32767 * 256 + 1, 'x') << s << 0 << grande;
-    }
-    void image_read_again()
-    {
-        QFETCH(QByteArray, contenuto);
-        QFETCH(QByteArray, aperta);
-        QFETCH(int, codice_cpu);
-        QFETCH(QString, errore);
-        QTemporaryDir cartella;
-        const QString percorso = contenuto.isEmpty() ? cartella.filePath("NO.BIN") : scrivi_file(cartella.filePath("FW.BIN"), contenuto);
-        const ImmagineFirmware immagine = leggi_immagine(percorso, aperta, codice_cpu);
-        QCOMPARE(immagine.errore ? immagine.errore->in(0) : QString(), errore);
-        QCOMPARE(immagine.dati, errore.isEmpty() ? contenuto.sliced(15) : QByteArray());
+        // The file at transfer time (empty: gone), its header when it was opened, its CPU type, what is refused.
+        const std::tuple<QByteArray, QByteArray, int, QString> casi[] = {
+            {s + "IMAGE", s, 2, {}},
+            {{}, s, 2, cambiato},
+            {intestazione_di('W') + "IMAGE", s, 2, cambiato},
+            {s.first(10), s, 2, cambiato},
+            {s, s, 2, "Errore: file firmware senza dati"},
+            {s + QByteArray(65536, 'x'), s, 1, {}},
+            {s + QByteArray(65537, 'x'), s, 1, grande},
+            {s + QByteArray(131073, 'x'), s, 2, grande},
+            {s + QByteArray(774144, 'x'), s, 3, {}},
+            {s + QByteArray(774145, 'x'), s, 3, grande},
+            {s + QByteArray(32767 * 256 + 1, 'x'), s, 0, grande},
+        };
+        for (const auto &[contenuto, aperta, codice_cpu, errore] : casi) {
+            QTemporaryDir cartella;
+            const QString percorso = cartella.filePath("FW.BIN");
+            if (!contenuto.isEmpty())
+                scrivi_file(percorso, contenuto);
+            const ImmagineFirmware immagine = leggi_immagine(percorso, aperta, codice_cpu);
+            QCOMPARE(immagine.errore ? immagine.errore->in(0) : QString(), errore);
+            QCOMPARE(immagine.dati, errore.isEmpty() ? contenuto.sliced(15) : QByteArray());
+        }
     }
 
     void an_unreadable_image_is_refused_in_both_languages()

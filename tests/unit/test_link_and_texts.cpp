@@ -36,55 +36,40 @@ class TestLinkAndTexts : public QObject
     Q_OBJECT
 
 private slots:
-    void formatta_hex_data()
-    {
-        QTest::addColumn<float>("valore");
-        QTest::addColumn<int>("cifre");
-        QTest::addColumn<QString>("testo");
-        QTest::newRow("10") << 10.0f << 2 << "0A";
-        QTest::newRow("255") << 255.0f << 2 << "FF";
-        QTest::newRow("4660: the last two digits") << 4660.0f << 2 << "34";
-        QTest::newRow("2.5: halves to even") << 2.5f << 2 << "02";
-        QTest::newRow("3.5: halves to even") << 3.5f << 2 << "04";
-        QTest::newRow("-1: two's complement") << -1.0f << 8 << "FFFFFFFF";
-        QTest::newRow("-1 in ten") << -1.0f << 10 << "00FFFFFFFF";
-        QTest::newRow("2^32 wraps to 0") << 4294967296.0f << 2 << "00";
-        QTest::newRow("2^32 + 2^9 keeps its low bits") << 4294967808.0f << 4 << "0200";
-        QTest::newRow("NaN") << std::numeric_limits<float>::quiet_NaN() << 2 << "00";
-        QTest::newRow("no digits") << 10.0f << 0 << "";
-    }
     void formatta_hex()
     {
-        QFETCH(float, valore);
-        QFETCH(int, cifre);
-        QTEST(::formatta_hex(valore, cifre), "testo");
+        const std::tuple<float, int, const char *> casi[] = {
+            {10, 2, "0A"}, {255, 2, "FF"}, {4660, 2, "34"}, // the last two digits
+            {2.5f, 2, "02"}, {3.5f, 2, "04"},                // halves to even
+            {-1, 8, "FFFFFFFF"}, {-1, 10, "00FFFFFFFF"},     // two's complement
+            {4294967296.0f, 2, "00"}, {4294967808.0f, 4, "0200"}, // 2^32 wraps, keeping the low bits
+            {std::numeric_limits<float>::quiet_NaN(), 2, "00"}, {10, 0, ""},
+        };
+        for (const auto &[valore, cifre, testo] : casi)
+            QCOMPARE(::formatta_hex(valore, cifre), QLatin1String(testo));
     }
 
-    void identity_data()
+    void identity()
     {
-        QTest::addColumn<QByteArray>("risposta");
-        QTest::addColumn<QString>("mostrata");
         const auto con_data = [](int alto, int basso) {
             QByteArray risposta = identita_intera;
             risposta[18] = char(alto);
             risposta[19] = char(basso);
             return risposta;
         };
-        QTest::newRow("whole") << identita_intera << "Firmware: v.2.15|BRD1|FILENAME|05.03.18";
-        QTest::newRow("FWI=??? exactly") << QByteArray("FWI=???") << "no information";
-        QTest::newRow("FWI=??? and more") << QByteArray("FWI=???x") << "Firmware: v.63.3F|?x||00.00.00";
-        QTest::newRow("minor 10 as hex") << QByteArray(identita_intera).replace(4, 2, "\x01\x0A")
-                                         << "Firmware: v.1.0A|BRD1|FILENAME|05.03.18";
-        QTest::newRow("cut in the board") << identita_intera.first(8) << "Firmware: v.2.15|BR||00.00.00";
-        QTest::newRow("no date low byte") << identita_intera.first(19) << "Firmware: v.2.15|BRD1|FILENAME|00.00.18";
-        QTest::newRow("month from both bytes") << con_data(1, 0x20) << "Firmware: v.2.15|BRD1|FILENAME|00.09.00";
-        QTest::newRow("year 100, unchecked") << con_data(201, 255) << "Firmware: v.2.15|BRD1|FILENAME|31.15.100";
-        QTest::newRow("empty") << QByteArray() << "Firmware: v.0.00|||00.00.00";
-    }
-    void identity()
-    {
-        QFETCH(QByteArray, risposta);
-        QTEST(identita_in_chiaro(leggi_identita(risposta)), "mostrata");
+        const std::pair<QByteArray, const char *> casi[] = {
+            {identita_intera, "Firmware: v.2.15|BRD1|FILENAME|05.03.18"},
+            {"FWI=???", "no information"},
+            {"FWI=???x", "Firmware: v.63.3F|?x||00.00.00"},
+            {QByteArray(identita_intera).replace(4, 2, "\x01\x0A"), "Firmware: v.1.0A|BRD1|FILENAME|05.03.18"},
+            {identita_intera.first(8), "Firmware: v.2.15|BR||00.00.00"},
+            {identita_intera.first(19), "Firmware: v.2.15|BRD1|FILENAME|00.00.18"},
+            {con_data(1, 0x20), "Firmware: v.2.15|BRD1|FILENAME|00.09.00"},  // the month from both bytes
+            {con_data(201, 255), "Firmware: v.2.15|BRD1|FILENAME|31.15.100"}, // nothing checked
+            {{}, "Firmware: v.0.00|||00.00.00"},
+        };
+        for (const auto &[risposta, mostrata] : casi)
+            QCOMPARE(identita_in_chiaro(leggi_identita(risposta)), QLatin1String(mostrata));
     }
 
     void prefix_swap()

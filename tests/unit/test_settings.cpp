@@ -75,36 +75,28 @@ private slots:
             QCOMPARE(componi_impostazioni({percorso, qint16(lingua)}), byte);
     }
 
-    void leggi_data()
-    {
-        QTest::addColumn<QByteArray>("contenuto");
-        QTest::addColumn<QString>("percorso");
-        QTest::addColumn<int>("lingua");
-        QTest::newRow("as written") << QByteArray("Path = C:\\Firmware\\\r\nLanguage = 1\r\n") << "C:\\Firmware\\" << 1;
-        QTest::newRow("no blanks: one character lost") << QByteArray("Path=C:\\x\r\nLanguage=1\r\n") << ":\\x" << 0;
-        QTest::newRow("no equals sign") << QByteArray("abc\r\n") << "bc" << 0;
-        QTest::newRow("equals sign in the folder") << QByteArray("Path = /a=b/\r\nLanguage = 1\r\n") << "/a=b/" << 1;
-        QTest::newRow("comma cuts the folder") << QByteArray("Path = C:\\a,b\\\r\nLanguage = 1\r\n") << "C:\\a" << 0;
-        QTest::newRow("rest of the line read as the language")
-            << QByteArray("Path = C:\\a,x= 2\r\nLanguage = 1\r\n") << "C:\\a" << 2;
-        QTest::newRow("quoted line read whole") << QByteArray("\"Path = /srv/fw,v2/\"\r\nLanguage = 1\r\n")
-                                                << "/srv/fw,v2/" << 1;
-        QTest::newRow("after the quotes dropped") << QByteArray("\"Path = /q/\" junk\r\nLanguage = 1\r\n") << "/q/" << 1;
-        QTest::newRow("quotes never closed") << QByteArray("\"Path = /q/\r\nLanguage = 1") << "/q/\r\nLanguage = 1"
-                                             << 0;
-        QTest::newRow("empty values") << QByteArray("Path = \r\nLanguage = \r\n") << "" << 0;
-        QTest::newRow("LF and CR alone end lines") << QByteArray("Path = /a/\nLanguage = 1\r") << "/a/" << 1;
-        QTest::newRow("leading blanks skipped, trailing kept") << QByteArray(" \tPath = /a b/ \r\nLanguage = 1")
-                                                               << "/a b/ " << 1;
-        QTest::newRow("outside the BMP after = goes whole") << QByteArray("Path=\xf0\x9f\x98\x80x\r\nLanguage = 1")
-                                                            << "x" << 1;
-    }
     void leggi()
     {
-        QFETCH(QByteArray, contenuto);
-        const Impostazioni impostazioni = leggi_impostazioni(contenuto);
-        QTEST(impostazioni.percorso_firmware, "percorso");
-        QTEST(int(impostazioni.lingua), "lingua");
+        const std::tuple<QByteArray, QString, int> casi[] = {
+            {"Path = C:\\Firmware\\\r\nLanguage = 1\r\n", "C:\\Firmware\\", 1}, // as written
+            {"Path=C:\\x\r\nLanguage=1\r\n", ":\\x", 0}, // no blanks: one character lost
+            {"abc\r\n", "bc", 0}, // no equals sign
+            {"Path = /a=b/\r\nLanguage = 1\r\n", "/a=b/", 1}, // equals sign in the folder
+            {"Path = C:\\a,b\\\r\nLanguage = 1\r\n", "C:\\a", 0}, // comma cuts the folder
+            {"Path = C:\\a,x= 2\r\nLanguage = 1\r\n", "C:\\a", 2}, // rest of the line read as the language
+            {"\"Path = /srv/fw,v2/\"\r\nLanguage = 1\r\n", "/srv/fw,v2/", 1}, // quoted line read whole
+            {"\"Path = /q/\" junk\r\nLanguage = 1\r\n", "/q/", 1}, // after the quotes dropped
+            {"\"Path = /q/\r\nLanguage = 1", "/q/\r\nLanguage = 1", 0}, // quotes never closed
+            {"Path = \r\nLanguage = \r\n", "", 0}, // empty values
+            {"Path = /a/\nLanguage = 1\r", "/a/", 1}, // LF and CR alone end lines
+            {" \tPath = /a b/ \r\nLanguage = 1", "/a b/ ", 1}, // leading blanks skipped, trailing kept
+            {"Path=\xf0\x9f\x98\x80x\r\nLanguage = 1", "x", 1}, // outside the BMP after = goes whole
+        };
+        for (const auto &[contenuto, percorso, lingua] : casi) {
+            const Impostazioni impostazioni = leggi_impostazioni(contenuto);
+            QCOMPARE(impostazioni.percorso_firmware, percorso);
+            QCOMPARE(int(impostazioni.lingua), lingua);
+        }
     }
 
     void leggi_lingua_data()
@@ -157,37 +149,33 @@ private slots:
         }
     }
 
-    void where_a_user_without_privileges_saves_data()
-    {
-        QTest::addColumn<bool>("cartella_scrivibile");
-        QTest::addColumn<std::optional<QFile::Permissions>>("file"); // nothing: no file
-        QTest::addColumn<QByteArray>("nel_programma");
-        QTest::addColumn<QByteArray>("nell_utente");
-        using Modo = std::optional<QFile::Permissions>;
-        QTest::newRow("writable folder: beside the program") << true << Modo() << nuove << QByteArray("(none)");
-        QTest::newRow("read-only folder: in the user's folder") << false << Modo() << QByteArray("(none)") << nuove;
-        QTest::newRow("read-only folder, writable file: in place") << false << Modo(sola_lettura | scrivibile)
-                                                                   << nuove << QByteArray("(none)");
-        QTest::newRow("read-only file: untouched") << true << Modo(sola_lettura) << vecchie << QByteArray("(none)");
-    }
     void where_a_user_without_privileges_saves()
     {
-        QFETCH(bool, cartella_scrivibile);
-        QFETCH(std::optional<QFile::Permissions>, file);
-        QTemporaryDir programma, casa;
-        const QString utente = casa.path() + QStringLiteral("/config/kestra-updater/");
-        QVERIFY(QFile::setPermissions(casa.path(), leggibile | scrivibile));
-        if (file) {
-            scrivi_file(file_in(cartella_di(programma)), vecchie);
-            QVERIFY(QFile::setPermissions(file_in(cartella_di(programma)), *file));
+        using Modo = std::optional<QFile::Permissions>; // nothing: no file
+        const QByteArray nessuno("(none)");
+        const std::tuple<bool, Modo, QByteArray, QByteArray> casi[] = {
+            {true, Modo(), nuove, nessuno},                          // beside the program
+            {false, Modo(), nessuno, nuove},                         // a read-only folder: in the user's folder
+            {false, Modo(sola_lettura | scrivibile), nuove, nessuno}, // a writable file there: in place
+            {true, Modo(sola_lettura), vecchie, nessuno},            // a read-only file: untouched
+        };
+        for (const auto &[cartella_scrivibile, file, nel_programma, nell_utente] : casi) {
+            QTemporaryDir programma, casa;
+            const QString utente = casa.path() + QStringLiteral("/config/kestra-updater/");
+            QVERIFY(QFile::setPermissions(casa.path(), leggibile | scrivibile));
+            if (file) {
+                scrivi_file(file_in(cartella_di(programma)), vecchie);
+                QVERIFY(QFile::setPermissions(file_in(cartella_di(programma)), *file));
+            }
+            QVERIFY(QFile::setPermissions(programma.path(),
+                                          leggibile | (cartella_scrivibile ? scrivibile : QFile::Permissions())));
+            salva_senza_privilegi(cartella_di(programma), utente);
+            QVERIFY(QFile::setPermissions(programma.path(), leggibile | QFile::WriteOwner));
+            QCOMPARE(leggi_file(file_in(cartella_di(programma))), nel_programma);
+            QCOMPARE(leggi_file(file_in(utente)), nell_utente);
+            if (file)
+                QCOMPARE(modo(file_in(cartella_di(programma))), *file);
         }
-        QVERIFY(QFile::setPermissions(programma.path(), leggibile | (cartella_scrivibile ? scrivibile : QFile::Permissions())));
-        salva_senza_privilegi(cartella_di(programma), utente);
-        QVERIFY(QFile::setPermissions(programma.path(), leggibile | QFile::WriteOwner));
-        QTEST(leggi_file(file_in(cartella_di(programma))), "nel_programma");
-        QTEST(leggi_file(file_in(utente)), "nell_utente");
-        if (file)
-            QCOMPARE(modo(file_in(cartella_di(programma))), *file);
     }
 
     void a_read_only_file_is_untouched_even_by_root()
