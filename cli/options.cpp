@@ -96,5 +96,5 @@ Richiesta leggi_opzioni(const QStringList &argomenti)
         return {std::nullopt, "kestra-flash " + QCoreApplication::applicationVersion() + u'\n', 0};
     if (!errore.isEmpty())
         return {std::nullopt, "kestra-flash: " + errore + "\nTry 'kestra-flash --help'.\n", int(Esito::uso)};
-    return {opzioni, {}, 0};
+    return {opzioni, {}, {}};
 }

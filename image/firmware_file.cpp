@@ -42,7 +42,6 @@ void aprifile(Sessione &s)
 
     const IntestazioneFirmware intestazione = leggi_intestazione(*inizio);
     const TipoCpu *tipo = cerca_tipo_cpu(intestazione.tipo_cpu);
-    s.stato.intestazione = intestazione;
     s.stato.byte_intestazione = *inizio;
     s.stato.tipo_cpu = intestazione.tipo_cpu;
     s.stato.crc = {intestazione.crc_alto, intestazione.crc_basso, intestazione.crc16()};

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "image/checksums.h"
-#include "image/firmware_header.h"
 #include "link/link.h"
 #include "link/report.h"
 
@@ -18,8 +17,7 @@ struct StatoCondiviso
 
     char tipo_cpu = 0;                 // CPU letter of the loaded file
     int codice_cpu = 0;                // 1 "t", 2 "s", 3 "W"; 0 before any known type
-    IntestazioneFirmware intestazione; // header of the loaded file
-    QByteArray byte_intestazione;      // its bytes as they were read
+    QByteArray byte_intestazione;      // header of the loaded file, as read
     RegistroCrc crc;                   // crc_alto, crc_basso, crc16
 
     int kb_cancellazione = 0; // size erased by the last transfer, in KB

@@ -161,7 +161,9 @@ private slots:
                 esecuzione.interrompi();
         };
         QTEST(esecuzione.esegui(), "codice");
-        QTEST(eventi(uscita), "eventi");
+        QHash<QString, QJsonObject> ultimi;
+        QTEST(eventi(uscita, &ultimi), "eventi");
+        QVERIFY(!ultimi.contains("error") || !ultimi["error"]["text"].toString().isEmpty());
         QVERIFY(!uscita.contains("40718253") && !errori.contains("40718253"));
         QCOMPARE(link.comandi.contains("RST!"), opzioni.contains("--reset")); // never a reset nobody asked for
         if (ctrl_c_in_attesa)
@@ -256,6 +258,10 @@ private slots:
             QVERIFY(!righe.contains("sbagliata") && !righe.contains(QByteArray("sbagliata").toHex(' ')));
             QCOMPARE(leggi_file(immagine), codice == 0 ? pagine : QByteArray("(none)"));
         }
+        QProcess versione;
+        versione.start(QCoreApplication::applicationDirPath() + "/kestra-flash", {"--version"});
+        QVERIFY(versione.waitForFinished());
+        QVERIFY(QRegularExpression("^kestra-flash \\d+\\.\\d+\\.\\d+\n$").match(versione.readAll()).hasMatch());
     }
 };
 

@@ -5,22 +5,12 @@
 #include "tests/support/recorded_report.h"
 #include "tests/support/scripted_link.h"
 
-#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
 // The Access Point address the engine is given, and another one.
 inline const QString ap = QStringLiteral("access-point");
 inline const QString altrove = QStringLiteral("module");
-
-// Names the case of a table that a failure was in.
-inline auto nel_caso(const char *nome)
-{
-    return qScopeGuard([nome] {
-        if (QTest::currentTestFailed())
-            qWarning("in the case: %s", nome);
-    });
-}
 
 // The names of the steps on offer, in a fixed order.
 inline QString nomi(Passi passi)

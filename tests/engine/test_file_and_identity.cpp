@@ -87,7 +87,6 @@ private slots:
     {
         for (const Apertura &voce : aperture) {
             const Apertura *caso = &voce;
-            const auto contesto = nel_caso(caso->nome);
             Motore motore;
             motore.aggiornatore.connetti();
             const QString percorso = caso->contenuto.isNull() ? motore.cartella.filePath("FW.BIN")
@@ -126,7 +125,6 @@ private slots:
     {
         for (const Identificazione &voce : identificazioni) {
             const Identificazione *caso = &voce;
-            const auto contesto = nel_caso(caso->nome);
             Motore motore(caso->indirizzo);
             motore.aperto(firmware(caso->cpu, "x"));
             motore.link.script("FWI", 0, caso->fwi);
@@ -151,11 +149,16 @@ private slots:
         motore.aperto(firmware('t', "x"));
         motore.link.script("FWI", 0, {});
         motore.link.script("RST!", 1, r("RST=OK", 20));
-        motore.rapporto.risposte = {risposta_si};
+        motore.link.script("RST!", 2, {});
+        motore.rapporto.risposte = {risposta_si, risposta_si};
         motore.aggiornatore.identifica();
         QCOMPARE(motore.link.comandi, (QList<QByteArray>{"FWI", "RST!"}));
         QCOMPARE(motore.link.attese, (QList<Attesa>{{1, 500, 500}, {1, 500, 500}, {1, 100, 100}}));
         QCOMPARE(motore.rapporto.colore(Lampada::Connessione), Colore::Rosso);
+        motore.aperto(firmware('t', "x")); // unanswered: the link stays open
+        motore.aggiornatore.identifica();
+        QCOMPARE(motore.rapporto.messaggi, (QStringList{offerta_reset, registrato(messaggio::reset_senza_risposta)}));
+        QCOMPARE(motore.rapporto.colore(Lampada::Connessione), Colore::Verde);
     }
 };
 

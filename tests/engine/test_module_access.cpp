@@ -69,7 +69,6 @@ private slots:
     {
         for (const Caso &voce : casi) {
             const Caso *caso = &voce;
-            const auto contesto = nel_caso(caso->nome);
             Motore motore(caso->indirizzo);
             if (!caso->alla_connessione.isEmpty())
                 motore.link.alla_connessione = {{1, caso->alla_connessione}};

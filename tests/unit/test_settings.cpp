@@ -178,25 +178,19 @@ private slots:
         }
     }
 
-    void a_read_only_file_is_untouched_even_by_root()
+    // Replaced with its mode kept, or, read-only, left untouched even by root.
+    void a_file_keeps_its_mode()
     {
-        QTemporaryDir dir;
-        scrivi_file(file_in(cartella_di(dir)), vecchie);
-        QVERIFY(QFile::setPermissions(file_in(cartella_di(dir)), sola_lettura));
-        QVERIFY(!salva_file_impostazioni(cartella_di(dir), {"/new/", 0}));
-        QCOMPARE(leggi_file(file_in(cartella_di(dir))), vecchie);
-        QCOMPARE(modo(file_in(cartella_di(dir))), sola_lettura);
-    }
-
-    void replacing_keeps_the_mode()
-    {
-        QTemporaryDir dir;
-        scrivi_file(file_in(cartella_di(dir)), vecchie);
-        QVERIFY(QFile::setPermissions(file_in(cartella_di(dir)), QFile::ReadOwner | QFile::WriteOwner));
-        QVERIFY(salva_file_impostazioni(cartella_di(dir), {"/new/", 0}));
-        QCOMPARE(leggi_file(file_in(cartella_di(dir))), nuove);
-        QCOMPARE(modo(file_in(cartella_di(dir))), QFile::ReadOwner | QFile::WriteOwner);
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{nome_file_impostazioni});
+        for (const QFile::Permissions modo_file : {QFile::ReadOwner | QFile::WriteOwner, sola_lettura}) {
+            QTemporaryDir dir;
+            const bool scrivibile = modo_file.testFlag(QFile::WriteOwner);
+            scrivi_file(file_in(cartella_di(dir)), vecchie);
+            QVERIFY(QFile::setPermissions(file_in(cartella_di(dir)), modo_file));
+            QCOMPARE(salva_file_impostazioni(cartella_di(dir), {"/new/", 0}), scrivibile);
+            QCOMPARE(leggi_file(file_in(cartella_di(dir))), scrivibile ? nuove : vecchie);
+            QCOMPARE(modo(file_in(cartella_di(dir))), modo_file);
+            QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{nome_file_impostazioni});
+        }
     }
 };
 

@@ -274,7 +274,11 @@ private slots:
         QCOMPARE(visto, (QStringList{"Command2", "Command1", "Text1", "Password Login",
                                      "To continue, you must provide the password", "Cancel", "40718253"}));
         QCOMPARE(banco.sim.comandi("PAS="), QList<QByteArray>{"PAS=40718253"});
-        QCOMPARE(banco.dialoghi.titoli, QStringList{"Access Point mode setting"});
+        // Cancel forgets the password: nothing is sent.
+        al_dialogo("Form2", [](QWidget *dialogo) { dialogo->findChild<QPushButton *>("Command1")->click(); });
+        banco.clicca("Command5");
+        QCOMPARE(banco.dialoghi.titoli, (QStringList{"Access Point mode setting", "Password requested"}));
+        QCOMPARE(banco.sim.comandi("PAS=").size(), 1);
     }
 
     void exit_inside_a_wait_ends_the_program_there()
@@ -296,7 +300,7 @@ private slots:
         QVERIFY(!banco.finestra->isVisible());
         QCOMPARE(banco.sim.comandi_ricevuti().last(), QByteArray("PGS\0", 4));
         QVERIFY(banco.dialoghi.titoli.isEmpty());
-        QVERIFY(QFile::exists(banco.cartella.filePath("BootLoader.ini")));
+        QVERIFY(leggi_file(banco.cartella.filePath("BootLoader.ini")).startsWith("Path = /")); // saved at exit
     }
 
     void in_the_password_dialog_always_on_top_keeps_it_above_and_exit_closes_both()
