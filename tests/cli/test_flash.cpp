@@ -68,7 +68,6 @@ private slots:
                                 << codice << eventi;
         };
         riga("updated", {}, s, {}, 0, fatto);
-        riga("updated, bootloader 1.3", {}, firmware('t', dati_di_prova(100), 1, 3), {}, 0, fatto);
         riga("file missing", {QDir::tempPath() + "/missing/FW.BIN"}, {}, {}, 3, "error done");
         riga("bootloader 2.0", {}, firmware('s', "x", 2, 0), {}, 3, "header error done");
         riga("unknown CPU", {}, firmware('x', "x"), {}, 3, "header error done");
@@ -164,6 +163,9 @@ private slots:
         QHash<QString, QJsonObject> ultimi;
         QTEST(eventi(uscita, &ultimi), "eventi");
         QVERIFY(!ultimi.contains("error") || !ultimi["error"]["text"].toString().isEmpty());
+        // Only away from the Access Point is the module's first data waited for.
+        QCOMPARE(std::any_of(link.attese.begin(), link.attese.end(), [](const Attesa &a) { return a.timer == 2; }),
+                 opzioni.contains("module"));
         QVERIFY(!uscita.contains("40718253") && !errori.contains("40718253"));
         QCOMPARE(link.comandi.contains("RST!"), opzioni.contains("--reset")); // never a reset nobody asked for
         if (ctrl_c_in_attesa)
@@ -194,7 +196,8 @@ private slots:
     void help_version_and_usage()
     {
         const std::tuple<QStringList, int, const char *> casi[] = {
-            {{"--help"}, 0, "\n  130  interrupted by Ctrl-C\n"}, {{"--version"}, 0, "kestra-flash "},
+            {{"--help"}, 0, "\n  130  interrupted by Ctrl-C\n"}, {{"--help"}, 0, "FIRMWARE.BIN"},
+            {{"--version"}, 0, "kestra-flash "},
             {{"--bogus"}, 2, "Try 'kestra-flash --help'."}, {{}, 2, "kestra-flash: "},
         };
         for (const auto &[opzioni, codice, testo] : casi) {
@@ -216,6 +219,7 @@ private slots:
             {nessuna, nessuna, firmware('t', dati_di_prova(3000)), 0, fatto, "<- 41"},
             {nessuna, nessuna, firmware('s', dati_di_prova(3000)), 0, fatto, "<- 41"},
             {nessuna, nessuna, firmware('W', dati_di_prova(12345)), 0, fatto, "<- 41"},
+            {nessuna, {"--ap-address", "127.0.0.2"}, s, 0, fatto, "<- 41"}, // a module silent for the first 5 s
             {{"--fault", "PGP#3:reply:C", "--fault", "PGP#6:none", "--fault", "FWI:split:20", "--fault", "PGS:delay:300"},
              nessuna, s, 0, fatto, "<- 43"}, // faults that cost retries only
             {{"--mode", "station"}, {"--ap-address", "127.0.0.2", "--password", "sbagliata"}, s, 5,

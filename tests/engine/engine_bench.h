@@ -73,4 +73,3 @@ struct Motore
 
 using Attesa = CollegamentoScriptato::Attesa;
 using Risposta = CollegamentoScriptato::Risposta;
-Q_DECLARE_METATYPE(Risposta)

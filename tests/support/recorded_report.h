@@ -20,10 +20,8 @@ inline QString registrato(const Messaggio &messaggio, const QString &valore = {}
 class RapportoRegistrato final : public Rapporto
 {
 public:
-    // Answers to the Yes/No questions, in order; when they run out, No.
-    QList<int> risposte;
-    // Answers to the password prompt, in order; when they run out, Cancel ("").
-    QList<std::optional<QString>> password;
+    QList<int> risposte;                      // to the Yes/No questions, in order; then No
+    QList<std::optional<QString>> password; // to the password prompt, in order; then Cancel ("")
 
     QStringList stati;
     QStringList messaggi; // as registrato() gives them

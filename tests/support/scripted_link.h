@@ -13,9 +13,9 @@
 class CollegamentoScriptato final : public Collegamento
 {
 public:
-    struct Arrivo
+    struct Arrivo // bytes that arrive dopo_ms after the command (or the connection)
     {
-        int dopo_ms;    // after the command (or the connection)
+        int dopo_ms;
         QByteArray byte;
     };
     struct Risposta
@@ -26,17 +26,14 @@ public:
     };
     struct Attesa
     {
-        int timer; // 1 or 2
-        int ms;    // the time-out asked for
-        int durata; // how long it lasted
+        int timer, ms, durata; // Timer1 or Timer2, the time-out asked for, how long it lasted
         bool operator==(const Attesa &) const = default;
     };
 
     static Risposta risposta(QByteArray byte, int dopo_ms = 1) { return {{{dopo_ms, std::move(byte)}}}; }
     static Risposta silenzio() { return {}; }
 
-    // The reply to the n-th command (from 1) with this head, or to every one (0).
-    // A command with no script gets the ordinary module's reply.
+    // The reply to the n-th command with this head (from 1; 0: every one); else the ordinary module's.
     void script(const QByteArray &testa, int occorrenza, Risposta risposta);
 
     QList<Arrivo> alla_connessione; // what the module sends once connected, e.g. "PAS?"

@@ -86,6 +86,7 @@ private slots:
             {"Path = C:\\a,x= 2\r\nLanguage = 1\r\n", "C:\\a", 2}, // rest of the line read as the language
             {"\"Path = /srv/fw,v2/\"\r\nLanguage = 1\r\n", "/srv/fw,v2/", 1}, // quoted line read whole
             {"\"Path = /q/\" junk\r\nLanguage = 1\r\n", "/q/", 1}, // after the quotes dropped
+            {"\"Path = /q/\",x= 2\r\nLanguage = 1", "/q/", 2},            // a comma right after them
             {"\"Path = /q/\r\nLanguage = 1", "/q/\r\nLanguage = 1", 0}, // quotes never closed
             {"Path = \r\nLanguage = \r\n", "", 0}, // empty values
             {"Path = /a/\nLanguage = 1\r", "/a/", 1}, // LF and CR alone end lines

@@ -145,7 +145,6 @@ private slots:
             {"Text2", "readOnly", true},
             {"Text4", "readOnly", true},
             {"Label9", "alignment", int(Qt::AlignRight | Qt::AlignTop)},
-            {"Label1", "alignment", int(Qt::AlignRight | Qt::AlignTop)},
             {"Label13", "textFormat", int(Qt::PlainText)},
             {"Shape3", "autoFillBackground", true},
             {"Shape3", "frameShape", int(QFrame::Box)},
