@@ -196,7 +196,8 @@ private slots:
     void help_version_and_usage()
     {
         const std::tuple<QStringList, int, const char *> casi[] = {
-            {{"--help"}, 0, "\n  130  interrupted by Ctrl-C\n"}, {{"--help"}, 0, "FIRMWARE.BIN"},
+            {{"--help"}, 0, "\n  130  interrupted by Ctrl-C\n"},
+            {{"--help"}, 0, "The firmware file, to update or to --check."},
             {{"--version"}, 0, "kestra-flash "},
             {{"--bogus"}, 2, "Try 'kestra-flash --help'."}, {{}, 2, "kestra-flash: "},
         };

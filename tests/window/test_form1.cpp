@@ -263,7 +263,7 @@ private slots:
                 if (w->focusPolicy() & Qt::TabFocus)
                     visto << w->objectName();
             }
-            visto << dialogo->windowTitle()
+            visto << dialogo->windowTitle() + (dialogo->isModal() ? " (modal)" : "")
                   << dialogo->findChild<QLabel *>("Label1")->text() << dialogo->findChild<QPushButton *>("Command1")->text()
                   << dialogo->findChild<QLineEdit *>("Text1")->text();
             QTest::keyClick(dialogo->focusWidget(), Qt::Key_Return);
