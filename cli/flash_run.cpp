@@ -8,6 +8,11 @@ namespace {
 constexpr Messaggio domanda_cancellazione{
     {"Cancellazione", "Erase"}, {"Cancellare il dispositivo?", "Erase the device?"}, Icona::Critico, Pulsanti::SiNo};
 constexpr Testo interrotto{"Interrotto.", "Interrupted."};
+constexpr Testo non_raggiungibile{
+    "Impossibile connettersi al modulo a %1:%2: controllare l'indirizzo e che il PC sia sulla rete Wi-Fi del modulo.",
+    "Cannot connect to the module at %1:%2: check the address, and that this PC is on the module's Wi-Fi network."};
+// How long the connection may take to come up.
+constexpr int attesa_collegamento_ms = 5000;
 constexpr Testo da_aggiornare{"Il dispositivo è cancellato e va aggiornato di nuovo.",
                               "The device is erased and must be updated again."};
 
@@ -40,12 +45,17 @@ Esito Esecuzione::svolgi()
     const auto offerto = [this](Passo passo) { return [this, passo] { return m_motore.disponibile(passo); }; };
     const auto riuscito = [this] { return m_rapporto.esito() == Esito::ok; };
     const auto sempre = [] { return true; };
-    const auto connetti = [this] {
+    bool collegato = false;
+    const auto connetti = [this, &collegato] {
         m_rapporto.stato(stato::attesa_connessione);
         m_motore.connetti();
+        // Nothing is sent before the connection is up: a module out of reach is a connection failure.
+        collegato = m_motore.disponibile(Passo::Apri) && m_motore.attendi_collegamento(attesa_collegamento_ms);
+        if (m_motore.disponibile(Passo::Apri) && !collegato && !m_interrotto)
+            spiega(m_console.testo(non_raggiungibile).arg(m_opzioni.indirizzo).arg(m_opzioni.porta));
     };
     const Passaggio controllo{[this] { controlla_firmware(m_opzioni.firmware, m_rapporto); }, sempre, Esito::file};
-    const Passaggio connessione{connetti, offerto(Passo::Apri), Esito::connessione};
+    const Passaggio connessione{connetti, [&collegato] { return collegato; }, Esito::connessione};
 
     switch (m_opzioni.comando) {
     case Comando::Controlla:

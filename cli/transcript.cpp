@@ -7,8 +7,10 @@ Trascrizione::Trascrizione(Collegamento &link, QIODevice &file) : m_file(file)
         scrivi("->", comando.startsWith("PAS=") ? QByteArray("PAS=***") : comando.toHex(' '));
     });
     connect(&link, &Collegamento::arrivato, this, [this](const QByteArray &dati) { scrivi("<-", dati.toHex(' ')); });
+    connect(&link, &Collegamento::in_ritardo, this,
+            [this](const QByteArray &dati) { scrivi("<-", dati.toHex(' ') + " (late: answers an attempt given up)"); });
     connect(&link, &Collegamento::connesso, this, [this] { scrivi("--", "connected"); });
-    connect(&link, &Collegamento::errore, this, [this] { scrivi("--", "connection error"); });
+    connect(&link, &Collegamento::errore, this, [this] { scrivi("--", "connection failed"); });
 }
 
 void Trascrizione::scrivi(const char *verso, const QByteArray &testo)

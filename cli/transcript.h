@@ -6,9 +6,10 @@
 #include <QIODevice>
 
 // The transcript of a run (--log): a line for every command sent and every
-// piece of reply that arrives, with the milliseconds since the start and the
-// bytes in hex, written as it happens so that a run that is killed leaves
-// what it did. The password is never written.
+// piece of reply that arrives (marked when it comes too late and is dropped),
+// with the milliseconds since the start and the bytes in hex, written as it
+// happens so that a run that is killed leaves what it did. The password is
+// never written.
 class Trascrizione : public QObject
 {
 public:

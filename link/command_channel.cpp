@@ -25,9 +25,9 @@ CanaleComandi::CanaleComandi(QObject *parent) : Collegamento(parent)
     connect(&m_winsock, &QTcpSocket::errorOccurred, this, &CanaleComandi::errore_socket);
 }
 
-void CanaleComandi::apri(const QString &host, quint16 porta)
+void CanaleComandi::apri_canale(const QString &host, quint16 porta)
 {
-    chiudi();
+    chiudi_canale();
     m_winsock.connectToHost(host, porta);
 }
 
@@ -58,9 +58,14 @@ bool CanaleComandi::scrivi(const QByteArray &byte)
     return true;
 }
 
-void CanaleComandi::chiudi()
+void CanaleComandi::chiudi_canale()
 {
     m_winsock.abort();
+}
+
+bool CanaleComandi::collegato() const
+{
+    return m_winsock.state() == QAbstractSocket::ConnectedState;
 }
 
 bool CanaleComandi::aperto() const

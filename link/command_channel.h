@@ -16,18 +16,18 @@ class CanaleComandi final : public Collegamento
 public:
     explicit CanaleComandi(QObject *parent = nullptr);
 
-    void apri(const QString &host, quint16 porta) override;
-    void chiudi() override;
-
     // A wait of the window's own (for a dialog): processes events until
     // `finita` holds; the window calls sveglia() when what it reads changes.
     // Returns false when the program is ending.
     bool attendi_finestra(const std::function<bool()> &finita);
     void sveglia() override;
+    bool collegato() const override;
 
     QTcpSocket &Winsock1() { return m_winsock; }
 
 protected:
+    void apri_canale(const QString &host, quint16 porta) override;
+    void chiudi_canale() override;
     bool scrivi(const QByteArray &byte) override;
     bool aperto() const override;
     void attendi(Timer timer, int ms, const std::function<bool()> &finita) override;

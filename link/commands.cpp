@@ -19,3 +19,8 @@ QByteArray comando_identificazione()
 {
     return QByteArrayLiteral("FWI");
 }
+
+bool risponde_con_un_byte(QByteArrayView comando)
+{
+    return comando.startsWith("PG");
+}

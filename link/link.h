@@ -13,6 +13,11 @@
 // nothing can arrive any more (a send that was refused, a closed link), and
 // for good once the program is ending. The transport is the implementation's:
 // the TCP channel, or a script in the tests.
+//
+// The device answers every programming command with exactly one byte, in
+// order. A reply that comes after its wait has ended is owed, not lost: the
+// bytes that arrive later pay what is owed first and are dropped, so that no
+// reply is ever taken as the answer to a later command.
 class Collegamento : public QObject
 {
     Q_OBJECT
@@ -25,11 +30,11 @@ public:
     using QObject::QObject;
 
     // Starts connecting to host:porta from a closed link and returns at once:
-    // connesso() or errore() tells how it went.
-    virtual void apri(const QString &host, quint16 porta) = 0;
+    // connesso() or errore() tells how it went. Nothing is owed on a new link.
+    void apri(const QString &host, quint16 porta);
 
     // Closes the link; harmless when it is closed.
-    virtual void chiudi() = 0;
+    void chiudi();
 
     // Clears buffer_rx and dati_ricevuti, then sends buffer_tx in one write.
     // A send the link refuses counts as a command that got no reply.
@@ -41,6 +46,18 @@ public:
 
     // Waits up to ms (Timer2) for the module's first data after connecting.
     bool attendi_primi_dati(int ms);
+
+    // Waits up to ms for the connection apri() started to be up. One that
+    // is not up by then is given up: the link closes and errore() is emitted.
+    // Returns whether it is up.
+    bool attendi_collegamento(int ms);
+    // The connection is up: the module can be reached.
+    virtual bool collegato() const = 0;
+
+    // Waits until no reply is owed, up to ms for each owed reply in turn.
+    // Returns true when none is owed any more.
+    bool attendi_risposte_dovute(int ms);
+    int risposte_dovute() const { return m_dovute; }
 
     // Processes what is pending once (clicks, socket and timer events).
     // Returns false when the program is ending.
@@ -60,13 +77,17 @@ public:
 signals:
     void connesso();
     void errore(); // the connection failed or broke; a module that closes it is no error
-    // For a transcript: a command that left, and bytes as they arrived.
+    // For a transcript: a command that left, bytes taken as a reply as they
+    // arrived, and late bytes dropped as the payment of owed replies.
     void inviato(const QByteArray &comando);
     void arrivato(const QByteArray &dati);
+    void in_ritardo(const QByteArray &dati);
 
 protected:
     enum class Timer { Timer1, Timer2 };
 
+    virtual void apri_canale(const QString &host, quint16 porta) = 0;
+    virtual void chiudi_canale() = 0;
     // Sends the bytes in one write; false when the link refuses them.
     virtual bool scrivi(const QByteArray &byte) = 0;
     // False once nothing can arrive any more.
@@ -78,14 +99,18 @@ protected:
     // Something that a running wait's condition reads has changed.
     virtual void sveglia() = 0;
 
-    // The receive path: bytes that arrived are appended to buffer_rx.
+    // The receive path: bytes that arrived pay the owed replies, the rest is
+    // appended to buffer_rx.
     void ricevi(QByteArrayView dati);
 
 private:
     bool nulla_in_arrivo() const;
+    void dimentica_risposte();
 
     QByteArray m_buffer_rx;
     int m_dati_ricevuti = 0;
     bool m_invio_fallito = false;
     bool m_interrotto = false;
+    bool m_byte_atteso = false; // the last command sent is owed one byte until its wait ends
+    int m_dovute = 0;           // bytes owed for commands whose wait ended without them
 };

@@ -36,6 +36,11 @@ public:
     // nothing more is sent or shown.
     void termina();
 
+    // Waits up to ms for the connection to the module to be up; one that is
+    // not up by then is given up as a connection error. The window does not
+    // wait: it reports the error whenever it comes.
+    bool attendi_collegamento(int ms) { return m_sessione.link.attendi_collegamento(ms); }
+
     // The module's address, as typed.
     void imposta_indirizzo(const QString &indirizzo) { m_sessione.stato.indirizzo = indirizzo; }
     // The folder the next firmware file is looked for in (from the settings).

@@ -8,6 +8,20 @@
 namespace {
 constexpr int codice_wgm110 = 3;
 constexpr int modo_fine_ai_dati = 1;
+constexpr int attesa_per_risposta_dovuta_ms = 1000;
+
+// The replies of the transfer still owed by the device: the verdict must be
+// its answer to the verification itself. False when they never came: the
+// transfer did not complete, and nothing is verified.
+bool nessuna_risposta_dovuta(Sessione &s)
+{
+    if (s.link.attendi_risposte_dovute(attesa_per_risposta_dovuta_ms) || s.link.interrotto())
+        return true;
+    s.stato_in(stato::errore_trasferimento);
+    s.colora(Lampada::Trasferimento, Colore::Giallo);
+    s.imposta_passi({{Passo::Trasferisci, true}});
+    return false;
+}
 } // namespace
 
 void aggiorna(Sessione &s)
@@ -19,6 +33,8 @@ void aggiorna(Sessione &s)
 
     Occupato occupato(s.rapporto);
     s.imposta_passi({{Passo::Aggiorna, false}, {Passo::Identifica, false}});
+    if (!nessuna_risposta_dovuta(s) || s.link.interrotto())
+        return;
     s.stato_in(stato::verifica_crc);
     s.link.invia_comando(comando_verifica(trasferito.codice_cpu, trasferito.pagine_inviate, trasferito.crc.crc_alto,
                                           trasferito.crc.crc_basso));

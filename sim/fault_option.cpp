@@ -19,6 +19,7 @@ constexpr TipoGuasto tipi[] = {
     {"none", Guasto::Tipo::NessunaRisposta, Argomento::Nessuno},
     {"reply", Guasto::Tipo::Risposta, Argomento::Byte},
     {"delay", Guasto::Tipo::Ritardo, Argomento::Millisecondi},
+    {"stall", Guasto::Tipo::Stallo, Argomento::Millisecondi},
     {"split", Guasto::Tipo::Dividi, Argomento::Millisecondi},
     {"drop-before", Guasto::Tipo::ChiudiPrima, Argomento::Nessuno},
     {"drop-after", Guasto::Tipo::ChiudiDopo, Argomento::Nessuno},

@@ -38,14 +38,18 @@ constexpr OpzioneTesto opzioni_testo[] = {
 };
 
 const char *const descrizione =
-    "Plays the KESTRA Wi-Fi module and the bootloader behind it.\n"
+    "Plays the KESTRA Wi-Fi module and the bootloader behind it. Replies leave in\n"
+    "the order of their commands: a reply held back holds back every later one.\n"
     "Faults: --fault HEAD[#N]:KIND[:ARG], HEAD a command (FWI, PGP, PGX, PAS=, ...\n"
     "or PAS? for the challenge), N its n-th arrival (default every one), KIND one of\n"
-    "none, reply, delay, split, drop-before, drop-after, flood; ARG the reply bytes\n"
-    "(escapes like \\x41) or milliseconds. A reply fault changes only the reply:\n"
-    "the command is still carried out. Examples:\n"
+    "none, reply, delay, stall, split, drop-before, drop-after, flood; ARG the reply\n"
+    "bytes (escapes like \\x41) or milliseconds. A reply fault changes only the\n"
+    "reply: the command is still carried out. delay holds back the command's reply;\n"
+    "stall holds back every reply, earlier ones still on their way included, for\n"
+    "that long from the command on. Examples:\n"
     "  --fault PGP#3:reply:C      the third half page is answered \"C\"\n"
     "  --fault PGX:reply:E        every verification fails\n"
+    "  --fault PGP#40:stall:2000  the module stalls for 2 s at the 40th half page\n"
     "  --fault PGP#10:drop-before the tenth half page drops the connection\n"
     "  --fault FWI:none           identification goes unanswered";
 
@@ -54,7 +58,8 @@ void aggiungi_opzioni(QCommandLineParser &parser)
     parser.addOptions({
         {"listen", "Address to listen on (default 127.0.0.1).", "address", "127.0.0.1"},
         {"port", "TCP port (default 7999).", "n", "7999"},
-        {"mode", "ap, silent on connect (default), or station, which challenges with PAS?.", "mode", "ap"},
+        {"mode", "ap, silent on connect (default), or station, which challenges with PAS? and leaves FWI and the "
+                 "programming commands unanswered until the password is accepted.", "mode", "ap"},
         {"password", "Password the module accepts (default 40718253).", "text"},
         {"fwi-unknown", "Answer FWI with FWI=???."},
         {"major", "Firmware major version (decimal or 0x hex).", "n"},
@@ -64,6 +69,7 @@ void aggiungi_opzioni(QCommandLineParser &parser)
         {"date-high", "Firmware date, high byte.", "n"},
         {"date-low", "Firmware date, low byte.", "n"},
         {"save-image", "Write the verified image to this file.", "file"},
+        {"write-ms", "Milliseconds the device takes to write a half page before it answers (default 0).", "n"},
         {"fault", "Inject a fault (repeatable, see above).", "fault"},
         {"quiet", "Print only the listening line, not every command and reply."},
     });
@@ -77,6 +83,12 @@ QString leggi_opzioni(const QCommandLineParser &parser, OpzioniSimulatore &opzio
         return QStringLiteral("--mode must be ap or station");
     opzioni.modo = modo == "ap" ? OpzioniSimulatore::Modo::AccessPoint : OpzioniSimulatore::Modo::Stazione;
     opzioni.info_non_disponibile = parser.isSet("fwi-unknown");
+    if (parser.isSet("write-ms")) {
+        bool ok = false;
+        opzioni.scrittura_ms = parser.value("write-ms").toInt(&ok);
+        if (!ok || opzioni.scrittura_ms < 0 || opzioni.scrittura_ms > 60000)
+            return QStringLiteral("--write-ms must be a number from 0 to 60000");
+    }
     opzioni.file_immagine = parser.value("save-image");
     for (const OpzioneTesto &opzione : opzioni_testo) {
         if (parser.isSet(opzione.nome))

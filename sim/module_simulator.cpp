@@ -15,7 +15,9 @@ struct Effetto
 {
     QByteArrayView testa;
     Gestore esegui;
-    bool riavvia; // the module restarts once its reply is out
+    bool riavvia;      // the module restarts once its reply is out
+    bool dispositivo;  // for the device behind the module: no reply until the module lets the client in
+    bool mezza_pagina; // the device takes its write time before it answers
 };
 
 quint32 byte_in(const QByteArray &comando, int posizione)
@@ -72,6 +74,8 @@ void SimulatoreModulo::accetta()
             m_cliente->deleteLater();
         }
         m_cliente = nuovo;
+        m_risposte = new CodaRisposte(nuovo, [this](const QByteArray &byte) { emit risposta_inviata(byte); });
+        m_autorizzato = m_opzioni.modo == OpzioniSimulatore::Modo::AccessPoint;
         ++m_connessioni;
         m_divisore.azzera();
         m_silenzio.stop();
@@ -119,26 +123,30 @@ void SimulatoreModulo::a_riposo()
 void SimulatoreModulo::ricevi(const QByteArray &comando)
 {
     static const Effetto effetti[] = {
-        {"PAS=", &SimulatoreModulo::esegui_password, false},
-        {"MOP=", &SimulatoreModulo::esegui_modo, true},
-        {"RST!", &SimulatoreModulo::esegui_riavvio, true},
-        {"FWI", &SimulatoreModulo::esegui_identita, false},
-        {"PGS", &SimulatoreModulo::esegui_cancellazione, false},
-        {"PGF", &SimulatoreModulo::esegui_cancellazione, false},
-        {"PGP", &SimulatoreModulo::esegui_scrittura, false},
-        {"PGp", &SimulatoreModulo::esegui_scrittura, false},
-        {"PGX", &SimulatoreModulo::esegui_verifica, false},
-        {"PGW", &SimulatoreModulo::esegui_verifica, false},
+        {"PAS=", &SimulatoreModulo::esegui_password, false, false, false},
+        {"MOP=", &SimulatoreModulo::esegui_modo, true, false, false},
+        {"RST!", &SimulatoreModulo::esegui_riavvio, true, false, false},
+        {"FWI", &SimulatoreModulo::esegui_identita, false, true, false},
+        {"PGS", &SimulatoreModulo::esegui_cancellazione, false, true, false},
+        {"PGF", &SimulatoreModulo::esegui_cancellazione, false, true, false},
+        {"PGP", &SimulatoreModulo::esegui_scrittura, false, true, true},
+        {"PGp", &SimulatoreModulo::esegui_scrittura, false, true, true},
+        {"PGX", &SimulatoreModulo::esegui_verifica, false, true, false},
+        {"PGW", &SimulatoreModulo::esegui_verifica, false, true, false},
     };
     m_comandi.append(comando);
     emit comando_ricevuto(comando);
     for (const Effetto &effetto : effetti) {
         if (!comando.startsWith(effetto.testa))
             continue;
+        if (effetto.dispositivo && !m_autorizzato)
+            return;
         const Guasto *guasto = conta(effetto.testa.toByteArray());
+        if (guasto && guasto->tipo == Guasto::Tipo::Stallo && m_risposte)
+            m_risposte->sospendi(guasto->ritardo_ms);
         const bool eseguito = !guasto || guasto->tipo != Guasto::Tipo::ChiudiPrima;
         const QByteArray risposta = eseguito ? (this->*effetto.esegui)(comando) : QByteArray();
-        rispondi(risposta, guasto, effetto.riavvia);
+        rispondi(risposta, guasto, effetto.riavvia, effetto.mezza_pagina ? m_opzioni.scrittura_ms : 0);
         return;
     }
 }
@@ -153,15 +161,21 @@ const Guasto *SimulatoreModulo::conta(const QByteArray &testa)
     return nullptr;
 }
 
-void SimulatoreModulo::rispondi(const QByteArray &risposta, const Guasto *guasto, bool riavvia)
+void SimulatoreModulo::rispondi(const QByteArray &risposta, const Guasto *guasto, bool riavvia, int attesa_ms)
 {
-    consegna(m_cliente, piano_risposta(risposta, riavvia, guasto),
-             [this](const QByteArray &byte) { emit risposta_inviata(byte); });
+    if (!m_risposte)
+        return;
+    PianoRisposta piano = piano_risposta(risposta, riavvia, guasto);
+    piano.attesa_ms += attesa_ms;
+    m_risposte->accoda(piano);
 }
 
 QByteArray SimulatoreModulo::esegui_password(const QByteArray &comando)
 {
-    return comando.sliced(4) == m_opzioni.password ? "PAS=OK" : "PAS=ERR";
+    if (comando.sliced(4) != m_opzioni.password)
+        return "PAS=ERR";
+    m_autorizzato = true;
+    return "PAS=OK";
 }
 
 QByteArray SimulatoreModulo::esegui_modo(const QByteArray &)

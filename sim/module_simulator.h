@@ -9,6 +9,7 @@
 
 #include "sim/command_framing.h"
 
+class CodaRisposte;
 class QTcpSocket;
 
 // A fault the simulator injects into one kind of exchange.
@@ -23,7 +24,8 @@ struct Guasto
         // changes: the command is carried out as usual, so a half page with a
         // right sum is written to the flash whatever the reply says.
         Risposta,
-        Ritardo,     // the normal reply leaves `ritardo_ms` later
+        Ritardo,     // the normal reply leaves `ritardo_ms` later; later replies wait behind it
+        Stallo,      // from this command on nothing is answered for `ritardo_ms`, then everything in order
         Dividi,      // the normal reply leaves in one-byte pieces, `ritardo_ms` apart
         ChiudiPrima, // the connection is dropped as the command arrives; it is not carried out
         ChiudiDopo,  // the normal reply is sent, then the connection is dropped
@@ -63,6 +65,9 @@ struct OpzioniSimulatore
     // come for this long.
     int silenzio_ms = 50;
 
+    // Time the device takes to write a half page before it answers.
+    int scrittura_ms = 0;
+
     QList<Guasto> guasti;
 };
 
@@ -72,6 +77,9 @@ struct OpzioniSimulatore
 // fixed length, and a command that arrives in several pieces is put together
 // before it is answered. A password ends when it is the expected one or when
 // the line stays quiet; bytes that start no command are dropped.
+// Replies leave in the order of their commands. In station mode the device
+// is reached only once the password has been accepted: until then "FWI" and
+// the programming commands get no reply.
 // "MOP=" and "RST!" restart the module once their reply is out: the connection
 // is dropped, and after "MOP=" the module comes back as an Access Point.
 // Everything runs in the event loop of the owning thread and nothing blocks.
@@ -111,7 +119,7 @@ private:
     void ricevi(const QByteArray &comando);
     // Counts one more exchange headed `testa` and finds the fault meant for it.
     const Guasto *conta(const QByteArray &testa);
-    void rispondi(const QByteArray &risposta, const Guasto *guasto, bool riavvia);
+    void rispondi(const QByteArray &risposta, const Guasto *guasto, bool riavvia, int attesa_ms = 0);
     bool connesso() const;
 
     QByteArray esegui_password(const QByteArray &comando);
@@ -125,6 +133,8 @@ private:
 
     OpzioniSimulatore m_opzioni;
     QPointer<QTcpSocket> m_cliente;
+    QPointer<CodaRisposte> m_risposte; // of the client
+    bool m_autorizzato = false;        // the client may reach the device
     DivisoreComandi m_divisore;
     QTimer m_silenzio; // a gap after the last byte that ends a password or drops leftovers
     QHash<QByteArray, int> m_occorrenze;

@@ -1,12 +1,8 @@
 #include "sim/reply_delivery.h"
 
-#include <QPointer>
 #include <QTcpSocket>
-#include <QTimer>
 
 namespace {
-
-using Scritto = std::function<void(const QByteArray &)>;
 
 constexpr qint64 dimensione_inondazione = 1024 * 1024;
 // Written one block per turn of the event loop, so that the loop keeps running.
@@ -23,44 +19,9 @@ const QByteArray &rumore()
     return blocco;
 }
 
-void prosegui(QPointer<QTcpSocket> socket, PianoRisposta piano, Scritto scritto);
-
-void piu_tardi(QPointer<QTcpSocket> socket, int ms, PianoRisposta piano, Scritto scritto)
+QDeadlineTimer tra(int ms)
 {
-    QTimer::singleShot(ms, socket.data(), [=] { prosegui(socket, piano, scritto); });
-}
-
-void scrivi(QTcpSocket &socket, const QByteArray &byte, const Scritto &scritto)
-{
-    socket.write(byte);
-    socket.flush();
-    scritto(byte);
-}
-
-void prosegui(QPointer<QTcpSocket> socket, PianoRisposta piano, Scritto scritto)
-{
-    if (!socket || socket->state() != QAbstractSocket::ConnectedState)
-        return;
-    if (piano.attesa_ms > 0) {
-        const int attesa = std::exchange(piano.attesa_ms, 0);
-        return piu_tardi(socket, attesa, piano, scritto);
-    }
-    if (!piano.byte.isEmpty()) {
-        const qsizetype n = piano.pezzo > 0 ? qMin<qsizetype>(piano.pezzo, piano.byte.size())
-                                            : piano.byte.size();
-        scrivi(*socket, piano.byte.first(n), scritto);
-        piano.byte.remove(0, n);
-        if (!piano.byte.isEmpty())
-            return piu_tardi(socket, piano.intervallo_ms, piano, scritto);
-    }
-    if (piano.inondazione > 0) {
-        const qsizetype n = qMin<qint64>(piano.inondazione, blocco_inondazione);
-        scrivi(*socket, rumore().first(n), scritto);
-        piano.inondazione -= n;
-        return piu_tardi(socket, 0, piano, scritto);
-    }
-    if (piano.chiudi)
-        socket->disconnectFromHost();
+    return QDeadlineTimer(ms, Qt::PreciseTimer);
 }
 
 } // namespace
@@ -93,11 +54,79 @@ PianoRisposta piano_risposta(const QByteArray &risposta, bool riavvia, const Gua
     case Guasto::Tipo::Inonda:
         piano.inondazione = dimensione_inondazione;
         break;
+    case Guasto::Tipo::Stallo: // the queue is held: the reply itself is as usual
+        break;
     }
     return piano;
 }
 
-void consegna(QTcpSocket *socket, PianoRisposta piano, std::function<void(const QByteArray &)> scritto)
+CodaRisposte::CodaRisposte(QTcpSocket *socket, std::function<void(const QByteArray &)> scritto)
+    : QObject(socket)
+    , m_socket(socket)
+    , m_scritto(std::move(scritto))
 {
-    prosegui(socket, std::move(piano), std::move(scritto));
+    m_sveglia.setSingleShot(true);
+    m_sveglia.setTimerType(Qt::PreciseTimer);
+    connect(&m_sveglia, &QTimer::timeout, this, &CodaRisposte::prosegui);
+}
+
+void CodaRisposte::accoda(const PianoRisposta &piano)
+{
+    m_coda.append({piano, tra(piano.attesa_ms)});
+    if (m_coda.size() == 1)
+        prosegui();
+}
+
+void CodaRisposte::sospendi(int ms)
+{
+    if (tra(ms) > m_sospesa)
+        m_sospesa = tra(ms);
+}
+
+void CodaRisposte::prosegui()
+{
+    while (!m_coda.isEmpty()) {
+        if (!m_socket || m_socket->state() != QAbstractSocket::ConnectedState) {
+            m_coda.clear();
+            return;
+        }
+        const QDeadlineTimer pronta = qMax(m_coda.first().pronta, m_sospesa);
+        if (!pronta.hasExpired()) {
+            m_sveglia.start(int(qMax<qint64>(pronta.remainingTime(), 0)));
+            return;
+        }
+        if (!invia_parte(m_coda.first())) {
+            // More of it later: the next piece, or the next block of a flood.
+            m_sveglia.start(int(qMax<qint64>(m_coda.first().pronta.remainingTime(), 0)));
+            return;
+        }
+        const bool chiudi = m_coda.takeFirst().piano.chiudi;
+        if (chiudi) {
+            m_coda.clear();
+            m_socket->disconnectFromHost();
+        }
+    }
+}
+
+bool CodaRisposte::invia_parte(Voce &voce)
+{
+    PianoRisposta &piano = voce.piano;
+    QByteArray parte;
+    if (!piano.byte.isEmpty()) {
+        const qsizetype n = piano.pezzo > 0 ? qMin<qsizetype>(piano.pezzo, piano.byte.size()) : piano.byte.size();
+        parte = piano.byte.first(n);
+        piano.byte.remove(0, n);
+        voce.pronta = tra(piano.byte.isEmpty() ? 0 : piano.intervallo_ms);
+    } else if (piano.inondazione > 0) {
+        const qsizetype n = qMin<qint64>(piano.inondazione, blocco_inondazione);
+        parte = rumore().first(n);
+        piano.inondazione -= n;
+        voce.pronta = tra(0);
+    }
+    if (!parte.isEmpty()) {
+        m_socket->write(parte);
+        m_socket->flush();
+        m_scritto(parte);
+    }
+    return piano.byte.isEmpty() && piano.inondazione == 0;
 }

@@ -2,6 +2,12 @@
 
 #include "sim/module_simulator.h"
 
+#include <QDeadlineTimer>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
 #include <functional>
 
 class QTcpSocket;
@@ -10,7 +16,7 @@ class QTcpSocket;
 struct PianoRisposta
 {
     QByteArray byte;         // empty: nothing to send
-    int attesa_ms = 0;       // before the first byte
+    int attesa_ms = 0;       // from its command to the first byte
     int pezzo = 0;           // bytes per write; 0: the whole reply in one
     int intervallo_ms = 0;   // between two pieces
     qint64 inondazione = 0;  // unsolicited bytes that follow the reply
@@ -21,8 +27,34 @@ struct PianoRisposta
 // `riavvia`: the module restarts once its reply is out.
 PianoRisposta piano_risposta(const QByteArray &risposta, bool riavvia, const Guasto *guasto);
 
-// Carries the plan out on `socket` through the event loop, never blocking;
-// `scritto` hears of every write. Whatever is not out yet is forgotten when the
-// socket closes or goes away.
-void consegna(QTcpSocket *socket, PianoRisposta piano,
-              std::function<void(const QByteArray &)> scritto);
+// The replies of one connection, leaving in the order of their commands, as
+// the module sends them: a reply held back holds back every later one.
+// Everything runs through the event loop and nothing blocks; what is not out
+// yet is forgotten when the socket closes or goes away.
+class CodaRisposte : public QObject
+{
+public:
+    // `scritto` hears of every write.
+    CodaRisposte(QTcpSocket *socket, std::function<void(const QByteArray &)> scritto);
+
+    void accoda(const PianoRisposta &piano);
+    // Nothing leaves for the next ms: the module stalls.
+    void sospendi(int ms);
+
+private:
+    struct Voce
+    {
+        PianoRisposta piano;
+        QDeadlineTimer pronta; // its next byte may leave from then on
+    };
+
+    void prosegui();
+    // Sends what the first reply has ready; true when it is all out.
+    bool invia_parte(Voce &voce);
+
+    QPointer<QTcpSocket> m_socket;
+    std::function<void(const QByteArray &)> m_scritto;
+    QList<Voce> m_coda;
+    QDeadlineTimer m_sospesa{0};
+    QTimer m_sveglia;
+};

@@ -134,8 +134,10 @@ private slots:
             // One budget for the page: C, A, C, C.
             {{{"PGP", 1, r("C")}, {"PGP", 3, r("C")}, {"PGP", 4, r("C")}}, "Errore checksum pagina 2", 4, {1, 1000, 1}},
             {{{"PGP", 0, muto}}, "Errore trasferimento", 3, {1, 1000, 1000}},
-            // The kind of the third failure decides.
-            {{{"PGP", 1, r("C")}, {"PGP", 2, muto}, {"PGP", 3, r("C")}}, "Errore checksum pagina 1", 3, {1, 1000, 1}},
+            // The kind of the third failure decides. A reply that never came is
+            // owed: the next byte pays it and the attempt that follows gets none.
+            {{{"PGP", 1, r("C")}, {"PGP", 2, r("C")}, {"PGP", 3, muto}}, "Errore trasferimento", 3, {1, 1000, 1000}},
+            {{{"PGP", 1, r("C")}, {"PGP", 2, muto}, {"PGP", 3, r("C")}}, "Errore trasferimento", 3, {1, 1000, 1000}},
             {{{"PGP", 1, r("C")}, {"PGP", 2, r("C")}, {"PGP", 3, r("a")}}, "Errore trasferimento", 3, {1, 1000, 1}},
             {{{"PGP", 0, r("A" + QByteArray(100000, 'x'))}}, "Errore trasferimento", 3, {1, 1000, 1}}, // a flood
             // The link lost: the sends are refused, nothing is waited for.
@@ -185,6 +187,115 @@ private slots:
             QCOMPARE(motore.rapporto.colore(Lampada::Trasferimento), inviato ? Colore::Rosso : Colore::Verde);
             QCOMPARE(motore.rapporto.colore(Lampada::Aggiornamento), Colore::Rosso);
         }
+    }
+
+    void late_replies_data()
+    {
+        QTest::addColumn<char>("cpu");
+        QTest::addColumn<Script>("script");
+        QTest::addColumn<int>("trasferimenti"); // transfers tried, each followed by Update when it is on offer
+        QTest::addColumn<int>("mezze_pagine");  // half-page commands sent in all
+        QTest::addColumn<int>("verifiche");     // verification commands sent
+        QTest::addColumn<QString>("esito");     // the last status
+
+        const auto tardi = [](int ms) { return CollegamentoScriptato::risposta("A", ms); };
+        const Risposta rifiutata = CollegamentoScriptato::risposta("E");
+        const QString avviata = QStringLiteral("Programmazione avviata...");
+        const QString errore_crc = QStringLiteral("Errore CRC16");
+        for (const auto &[verdetto, esito] : {std::pair{Risposta{}, avviata}, std::pair{rifiutata, errore_crc}}) {
+            const QString come = verdetto.arrivi.isEmpty() ? QStringLiteral(", verified") : QStringLiteral(", refused");
+            const auto riga = [&](const QString &nome, char cpu, Script script, int trasferimenti, int mezze_pagine,
+                                  int verifiche) {
+                if (!verdetto.arrivi.isEmpty())
+                    script.append({"PGX", 0, verdetto});
+                QTest::newRow(qPrintable(nome + come))
+                    << cpu << script << trasferimenti << mezze_pagine << verifiche << esito;
+            };
+            // 1000 bytes: four pages, eight half pages, one resend for each wait of 1000 ms the reply misses.
+            riga("first half page 1.5 s late", 't', {{"PGP", 1, tardi(1500)}}, 1, 9, 1);
+            riga("middle half page 2.5 s late", 't', {{"PGP", 4, tardi(2500)}}, 1, 10, 1);
+            riga("last half page 2.5 s late", 't', {{"PGP", 8, tardi(2500)}}, 1, 10, 1);
+            riga("two pages late in a row", 't', {{"PGP", 3, tardi(1500)}, {"PGP", 6, tardi(1200)}}, 1, 10, 1);
+            // An erase gets one attempt: the transfer fails, and the next one is judged on its own replies.
+            riga("the only erase block 6 s late", 't', {{"PGS", 1, tardi(6000)}}, 2, 8, 1);
+            riga("the second erase block 6 s late", 's', {{"PGS", 2, tardi(6000)}}, 2, 8, 1);
+            // Three replies owed when the page's budget runs out: the next transfer pays them first.
+            riga("replies owed past the budget", 't', {{"PGP", 3, tardi(3500)}}, 2, 13, 1);
+            // No verdict in time is a failure; the late one never answers the next verification.
+            riga("the verdict 9 s late", 't', {{"PGX", 1, tardi(9000)}}, 2, 16, 2);
+        }
+        // A reply that never comes: every later byte pays an earlier attempt, and the page runs out of attempts.
+        QTest::newRow("a half page never answered") << 't' << Script{{"PGP", 3, Risposta{}}} << 1 << 5 << 0
+                                                    << "Errore trasferimento";
+    }
+    void late_replies()
+    {
+        QFETCH(char, cpu);
+        QFETCH(Script, script);
+        QFETCH(int, trasferimenti);
+        Motore motore;
+        for (const auto &[testa, occorrenza, risposta] : script)
+            motore.link.script(testa, occorrenza, risposta);
+        QVERIFY(motore.pronto(cpu, dati_di_prova(1000)));
+        motore.rapporto.risposte = {risposta_si, risposta_si};
+        for (int volta = 0; volta < trasferimenti; ++volta) {
+            motore.aggiornatore.trasferisci();
+            motore.aggiornatore.aggiorna();
+        }
+        const auto quanti = [&](const char *testa) {
+            return int(std::count_if(motore.link.comandi.begin(), motore.link.comandi.end(),
+                                     [testa](const QByteArray &comando) { return comando.startsWith(testa); }));
+        };
+        QTEST(quanti("PGP"), "mezze_pagine");
+        QTEST(quanti("PGX"), "verifiche");
+        QTEST(motore.rapporto.stati.last(), "esito");
+    }
+
+    void no_reply_is_owed_when_the_verification_is_sent_data()
+    {
+        QTest::addColumn<Risposta>("dovuta"); // the reply to a command sent after the transfer
+        QTest::addColumn<QStringList>("stati");
+        QTest::addColumn<QString>("passi");
+        QTest::newRow("owed, then paid within its second")
+            << CollegamentoScriptato::risposta("A", 1800) << QStringList{"Verifica CRC16 in corso...", "Errore CRC16"}
+            << "disconnect open identify transfer";
+        QTest::newRow("owed for good: no verification") << Risposta{} << QStringList{"Errore trasferimento"}
+                                                        << "disconnect transfer";
+    }
+    void no_reply_is_owed_when_the_verification_is_sent()
+    {
+        QFETCH(Risposta, dovuta);
+        Motore motore;
+        motore.link.script("PGS", 2, dovuta);
+        motore.link.script("PGX", 0, CollegamentoScriptato::risposta("E"));
+        QVERIFY(motore.pronto('t', dati_di_prova(300)));
+        motore.aggiornatore.trasferisci();
+        motore.link.invia_comando(blocco0);
+        motore.link.pausa(1000, 1);
+        QCOMPARE(motore.link.risposte_dovute(), 1);
+        motore.azzera_registri();
+        motore.rapporto.risposte = {risposta_si};
+        motore.aggiornatore.aggiorna();
+        QTEST(motore.rapporto.stati, "stati");
+        QCOMPARE(motore.link.comandi.size(), motore.rapporto.stati.size() - 1); // the verification, when sent
+        QTEST(motore.passi(), "passi");
+        QVERIFY(!motore.rapporto.in_attesa);
+    }
+
+    void an_identification_drops_a_reply_still_owed()
+    {
+        Motore motore;
+        // The verdict comes 200 ms after its wait has ended, inside the identification's.
+        motore.link.script("PGX", 1, CollegamentoScriptato::risposta("A", 5200));
+        QVERIFY(motore.pronto('t', dati_di_prova(300)));
+        motore.rapporto.risposte = {risposta_si};
+        motore.aggiornatore.trasferisci();
+        motore.aggiornatore.aggiorna();
+        QCOMPARE(motore.rapporto.stati.last(), QStringLiteral("Errore CRC16"));
+        motore.azzera_registri();
+        motore.aggiornatore.identifica();
+        QCOMPARE(motore.rapporto.campi, QStringList{"KR01 KESTRA01 05.03.18"});
+        QCOMPARE(motore.link.risposte_dovute(), 0);
     }
 
     void ending_inside_a_wait_sends_and_shows_nothing_more()

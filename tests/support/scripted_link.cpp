@@ -24,12 +24,14 @@ void CollegamentoScriptato::script(const QByteArray &testa, int occorrenza, Risp
     m_script.append({testa, occorrenza, std::move(risposta)});
 }
 
-void CollegamentoScriptato::apri(const QString &host, quint16)
+void CollegamentoScriptato::apri_canale(const QString &host, quint16)
 {
-    chiudi();
+    chiudi_canale();
     this->host = host;
     ++connessioni;
     m_aperto = true;
+    if (mai_collegato)
+        return;
     emit connesso();
     programma(alla_connessione, false);
 }
@@ -44,7 +46,7 @@ bool CollegamentoScriptato::scrivi(const QByteArray &byte)
     return true;
 }
 
-void CollegamentoScriptato::chiudi()
+void CollegamentoScriptato::chiudi_canale()
 {
     m_aperto = false;
     m_eventi.clear();
@@ -91,10 +93,12 @@ CollegamentoScriptato::Risposta CollegamentoScriptato::risposta_a(const QByteArr
 
 void CollegamentoScriptato::programma(const QList<Arrivo> &arrivi, bool chiude)
 {
-    for (const Arrivo &arrivo : arrivi)
-        m_eventi.append({m_ora + arrivo.dopo_ms, arrivo.byte, false});
+    // The module answers in order: a late reply holds back every later one.
+    qint64 quando = m_eventi.isEmpty() ? m_ora : m_eventi.last().quando;
+    for (const Arrivo &arrivo : arrivi) {
+        quando = qMax(quando, m_ora + arrivo.dopo_ms);
+        m_eventi.append({quando, arrivo.byte, false});
+    }
     if (chiude)
-        m_eventi.append({arrivi.isEmpty() ? m_ora : m_eventi.last().quando, {}, true});
-    std::stable_sort(m_eventi.begin(), m_eventi.end(),
-                     [](const Evento &a, const Evento &b) { return a.quando < b.quando; });
+        m_eventi.append({quando, {}, true});
 }

@@ -7,9 +7,10 @@
 
 #include <functional>
 
-// A link that answers every command at once from a script, on a clock of its
-// own: time passes only inside its waits, so a 20 s silence costs nothing. It
-// records the commands sent and each wait with the time-out it asked for.
+// A link that answers every command from a script, in order, on a clock of
+// its own: time passes only inside its waits, so a 20 s silence costs
+// nothing. It records the commands sent and each wait with the time-out it
+// asked for.
 class CollegamentoScriptato final : public Collegamento
 {
 public:
@@ -37,6 +38,7 @@ public:
     void script(const QByteArray &testa, int occorrenza, Risposta risposta);
 
     QList<Arrivo> alla_connessione; // what the module sends once connected, e.g. "PAS?"
+    bool mai_collegato = false;     // the connection never comes up, as with an address out of reach
     // Runs at the start of the n-th wait (from 1): a click, or the end of the program.
     std::function<void(int)> durante_attesa;
 
@@ -45,12 +47,12 @@ public:
     QString host;
     int connessioni = 0;
 
-    void apri(const QString &host, quint16 porta) override;
-    void chiudi() override;
-
 protected:
+    void apri_canale(const QString &host, quint16 porta) override;
+    void chiudi_canale() override;
     bool scrivi(const QByteArray &byte) override;
     bool aperto() const override { return m_aperto; }
+    bool collegato() const override { return m_aperto && !mai_collegato; }
     void attendi(Timer timer, int ms, const std::function<bool()> &finita) override;
     void elabora() override {}
     void sveglia() override {}

@@ -222,6 +222,36 @@ private slots:
                  QByteArray("Path = " + banco.cartella.path().toLocal8Bit() + "/\r\nLanguage = 0\r\n"));
     }
 
+    void a_stall_costs_resends_and_the_verdict_stays_the_devices_data()
+    {
+        QTest::addColumn<QList<Guasto>>("guasti");
+        QTest::addColumn<QString>("esito");
+        const Guasto stallo{"PGP", 3, Guasto::Tipo::Stallo, {}, 1500};
+        QTest::newRow("verified") << QList<Guasto>{stallo} << "Programmazione avviata...";
+        QTest::newRow("refused") << QList<Guasto>{stallo, {"PGX", 0, Guasto::Tipo::Risposta, "E", 0}}
+                                 << "Errore CRC16";
+    }
+    void a_stall_costs_resends_and_the_verdict_stays_the_devices()
+    {
+        QFETCH(QList<Guasto>, guasti);
+        OpzioniSimulatore opzioni;
+        opzioni.scrittura_ms = 2;
+        opzioni.guasti = guasti;
+        const QByteArray dati = QByteArray(1000, '\x3C');
+        Banco banco(opzioni);
+        banco.clicca("Command5");
+        banco.apri(firmware('t', dati));
+        QTRY_COMPARE(banco.lampada("Shape4"), verde);
+        banco.clicca("Command7");
+        banco.clicca("Command2");
+        QCOMPARE(banco.testo("Text2"), QStringLiteral("Trasferimento OK"));
+        QCOMPARE(banco.sim.comandi("PGP").size(), 9); // one resend
+        banco.dialoghi.risposte = {risposta_si};
+        banco.clicca("Command4");
+        QTEST(banco.testo("Text2"), "esito");
+        QCOMPARE(banco.sim.flash().first(dati.size()), dati);
+    }
+
     void language_from_the_settings_and_the_menu_saved_at_exit()
     {
         Banco banco({}, "127.0.0.1", "Path = /fw/\r\nLanguage = 1\r\n");
