@@ -5,8 +5,9 @@
 # naming the Qt libraries and Qt's translations; the desktop entry, the
 # metainfo file and the manual pages valid; the copyright file under the
 # metainfo's licence; the changelog naming this version and the package's
-# maintainer. Installs the tools it needs when they are missing; the checks
-# themselves use no network.
+# maintainer; no lintian error and no hardening tag (lintian's warnings and
+# notes are printed). Installs the tools it needs when they are missing; the
+# checks themselves use no network.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -23,7 +24,7 @@ fail() {
 
 # dpkg-dev for dpkg-shlibdeps and file, both used by CPack's DEB generator;
 # groff-base to read the manual pages.
-scripts/ensure-packages.sh dpkg-dev file desktop-file-utils appstream groff-base
+scripts/ensure-packages.sh dpkg-dev file desktop-file-utils appstream groff-base lintian
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -161,5 +162,19 @@ release_date=$(sed -n "s:.*<release version=\"$version\" date=\"\([0-9-]*\)\".*:
 [ "$(date -u -R -d "$changelog_date")" = "$changelog_date" ] ||
     fail "changelog.gz's date $changelog_date is not as Debian writes it: $(date -u -R -d "$changelog_date")"
 
+# lintian: no error, and none of its hardening tags, which are notes ("I:")
+# for some flags; its warnings and notes are printed, not failed on.
+lintian_status=0
+lintian --fail-on error --display-info "$deb" >"$work/lintian.log" 2>&1 || lintian_status=$?
+grep -v '^running with root privileges' "$work/lintian.log" >"$work/lintian.tags" || true
+if [ "$lintian_status" -ne 0 ] || grep -q ': hardening-' "$work/lintian.tags"; then
+    cat "$work/lintian.tags" >&2
+    fail "lintian finds errors or hardening problems in $deb (exit status $lintian_status)"
+fi
+if [ -s "$work/lintian.tags" ]; then
+    echo "check-package: lintian's warnings and notes, tolerated:"
+    sed 's/^/  /' "$work/lintian.tags"
+fi
+
 echo "check-package: $deb: ${#expected[@]} files as expected, Depends: $depends; desktop entry, metainfo," \
-    "manual pages, copyright and changelog valid"
+    "manual pages, copyright and changelog valid; no lintian error"
