@@ -73,7 +73,8 @@ wait_for() {
 Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 pids+=($!)
 wait_for 10 "Xvfb" test -s "$work/display"
-export DISPLAY=:$(cat "$work/display")
+DISPLAY=:$(cat "$work/display")
+export DISPLAY
 export QT_QPA_PLATFORM=xcb
 unset WAYLAND_DISPLAY
 
@@ -142,8 +143,8 @@ shoot() {
     win=$(timeout 20 xdotool search --sync --onlyvisible --name '^KESTRA Firmware updater') ||
         fail "the window did not show"
     win=${win%%$'\n'*}
-    local X Y WIDTH HEIGHT SCREEN WINDOW
-    eval "$(xdotool getwindowgeometry --shell "$win")"
+    local X Y WIDTH HEIGHT
+    eval "$(xdotool getwindowgeometry --shell "$win" | grep -E '^(X|Y|WIDTH|HEIGHT)=[0-9]+$')"
     win_x=$X win_width=$WIDTH
     # The client area is as wide as the window and sits at its bottom.
     local client_height=$((client_twips_height * WIDTH / client_twips_width))
