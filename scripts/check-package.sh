@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Builds the Debian package in a configured and built folder (build/ unless
 # given) with `cpack -G DEB` and checks it: exactly the expected files, owned
-# by root, with the usual modes; Depends naming the Qt libraries and Qt's
-# translations; the desktop entry, the metainfo file and the manual pages
-# valid. Installs the tools it needs when they are missing; the checks
-# themselves use no network.
+# by root, with the usual modes; a manual page for every program; Depends
+# naming the Qt libraries and Qt's translations; the desktop entry, the
+# metainfo file and the manual pages valid; the copyright file under the
+# metainfo's licence; the changelog naming this version and the package's
+# maintainer; no lintian error and no hardening tag (lintian's warnings and
+# notes are printed). Installs the tools it needs when they are missing; the
+# checks themselves use no network.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -21,7 +24,7 @@ fail() {
 
 # dpkg-dev for dpkg-shlibdeps and file, both used by CPack's DEB generator;
 # groff-base to read the manual pages.
-scripts/ensure-packages.sh dpkg-dev file desktop-file-utils appstream groff-base
+scripts/ensure-packages.sh dpkg-dev file desktop-file-utils appstream groff-base lintian
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -42,15 +45,17 @@ fi
 # The files the package must hold, and nothing else.
 expected=(
     usr/bin/kestra-updater
+    usr/bin/kestra-flash
     usr/bin/kestra-sim
     "usr/share/applications/$app_id.desktop"
     "usr/share/icons/hicolor/scalable/apps/$app_id.svg"
     "usr/share/metainfo/$app_id.metainfo.xml"
+    usr/share/man/man1/kestra-updater.1.gz
+    usr/share/man/man1/kestra-flash.1.gz
     usr/share/man/man1/kestra-sim.1.gz
+    usr/share/doc/kestra-updater/copyright
+    usr/share/doc/kestra-updater/changelog.gz
 )
-if [ -x "$build_dir/kestra-flash" ]; then
-    expected+=(usr/bin/kestra-flash usr/share/man/man1/kestra-flash.1.gz)
-fi
 printf '%s\n' "${expected[@]}" | sort >"$work/expected"
 
 dpkg-deb -c "$deb" >"$work/contents"
@@ -77,6 +82,11 @@ done <"$work/contents"
 sort -o "$work/files" "$work/files"
 while read -r path; do problems+=("missing $path"); done < <(comm -23 "$work/expected" "$work/files")
 while read -r path; do problems+=("unexpected $path"); done < <(comm -13 "$work/expected" "$work/files")
+# Whatever the list above says: every program has its manual page.
+while read -r program; do
+    grep -qx "usr/share/man/man1/${program##*/}.1.gz" "$work/files" ||
+        problems+=("$program has no manual page usr/share/man/man1/${program##*/}.1.gz")
+done < <(grep '^usr/bin/' "$work/files")
 
 depends=$(dpkg-deb -f "$deb" Depends)
 grep -Eq '(^|, )libqt6[a-z]*6( |,|$)' <<<"$depends" || problems+=("Depends names no Qt library: $depends")
@@ -114,4 +124,57 @@ for page in "$root"/usr/share/man/man1/*.1.gz; do
         fail "${page##*/} does not name kestra-updater $version"
 done
 
-echo "check-package: $deb: ${#expected[@]} files as expected, Depends: $depends; desktop entry, metainfo and manual pages valid"
+# The copyright file in Debian's machine-readable format, its files under the
+# licence the metainfo declares (SPDX there, Debian's short name here).
+copyright=$root/usr/share/doc/kestra-updater/copyright
+grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' "$copyright" ||
+    fail "the copyright file is not in the machine-readable format 1.0"
+project_license=$(sed -n 's:.*<project_license>\(.*\)</project_license>.*:\1:p' "$metainfo")
+case $project_license in
+GPL-3.0-or-later) dep5_license=GPL-3+ ;;
+GPL-3.0-only) dep5_license=GPL-3 ;;
+GPL-2.0-or-later) dep5_license=GPL-2+ ;;
+*) fail "no Debian short name known here for the metainfo's licence '$project_license'" ;;
+esac
+awk '/^Files: \*$/ { all = 1; next } /^$/ { all = 0 } all && /^License:/ { print $2 }' "$copyright" \
+    >"$work/license"
+[ "$(cat "$work/license")" = "$dep5_license" ] ||
+    fail "the copyright file's 'Files: *' are under '$(cat "$work/license")', the metainfo declares $project_license ($dep5_license)"
+grep -qx "License: $dep5_license" "$copyright" || fail "the copyright file has no text for $dep5_license"
+
+# The changelog: Debian's format, this version and the package's maintainer on top.
+zcat "$root/usr/share/doc/kestra-updater/changelog.gz" >"$work/changelog"
+if ! dpkg-parsechangelog -l "$work/changelog" >"$work/changelog.fields" 2>"$work/changelog.log" ||
+    [ -s "$work/changelog.log" ]; then
+    cat "$work/changelog.log" >&2
+    fail "dpkg-parsechangelog finds problems in changelog.gz"
+fi
+changelog_field() { sed -n "s/^$1: //p" "$work/changelog.fields"; }
+[ "$(changelog_field Version)" = "$version" ] ||
+    fail "changelog.gz starts with version $(changelog_field Version), not $version"
+[ "$(changelog_field Maintainer)" = "$(dpkg-deb -f "$deb" Maintainer)" ] ||
+    fail "changelog.gz names $(changelog_field Maintainer), the package $(dpkg-deb -f "$deb" Maintainer)"
+# The metainfo's release date, with the right weekday (date(1) writes it anew).
+changelog_date=$(changelog_field Date)
+release_date=$(sed -n "s:.*<release version=\"$version\" date=\"\([0-9-]*\)\".*:\1:p" "$metainfo")
+[ "$(date -u -d "$changelog_date" +%F)" = "$release_date" ] ||
+    fail "changelog.gz is dated $changelog_date, the metainfo's release $release_date"
+[ "$(date -u -R -d "$changelog_date")" = "$changelog_date" ] ||
+    fail "changelog.gz's date $changelog_date is not as Debian writes it: $(date -u -R -d "$changelog_date")"
+
+# lintian: no error, and none of its hardening tags, which are notes ("I:")
+# for some flags; its warnings and notes are printed, not failed on.
+lintian_status=0
+lintian --fail-on error --display-info "$deb" >"$work/lintian.log" 2>&1 || lintian_status=$?
+grep -v '^running with root privileges' "$work/lintian.log" >"$work/lintian.tags" || true
+if [ "$lintian_status" -ne 0 ] || grep -q ': hardening-' "$work/lintian.tags"; then
+    cat "$work/lintian.tags" >&2
+    fail "lintian finds errors or hardening problems in $deb (exit status $lintian_status)"
+fi
+if [ -s "$work/lintian.tags" ]; then
+    echo "check-package: lintian's warnings and notes, tolerated:"
+    sed 's/^/  /' "$work/lintian.tags"
+fi
+
+echo "check-package: $deb: ${#expected[@]} files as expected, Depends: $depends; desktop entry, metainfo," \
+    "manual pages, copyright and changelog valid; no lintian error"
