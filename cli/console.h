@@ -1,6 +1,6 @@
 #pragma once
 
-#include "texts/language.h"
+#include "core/language.h"
 
 #include <QElapsedTimer>
 #include <QIODevice>

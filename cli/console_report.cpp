@@ -1,10 +1,10 @@
 #include "cli/console_report.h"
 
-#include "image/cpu_types.h"
-#include "image/firmware_header.h"
-#include "link/identity.h"
-#include "programming/commands.h"
-#include "texts/captions.h"
+#include "core/cpu_types.h"
+#include "core/firmware_header.h"
+#include "core/identity.h"
+#include "core/programming_commands.h"
+#include "core/captions.h"
 
 namespace {
 

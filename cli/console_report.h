@@ -2,7 +2,7 @@
 
 #include "cli/console.h"
 #include "cli/outcome.h"
-#include "link/report.h"
+#include "engine/report.h"
 
 #include <QElapsedTimer>
 

@@ -1,9 +1,9 @@
 #include "cli/firmware_check.h"
 
-#include "image/cpu_types.h"
-#include "image/firmware_header.h"
-#include "link/report.h"
-#include "programming/firmware_image.h"
+#include "core/cpu_types.h"
+#include "core/firmware_header.h"
+#include "engine/report.h"
+#include "core/firmware_image.h"
 
 #include <QFile>
 #include <QFileInfo>

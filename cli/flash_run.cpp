@@ -1,7 +1,7 @@
 #include "cli/flash_run.h"
 
 #include "cli/firmware_check.h"
-#include "texts/statuses.h"
+#include "core/statuses.h"
 
 namespace {
 

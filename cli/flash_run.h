@@ -2,7 +2,7 @@
 
 #include "cli/console_report.h"
 #include "cli/options.h"
-#include "programming/updater.h"
+#include "engine/updater.h"
 
 #include <functional>
 

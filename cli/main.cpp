@@ -3,7 +3,7 @@
 
 #include "cli/flash_run.h"
 #include "cli/transcript.h"
-#include "link/command_channel.h"
+#include "engine/command_channel.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "cli/options.h"
 
 #include "cli/outcome.h"
-#include "link/module_access.h"
+#include "engine/steps/connect.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

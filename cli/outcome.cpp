@@ -1,6 +1,6 @@
 #include "cli/outcome.h"
 
-#include "texts/statuses.h"
+#include "core/statuses.h"
 
 #include <QByteArrayView>
 #include <algorithm>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "texts/messages.h"
+#include "core/messages.h"
 
 #include <QString>
 #include <optional>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/link.h"
+#include "engine/link.h"
 
 #include <QElapsedTimer>
 #include <QIODevice>

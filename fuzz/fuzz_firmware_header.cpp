@@ -3,8 +3,8 @@
 // the locale of the bootloader version.
 
 #include "fuzz/fuzz_check.h"
-#include "image/cpu_types.h"
-#include "image/firmware_header.h"
+#include "core/cpu_types.h"
+#include "core/firmware_header.h"
 
 #include <QByteArrayView>
 #include <QLocale>

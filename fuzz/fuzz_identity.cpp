@@ -3,8 +3,8 @@
 // (-16..16) for formatta_hex.
 
 #include "fuzz/fuzz_check.h"
-#include "link/hex_format.h"
-#include "link/identity.h"
+#include "core/hex_format.h"
+#include "core/identity.h"
 
 #include <QByteArrayView>
 #include <QRegularExpression>

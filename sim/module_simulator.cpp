@@ -1,7 +1,7 @@
 #include "sim/module_simulator.h"
 
-#include "image/checksums.h"
-#include "programming/commands.h"
+#include "core/checksums.h"
+#include "core/programming_commands.h"
 #include "sim/reply_delivery.h"
 
 #include <QSaveFile>

@@ -1,4 +1,4 @@
-#include "bench/simulator_process.h"
+#include "testing/simulator_process.h"
 #include "cli/flash_run.h"
 #include "cli/transcript.h"
 #include "tests/engine/engine_bench.h"

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "programming/updater.h"
-#include "tests/support/files.h"
-#include "tests/support/recorded_report.h"
-#include "tests/support/scripted_link.h"
+#include "engine/updater.h"
+#include "testing/files.h"
+#include "testing/recorded_report.h"
+#include "testing/scripted_link.h"
 
 #include <QTemporaryDir>
 #include <QTest>

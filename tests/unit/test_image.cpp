@@ -1,9 +1,9 @@
-#include "image/checksums.h"
-#include "image/cpu_types.h"
-#include "image/firmware_header.h"
-#include "programming/commands.h"
-#include "programming/firmware_image.h"
-#include "tests/support/files.h"
+#include "core/checksums.h"
+#include "core/cpu_types.h"
+#include "core/firmware_header.h"
+#include "core/programming_commands.h"
+#include "core/firmware_image.h"
+#include "testing/files.h"
 
 #include <QFile>
 #include <QTemporaryDir>

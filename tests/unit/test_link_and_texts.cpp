@@ -1,6 +1,6 @@
-#include "link/hex_format.h"
-#include "link/identity.h"
-#include "texts/captions.h"
+#include "core/hex_format.h"
+#include "core/identity.h"
+#include "core/captions.h"
 
 #include <QTest>
 

@@ -1,5 +1,5 @@
-#include "settings/settings_file.h"
-#include "tests/support/files.h"
+#include "core/settings_file.h"
+#include "testing/files.h"
 
 #include <QDir>
 #include <QFile>

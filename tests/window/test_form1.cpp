@@ -1,8 +1,8 @@
-#include "app/dialogs.h"
-#include "app/form1.h"
+#include "window/dialogs.h"
+#include "window/form1.h"
 #include "sim/module_simulator.h"
-#include "tests/support/files.h"
-#include "tests/support/scripted_dialogs.h"
+#include "testing/files.h"
+#include "testing/scripted_dialogs.h"
 
 #include <QAccessible>
 #include <QAction>

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "core/language.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <optional>
+
+// The image of a firmware file, read again from disk for a transfer: the
+// bytes after the 15-byte header, or why there is nothing sound to write.
+struct ImmagineFirmware
+{
+    QByteArray dati;
+    std::optional<Testo> errore;
+};
+
+// Nothing is read when the file no longer starts with the header it had when
+// it was opened (`intestazione_aperta`), or when its image does not fit the
+// area of the CPU type.
+ImmagineFirmware leggi_immagine(const QString &percorso, QByteArrayView intestazione_aperta, int codice_cpu);
+
+// Pages of 256 bytes needed for `lunghezza` bytes of image.
+int numero_pagine(qsizetype lunghezza);
+
+// Page n of the image; the last one is filled up with 0xFF.
+QByteArray pagina(const QByteArray &dati, int n);

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "engine/event_wait.h"
+#include "engine/link.h"
+
+#include <QTcpSocket>
+#include <QTimer>
+
+// The TCP link to the Wi-Fi module. Each command is one write, sent at once
+// (Nagle's algorithm off); each wait is a nested event loop ended by the
+// socket, Timer1 or Timer2, so the window stays responsive meanwhile.
+class CanaleComandi final : public Collegamento
+{
+    Q_OBJECT
+
+public:
+    explicit CanaleComandi(QObject *parent = nullptr);
+
+    // A wait of the window's own (for a dialog): processes events until
+    // `finita` holds; the window calls sveglia() when what it reads changes.
+    // Returns false when the program is ending.
+    bool attendi_finestra(const std::function<bool()> &finita);
+    void sveglia() override;
+    bool collegato() const override;
+
+    QTcpSocket &Winsock1() { return m_winsock; }
+
+protected:
+    void apri_canale(const QString &host, quint16 porta) override;
+    void chiudi_canale() override;
+    bool scrivi(const QByteArray &byte) override;
+    bool aperto() const override;
+    void attendi(Timer timer, int ms, const std::function<bool()> &finita) override;
+    void elabora() override;
+
+private:
+    void errore_socket(QAbstractSocket::SocketError errore);
+
+    QTcpSocket m_winsock;
+    QTimer Timer1; // time-out of pausa
+    QTimer Timer2; // time-out of the wait for the first data
+    int timer1_scaduto = 0;
+    int timer2_scaduto = 0;
+    AttesaEventi m_attesa;
+};

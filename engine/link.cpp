@@ -1,0 +1,121 @@
+#include "engine/link.h"
+
+#include "core/commands.h"
+
+void Collegamento::apri(const QString &host, quint16 porta)
+{
+    dimentica_risposte();
+    apri_canale(host, porta);
+}
+
+void Collegamento::chiudi()
+{
+    chiudi_canale();
+    dimentica_risposte();
+}
+
+void Collegamento::invia_comando(const QByteArray &buffer_tx)
+{
+    azzera_ricezione();
+    m_invio_fallito = !scrivi(buffer_tx);
+    m_byte_atteso = !m_invio_fallito && risponde_con_un_byte(buffer_tx);
+    if (!m_invio_fallito)
+        emit inviato(buffer_tx);
+}
+
+bool Collegamento::pausa(int ms, int modo)
+{
+    if (m_interrotto)
+        return false;
+    const bool fine_ai_dati = modo == 1;
+    attendi(Timer::Timer1, ms, [this, fine_ai_dati] {
+        return nulla_in_arrivo() || (fine_ai_dati && m_dati_ricevuti == 1);
+    });
+    if (std::exchange(m_byte_atteso, false) && m_dati_ricevuti == 0)
+        ++m_dovute;
+    return !m_interrotto;
+}
+
+bool Collegamento::attendi_primi_dati(int ms)
+{
+    if (m_interrotto)
+        return false;
+    attendi(Timer::Timer2, ms, [this] { return nulla_in_arrivo() || m_dati_ricevuti == 1; });
+    return !m_interrotto;
+}
+
+bool Collegamento::attendi_collegamento(int ms)
+{
+    if (!collegato() && aperto() && !m_interrotto)
+        attendi(Timer::Timer1, ms, [this] { return collegato() || !aperto(); });
+    if (collegato())
+        return true;
+    if (aperto() && !m_interrotto) {
+        chiudi();
+        emit errore();
+    }
+    return false;
+}
+
+bool Collegamento::attendi_risposte_dovute(int ms)
+{
+    while (m_dovute > 0 && !m_interrotto) {
+        const int prima = m_dovute;
+        attendi(Timer::Timer1, ms, [this, prima] { return !aperto() || m_dovute < prima; });
+        if (m_dovute == prima)
+            break;
+    }
+    return m_dovute == 0;
+}
+
+bool Collegamento::elabora_eventi()
+{
+    if (!m_interrotto)
+        elabora();
+    return !m_interrotto;
+}
+
+void Collegamento::azzera_ricezione()
+{
+    m_buffer_rx.clear();
+    m_dati_ricevuti = 0;
+    m_invio_fallito = false;
+}
+
+void Collegamento::interrompi()
+{
+    m_interrotto = true;
+    chiudi();
+    sveglia();
+}
+
+bool Collegamento::nulla_in_arrivo() const
+{
+    // A command that never left gets no reply, and a closed link brings no
+    // data: waiting out the time-out would change nothing but the time lost.
+    return m_invio_fallito || !aperto();
+}
+
+void Collegamento::dimentica_risposte()
+{
+    // Nothing sent on a link that is gone can arrive on the next one.
+    m_byte_atteso = false;
+    m_dovute = 0;
+}
+
+void Collegamento::ricevi(QByteArrayView dati)
+{
+    const qsizetype pagati = qMin<qsizetype>(m_dovute, dati.size());
+    if (pagati > 0) {
+        m_dovute -= int(pagati);
+        emit in_ritardo(dati.first(pagati).toByteArray());
+        dati = dati.sliced(pagati);
+    }
+    if (!dati.isEmpty()) {
+        const qsizetype spazio = capienza_ricezione - m_buffer_rx.size();
+        m_buffer_rx.append(dati.first(qMin(spazio, dati.size())));
+        m_dati_ricevuti = 1;
+        emit arrivato(dati.toByteArray());
+    }
+    sveglia();
+}

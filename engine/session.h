@@ -1,0 +1,83 @@
+#pragma once
+
+#include "core/checksums.h"
+#include "engine/link.h"
+#include "engine/report.h"
+
+#include <QString>
+
+// The variables that the steps of an update share.
+struct StatoCondiviso
+{
+    QString indirizzo;         // the module's address as typed
+    QString nome_file;         // chosen firmware file, without its folder
+    QString percorso_firmware; // its folder, with the trailing separator
+    QString password;          // last password confirmed at the prompt
+    int risposta = 0;          // answer to the last message
+
+    char tipo_cpu = 0;                 // CPU letter of the loaded file
+    int codice_cpu = 0;                // 1 "t", 2 "s", 3 "W"; 0 before any known type
+    QByteArray byte_intestazione;      // header of the loaded file, as read
+    RegistroCrc crc;                   // crc_alto, crc_basso, crc16
+
+    int kb_cancellazione = 0; // size erased by the last transfer, in KB
+    int pagine_inviate = 0;   // pages sent by the last transfer
+
+    // What the verification sends: the CPU type, pages and CRC16 of the last
+    // transfer that completed, whatever file was opened since.
+    struct Trasferimento
+    {
+        int codice_cpu = 0;
+        int pagine_inviate = 0;
+        RegistroCrc crc;
+    } trasferito;
+};
+
+// What every conversation with the module works with: the link, the front
+// end that shows what happens, the shared state and the steps on offer.
+class Sessione
+{
+public:
+    Sessione(Collegamento &link, Rapporto &rapporto, QString indirizzo_access_point, quint16 porta);
+
+    Collegamento &link;
+    Rapporto &rapporto;
+    StatoCondiviso stato;
+    const QString indirizzo_access_point; // where the module is in Access Point mode
+    const quint16 porta;
+
+    // The address typed is the Access Point's, exactly.
+    bool all_access_point() const { return stato.indirizzo == indirizzo_access_point; }
+
+    // Shows a message; the answer goes to risposta and is returned.
+    int mostra(const Messaggio &messaggio, const QString &valore = {});
+    void stato_in(const Testo &testo, const QString &valore = {});
+    void colora(Lampada lampada, Colore colore) { rapporto.lampada(lampada, colore); }
+
+    Passi passi() const { return m_passi; }
+    void imposta_passi(std::initializer_list<std::pair<Passo, bool>> passi);
+
+private:
+    Passi m_passi = Passo::Connetti;
+};
+
+// The user is kept waiting until released or destroyed, so that every way
+// out of a step ends the wait.
+class Occupato
+{
+public:
+    explicit Occupato(Rapporto &rapporto) : m_rapporto(&rapporto) { rapporto.occupato(true); }
+    ~Occupato() { rilascia(); }
+    Occupato(const Occupato &) = delete;
+    Occupato &operator=(const Occupato &) = delete;
+
+    void rilascia()
+    {
+        if (m_rapporto)
+            m_rapporto->occupato(false);
+        m_rapporto = nullptr;
+    }
+
+private:
+    Rapporto *m_rapporto;
+};

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "core/cpu_types.h"
+#include "core/firmware_header.h"
+#include "core/identity.h"
+#include "engine/report.h"
+
+#include <QHash>
+#include <QStringList>
+
+// A message as the records keep it: "title|text" in Italian, %1 filled in.
+inline QString registrato(const Messaggio &messaggio, const QString &valore = {})
+{
+    const QString testo = messaggio.testo.in(0);
+    return messaggio.titolo.in(0) + u'|' + (valore.isNull() ? testo : testo.arg(valore));
+}
+
+// Records what the engine reports, in Italian, and answers its questions
+// from a script.
+class RapportoRegistrato final : public Rapporto
+{
+public:
+    QList<int> risposte;                      // to the Yes/No questions, in order; then No
+    QList<std::optional<QString>> password; // to the password prompt, in order; then Cancel ("")
+
+    QStringList stati;
+    QStringList messaggi; // as registrato() gives them
+    Passi passi_disponibili = Passo::Connetti;
+    QHash<Lampada, Colore> lampade;
+    QStringList campi; // file_aperto, identita, crc_trasferito and indirizzo, as text
+    QList<int> avanzamenti;
+    int richieste_password = 0;
+    bool in_attesa = false;
+
+    Colore colore(Lampada lampada) const { return lampade.value(lampada, Colore::Rosso); }
+
+    void stato(const Testo &testo, const QString &valore) override
+    {
+        stati.append(valore.isNull() ? testo.in(0) : testo.in(0).arg(valore));
+    }
+    void lampada(Lampada lampada, Colore colore) override { lampade[lampada] = colore; }
+    void passi(Passi disponibili) override { passi_disponibili = disponibili; }
+    void file_aperto(const QString &nome_file, const IntestazioneFirmware &intestazione,
+                     const TipoCpu *tipo) override
+    {
+        campi.append(QStringLiteral("%1 %2 %3 %4").arg(nome_file, QChar(tipo ? tipo->lettera : '?'))
+                         .arg(intestazione.versione_bootloader)
+                         .arg(testo_crc(intestazione.crc16())));
+    }
+    void identita(const IdentitaDispositivo &identita) override
+    {
+        campi.append(QString::fromLatin1(identita.scheda + ' ' + identita.nome_file) + u' ' + testo_data(identita));
+    }
+    void crc_trasferito(qint32 crc16) override { campi.append(QStringLiteral("CRC ") + testo_crc(crc16)); }
+    void indirizzo(const QString &indirizzo) override { campi.append(QStringLiteral("address ") + indirizzo); }
+    void avanzamento(const Avanzamento &avanzamento) override { avanzamenti.append(avanzamento.percento); }
+    void occupato(bool occupato) override { in_attesa = occupato; }
+    int messaggio(const Messaggio &messaggio, const QString &valore) override
+    {
+        // A box never shows while the user is kept waiting.
+        messaggi.append(QLatin1String(in_attesa ? "(busy) " : "") + registrato(messaggio, valore));
+        if (messaggio.pulsanti == Pulsanti::Ok)
+            return risposta_ok;
+        return risposte.isEmpty() ? risposta_no : risposte.takeFirst();
+    }
+    std::optional<QString> chiedi_password() override
+    {
+        ++richieste_password;
+        return password.isEmpty() ? std::optional<QString>(QString()) : password.takeFirst();
+    }
+};

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "window/dialogs.h"
+
+#include <QStringList>
+
+// Answers message boxes and the file dialog from a script and records what
+// was shown.
+class DialoghiScriptati final : public Dialoghi
+{
+public:
+    struct RichiestaFile
+    {
+        QString titolo, cartella, filtro;
+    };
+
+    QList<int> risposte;                // to the Yes/No boxes, in order; then No
+    QList<std::optional<QString>> file; // chosen in the file dialog, in order; then Cancel
+    QStringList titoli, testi;          // of the boxes shown
+    QList<RichiestaFile> richieste_file;
+
+    int mostra_messaggio(QWidget *, const QString &titolo, const QString &testo, Icona, Pulsanti pulsanti) override
+    {
+        titoli.append(titolo);
+        testi.append(testo);
+        if (pulsanti == Pulsanti::Ok)
+            return risposta_ok;
+        return risposte.isEmpty() ? risposta_no : risposte.takeFirst();
+    }
+
+    std::optional<QString> scegli_file(QWidget *, const QString &titolo, const QString &cartella,
+                                       const QString &filtro) override
+    {
+        richieste_file.append({titolo, cartella, filtro});
+        return file.isEmpty() ? std::nullopt : file.takeFirst();
+    }
+};

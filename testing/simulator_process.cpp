@@ -1,0 +1,70 @@
+#include "testing/simulator_process.h"
+
+#include <QCoreApplication>
+#include <QTcpServer>
+
+namespace {
+
+constexpr int tentativi = 5;
+constexpr int attesa_avvio_ms = 5000;
+
+// A port nothing listens on right now; someone may take it before the
+// simulator does, hence the retries.
+quint16 porta_libera()
+{
+    QTcpServer prova;
+    return prova.listen(QHostAddress::LocalHost, 0) ? prova.serverPort() : 0;
+}
+
+} // namespace
+
+ProcessoSimulatore::~ProcessoSimulatore()
+{
+    ferma();
+}
+
+bool ProcessoSimulatore::avvia(QString &errore, const QStringList &opzioni)
+{
+    for (int tentativo = 0; tentativo < tentativi; ++tentativo) {
+        const quint16 porta = porta_libera();
+        if (porta != 0 && avvia_su(porta, opzioni, errore)) {
+            m_porta = porta;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ProcessoSimulatore::avvia_su(quint16 porta, const QStringList &opzioni, QString &errore)
+{
+    ferma();
+    m_processo.setProgram(QCoreApplication::applicationDirPath() + QStringLiteral("/kestra-sim"));
+    // Quiet: a line per exchange would cost the simulator as much as the exchange.
+    m_processo.setArguments(QStringList{"--listen", "127.0.0.1", "--port", QString::number(porta), "--quiet"}
+                            + opzioni);
+    m_processo.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_processo.start(QIODevice::ReadOnly);
+    if (!m_processo.waitForStarted(attesa_avvio_ms)) {
+        errore = m_processo.errorString();
+        return false;
+    }
+    while (!m_processo.canReadLine()) {
+        if (!m_processo.waitForReadyRead(attesa_avvio_ms)) {
+            errore = QStringLiteral("kestra-sim did not start listening on port %1").arg(porta);
+            return false;
+        }
+    }
+    const QByteArray riga = m_processo.readLine().trimmed();
+    if (riga.startsWith("listening on"))
+        return true;
+    errore = QStringLiteral("kestra-sim: ") + QString::fromLocal8Bit(riga);
+    return false;
+}
+
+void ProcessoSimulatore::ferma()
+{
+    if (m_processo.state() == QProcess::NotRunning)
+        return;
+    m_processo.kill();
+    m_processo.waitForFinished();
+}

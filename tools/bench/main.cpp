@@ -1,0 +1,134 @@
+// kestra-bench: times the real updater window and kestra-flash against
+// kestra-sim and sets them beside the least a blocking client needs for the
+// same exchanges.
+//
+//   kestra-bench [runs]      runs per figure, 5 when not given
+
+#include "tools/bench/flash_process.h"
+#include "tools/bench/floor_client.h"
+#include "tools/bench/report.h"
+#include "tools/bench/sample_image.h"
+#include "testing/simulator_process.h"
+#include "tools/bench/updater_run.h"
+#include "core/cpu_types.h"
+#include "core/firmware_header.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <optional>
+
+namespace {
+
+// The small image first: the peak memory after it is its own.
+constexpr CampioneFirmware campioni[] = {{'s', 128}, {'W', 756}};
+constexpr int prove_predefinite = 5;
+constexpr int prove_massime = 1000;
+
+std::optional<int> leggi_prove(const QStringList &argomenti)
+{
+    if (argomenti.size() == 1)
+        return prove_predefinite;
+    bool ok = false;
+    const int prove = argomenti.size() == 2 ? argomenti[1].toInt(&ok) : 0;
+    if (!ok || prove < 1 || prove > prove_massime)
+        return std::nullopt;
+    return prove;
+}
+
+bool scrivi(const QString &percorso, const QByteArray &byte)
+{
+    QFile file(percorso);
+    return file.open(QIODevice::WriteOnly) && file.write(byte) == byte.size();
+}
+
+// Alternates the updater, kestra-flash and the floor client, so that all see
+// the same state of the machine. Returns what went wrong, or an empty text.
+QString misura_campione(const CampioneFirmware &campione, int prove, quint16 porta, const QTemporaryDir &cartella,
+                        RisultatiCampione &risultati)
+{
+    const QByteArray file = file_campione(campione);
+    const QString percorso = cartella.filePath(QStringLiteral("FW_%1.BIN").arg(QLatin1Char(campione.cpu)));
+    if (!scrivi(percorso, file))
+        return QStringLiteral("cannot write %1").arg(percorso);
+    const QList<QByteArray> comandi =
+        comandi_aggiornamento(file.sliced(lunghezza_intestazione), cerca_tipo_cpu(campione.cpu)->codice);
+
+    risultati = {campione, comandi.size(), {}, {}, {}, {}, {}, 0};
+    for (int prova = 0; prova < prove; ++prova) {
+        const Misura aggiornamento = misura_aggiornamento(porta, percorso, cartella.path());
+        if (!aggiornamento.errore.isEmpty())
+            return QStringLiteral("updater: ") + aggiornamento.errore;
+        const Misura flash = misura_flash(porta, percorso);
+        if (!flash.errore.isEmpty())
+            return flash.errore;
+        const MisuraPavimento pavimento = misura_pavimento(porta, comandi);
+        if (!pavimento.errore.isEmpty())
+            return QStringLiteral("floor: ") + pavimento.errore;
+        risultati.aggiornamento_s.append(aggiornamento.secondi);
+        risultati.aggiornamento_cpu_s.append(aggiornamento.cpu_secondi);
+        risultati.flash_s.append(flash.secondi);
+        risultati.pavimento_s.append(pavimento.secondi);
+        risultati.pavimento_scambio_massimo_ms.append(pavimento.scambio_massimo_ms);
+    }
+    risultati.memoria_picco_kib = memoria_picco_kib();
+    return {};
+}
+
+QString misura_attesa(int prove, quint16 porta, const QTemporaryDir &cartella, RisultatiAttesa &risultati)
+{
+    for (int prova = 0; prova < prove; ++prova) {
+        const Misura attesa = misura_attesa_silenziosa(porta, cartella.path());
+        if (!attesa.errore.isEmpty())
+            return QStringLiteral("silent wait: ") + attesa.errore;
+        risultati.secondi.append(attesa.secondi);
+        risultati.cpu_s.append(attesa.cpu_secondi);
+    }
+    return {};
+}
+
+int fallito(const QString &errore)
+{
+    std::fprintf(stderr, "kestra-bench: %s\n", qPrintable(errore));
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    const std::optional<int> prove = leggi_prove(app.arguments());
+    if (!prove) {
+        std::fprintf(stderr, "usage: kestra-bench [runs]   (runs 1 to %d, default %d)\n", prove_massime,
+                     prove_predefinite);
+        return 2;
+    }
+    QTemporaryDir cartella;
+    if (!cartella.isValid())
+        return fallito(QStringLiteral("no temporary folder: ") + cartella.errorString());
+    ProcessoSimulatore simulatore;
+    QString errore;
+    if (!simulatore.avvia(errore))
+        return fallito(errore);
+
+    stampa_intestazione(*prove, simulatore.porta());
+    for (const CampioneFirmware &campione : campioni) {
+        RisultatiCampione risultati;
+        errore = misura_campione(campione, *prove, simulatore.porta(), cartella, risultati);
+        if (!errore.isEmpty())
+            return fallito(errore);
+        stampa_campione(risultati);
+        std::fflush(stdout);
+    }
+    RisultatiAttesa attesa;
+    errore = misura_attesa(*prove, simulatore.porta(), cartella, attesa);
+    if (!errore.isEmpty())
+        return fallito(errore);
+    stampa_attesa(attesa);
+    return 0;
+}

@@ -1,0 +1,99 @@
+#include "tools/bench/updater_run.h"
+
+#include "window/form1.h"
+#include "testing/scripted_dialogs.h"
+#include "core/statuses.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTcpSocket>
+
+namespace {
+
+constexpr const char *indirizzo_simulatore = "127.0.0.1";
+// Loopback too, and not the simulator's: the typed 127.0.0.1 is "another address".
+constexpr const char *altro_indirizzo_ap = "127.0.0.2";
+constexpr int attesa_collegamento_ms = 5000;
+
+// The window and its dialogs, with the simulator's address typed in Text1.
+class Finestra
+{
+public:
+    Finestra(const char *indirizzo_ap, quint16 porta, const QString &cartella)
+        : m_form1(dialoghi, cartella, QString::fromLatin1(indirizzo_ap), porta)
+    {
+        m_form1.avvia();
+        casella("Text1")->setText(QString::fromLatin1(indirizzo_simulatore));
+    }
+
+    bool abilitato(const char *nome) const { return pulsante(nome)->isEnabled(); }
+
+    // Waits up to a few seconds for the link to the simulator to be up.
+    bool collegata()
+    {
+        QTcpSocket &socket = m_form1.canale().Winsock1();
+        return socket.state() == QAbstractSocket::ConnectedState || socket.waitForConnected(attesa_collegamento_ms);
+    }
+
+    // Clicks a button and returns once its handler has; false when it is disabled.
+    bool clicca(const char *nome)
+    {
+        if (!abilitato(nome))
+            return false;
+        pulsante(nome)->click();
+        return true;
+    }
+
+    bool in_stato(const Testo &stato) const
+    {
+        return casella("Text2")->text() == stato.in(0);
+    }
+
+    QString stato() const { return casella("Text2")->text(); }
+
+    DialoghiScriptati dialoghi;
+
+private:
+    QLineEdit *casella(const char *nome) const { return m_form1.findChild<QLineEdit *>(QLatin1String(nome)); }
+    QPushButton *pulsante(const char *nome) const { return m_form1.findChild<QPushButton *>(QLatin1String(nome)); }
+
+    Form1 m_form1;
+};
+
+Misura fallita(const char *cosa, const Finestra &finestra)
+{
+    return {0, 0, QStringLiteral("%1 (status: \"%2\")").arg(QLatin1String(cosa), finestra.stato())};
+}
+
+} // namespace
+
+Misura misura_aggiornamento(quint16 porta, const QString &file, const QString &cartella)
+{
+    Finestra finestra(indirizzo_simulatore, porta, cartella);
+    finestra.dialoghi.file = {file};
+    finestra.dialoghi.risposte = {risposta_si};
+    // The identification waits a fixed time for its reply, so it starts, as
+    // a user's click would, once the link is up.
+    if (!finestra.clicca("Command5") || !finestra.collegata() || !finestra.clicca("Command6")
+        || !finestra.clicca("Command7"))
+        return fallita("connecting, opening or identifying failed", finestra);
+
+    const Cronometro cronometro;
+    const bool cliccati = finestra.clicca("Command2") && finestra.clicca("Command4");
+    Misura misura = cronometro.ferma();
+    if (!cliccati || !finestra.in_stato(stato::programmazione_avviata))
+        return fallita("the update did not complete", finestra);
+    return misura;
+}
+
+Misura misura_attesa_silenziosa(quint16 porta, const QString &cartella)
+{
+    Finestra finestra(altro_indirizzo_ap, porta, cartella);
+    const Cronometro cronometro;
+    const bool cliccato = finestra.clicca("Command5");
+    Misura misura = cronometro.ferma();
+    // Once the wait is over the link counts as ready and a file can be opened.
+    if (!cliccato || !finestra.abilitato("Command6"))
+        return fallita("the connection did not become ready", finestra);
+    return misura;
+}

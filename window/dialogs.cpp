@@ -1,0 +1,50 @@
+#include "window/dialogs.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace {
+
+QMessageBox::Icon icona_qt(Icona icona)
+{
+    switch (icona) {
+    case Icona::Esclamazione: return QMessageBox::Warning;
+    case Icona::Informazione: return QMessageBox::Information;
+    case Icona::Critico: return QMessageBox::Critical;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
+int DialoghiQt::mostra_messaggio(QWidget *parent, const QString &titolo, const QString &testo,
+                                 Icona icona, Pulsanti pulsanti)
+{
+    QMessageBox box(icona_qt(icona), titolo, QString(testo).replace(QLatin1String("\r\n"), QLatin1String("\n")),
+                    QMessageBox::NoButton, parent);
+    box.setTextFormat(Qt::PlainText);
+    if (pulsanti == Pulsanti::SiNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        return box.exec() == QMessageBox::Yes ? risposta_si : risposta_no;
+    }
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+    return risposta_ok;
+}
+
+std::optional<QString> DialoghiQt::scegli_file(QWidget *parent, const QString &titolo,
+                                               const QString &cartella, const QString &filtro)
+{
+    QFileDialog dialogo(parent, titolo, cartella, filtro);
+    dialogo.setFileMode(QFileDialog::AnyFile);
+    dialogo.setAcceptMode(QFileDialog::AcceptOpen);
+    dialogo.setOption(QFileDialog::ReadOnly);
+    // Qt's own dialog matches the upper-case pattern case-insensitively on
+    // every platform; firmware files often come as ".bin".
+    dialogo.setOption(QFileDialog::DontUseNativeDialog);
+    dialogo.setFilter(dialogo.filter() & ~QDir::CaseSensitive);
+    if (dialogo.exec() != QDialog::Accepted || dialogo.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialogo.selectedFiles().constFirst();
+}

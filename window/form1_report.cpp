@@ -1,0 +1,130 @@
+#include "window/form1.h"
+
+#include "window/dialogs.h"
+#include "window/form2.h"
+#include "window/lamp.h"
+#include "window/stacking.h"
+#include "core/cpu_types.h"
+#include "core/firmware_header.h"
+#include "core/identity.h"
+#include "core/captions.h"
+
+#include <QAccessible>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+
+void Form1::stato(const Testo &testo, const QString &valore)
+{
+    const QString testo_stato = this->testo(testo);
+    Text2->setText(valore.isNull() ? testo_stato : testo_stato.arg(valore));
+    annuncia_stato();
+}
+
+void Form1::annuncia_stato()
+{
+    // Qt 6.4 has no live regions: the status goes into the line's name, and
+    // an alert asks assistive technology to read it.
+    Text2->setAccessibleName(testo(nome_accessibile::stato) + QStringLiteral(": ") + Text2->text());
+    QAccessibleEvent avviso(Text2, QAccessible::Alert);
+    QAccessible::updateAccessibility(&avviso);
+}
+
+QFrame *Form1::Shape(Lampada lampada) const
+{
+    switch (lampada) {
+    case Lampada::Trasferimento: return Shape1;
+    case Lampada::Aggiornamento: return Shape2;
+    case Lampada::Identificazione: return Shape3;
+    case Lampada::Connessione: return Shape4;
+    }
+    return nullptr;
+}
+
+void Form1::lampada(Lampada quale, Colore colore)
+{
+    lampada::colora(Shape(quale), colore, m_lingua);
+}
+
+void Form1::passi(Passi disponibili)
+{
+    const std::pair<Passo, QPushButton *> pulsanti[] = {
+        {Passo::Trasferisci, Command2}, {Passo::Disconnetti, Command3}, {Passo::Aggiorna, Command4},
+        {Passo::Connetti, Command5},    {Passo::Apri, Command6},        {Passo::Identifica, Command7},
+    };
+    for (const auto &[passo, pulsante] : pulsanti)
+        pulsante->setEnabled(disponibili.testFlag(passo));
+}
+
+void Form1::file_aperto(const QString &nome_file, const IntestazioneFirmware &intestazione, const TipoCpu *tipo)
+{
+    // "[*]" in a title is Qt's placeholder for the modified mark; doubled it shows as it is.
+    setWindowTitle(QStringLiteral("KESTRA Firmware updater - ")
+                   + QString(nome_file).replace(QLatin1String("[*]"), QLatin1String("[*][*]")));
+    Label4->setText(etichetta_bootloader(intestazione.versione_bootloader));
+    Label5->setText(etichetta_firmware_file(intestazione.fw_maggiore, intestazione.fw_minore));
+    Label7->setText(con_prefisso(prefisso::scheda, m_lingua, QString::fromLatin1(intestazione.scheda_file)));
+    Text4->setText(testo_crc(intestazione.crc16()));
+    Label3->setText(QString::fromUtf8(tipo ? tipo->didascalia : didascalia_cpu_sconosciuta));
+}
+
+void Form1::identita(const IdentitaDispositivo &identita)
+{
+    Label11->setText(etichetta_firmware_dispositivo(identita));
+    Label12->setText(con_prefisso(prefisso::scheda, m_lingua, QString::fromLatin1(identita.scheda)));
+    Label13->setText(con_prefisso(prefisso::nome_file, m_lingua, QString::fromLatin1(identita.nome_file)));
+    Label14->setText(con_prefisso(prefisso::data, m_lingua, testo_data(identita)));
+}
+
+void Form1::crc_trasferito(qint32 crc16)
+{
+    Text4->setText(testo_crc(crc16));
+}
+
+void Form1::indirizzo(const QString &indirizzo)
+{
+    Text1->setText(indirizzo);
+}
+
+void Form1::avanzamento(const Avanzamento &avanzamento)
+{
+    ProgressBar1->setValue(avanzamento.percento);
+}
+
+void Form1::occupato(bool occupato)
+{
+    if (occupato)
+        setCursor(Qt::WaitCursor);
+    else
+        unsetCursor();
+}
+
+int Form1::messaggio(const Messaggio &messaggio, const QString &valore)
+{
+    QString testo = this->testo(messaggio.testo);
+    if (!valore.isNull())
+        testo = testo.arg(valore);
+    return m_dialoghi.mostra_messaggio(this, this->testo(messaggio.titolo), testo, messaggio.icona,
+                                       messaggio.pulsanti);
+}
+
+std::optional<QString> Form1::chiedi_password()
+{
+    m_form2 = new Form2(m_lingua, this);
+    imposta_sempre_in_primo_piano(*m_form2, Check1->checkState() == Qt::Checked);
+    std::optional<QString> password;
+    bool form2_aperta = true;
+    connect(m_form2, &Form2::confermata, this, [&password](const QString &confermata) { password = confermata; });
+    // However the dialog is closed: OK, Cancel or its close box.
+    connect(m_form2, &QDialog::finished, this, [this, &form2_aperta] {
+        form2_aperta = false;
+        m_canale.sveglia();
+    });
+    m_form2->show();
+    m_canale.attendi_finestra([&form2_aperta] { return !form2_aperta; });
+    if (m_form2)
+        m_form2->disconnect(this);
+    return password;
+}

@@ -1,0 +1,17 @@
+#include "window/dialogs.h"
+#include "window/form1.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    // The settings of an installed copy are kept under this name, and the
+    // desktop matches the window to its entry by the other.
+    QApplication::setApplicationName(QStringLiteral("kestra-updater"));
+    QApplication::setDesktopFileName(QStringLiteral("org.kestra.Updater"));
+    DialoghiQt dialoghi;
+    Form1 finestra(dialoghi);
+    finestra.avvia();
+    return app.exec();
+}
