@@ -1,10 +1,11 @@
 #include "cli/console_report.h"
 
+#include "core/captions.h"
+#include "core/commands.h"
 #include "core/cpu_types.h"
 #include "core/firmware_header.h"
 #include "core/identity.h"
-#include "core/programming_commands.h"
-#include "core/captions.h"
+#include "core/labels.h"
 
 namespace {
 
@@ -12,27 +13,16 @@ constexpr Testo dispositivo{"Dispositivo:", "Device:"};
 constexpr Testo fasi[] = {{"cancellazione", "erase"}, {"trasferimento", "transfer"}};
 constexpr Testo risposte[] = {{"No", "No"}, {"Sì", "Yes"}};
 
-// "2.15" from the label "Firmware: v.2.15".
-QString versione(const QString &etichetta)
-{
-    return etichetta.section(QStringLiteral("v."), 1);
-}
-
 } // namespace
 
 void RapportoRiga::stato(const Testo &testo, const QString &valore)
 {
-    m_ultimo_stato = valore.isNull() ? m_console.testo(testo) : m_console.testo(testo).arg(valore);
-    m_console.avviso(m_ultimo_stato);
-    const std::optional<Esito> esito = esito_di(testo);
-    if (esito == Esito::ok)
-        m_console.evento("verified");
-    annota(esito, m_ultimo_stato);
+    m_console.avviso(testo.in(m_console.lingua(), valore));
 }
 
-void RapportoRiga::lampada(Lampada lampada, Colore colore)
+void RapportoRiga::tappa(Tappa tappa, StatoTappa stato)
 {
-    if (lampada == Lampada::Connessione && colore == Colore::Verde)
+    if (tappa == Tappa::Connessione && stato == StatoTappa::Fatta)
         m_console.evento("connected");
 }
 
@@ -42,7 +32,7 @@ void RapportoRiga::file_aperto(const QString &nome_file, const IntestazioneFirmw
     // The file is checked before the engine opens it: its header is shown once.
     if (std::exchange(m_intestazione_mostrata, true))
         return;
-    m_byte_cancellazione = qint64(kb_da_cancellare(tipo ? tipo->codice : 0, 0)) * 1024;
+    m_byte_cancellazione = tipo ? qint64(tipo->kb_area) * 1024 : 0;
     const int bootloader = intestazione.versione_bootloader;
     const QString firmware = etichetta_firmware_file(intestazione.fw_maggiore, intestazione.fw_minore);
     const QString scheda = QString::fromLatin1(intestazione.scheda_file);
@@ -50,9 +40,9 @@ void RapportoRiga::file_aperto(const QString &nome_file, const IntestazioneFirmw
     m_console.risultato("header", {
         {"file", nome_file, QStringLiteral("File: ") + nome_file},
         {"cpu", QString(QLatin1Char(intestazione.tipo_cpu)),
-         QString::fromUtf8(tipo ? tipo->didascalia : didascalia_cpu_sconosciuta)},
+         QString::fromUtf8((tipo ? *tipo : tipo_cpu_sconosciuto()).didascalia)},
         {"bootloader", testo_versione_bootloader(bootloader, QLocale::c()), etichetta_bootloader(bootloader)},
-        {"firmware", versione(firmware), firmware},
+        {"firmware", versione_di(firmware), firmware},
         {"board", scheda, con_prefisso(prefisso::scheda, m_console.lingua(), scheda)},
         {"crc16", crc, QStringLiteral("CRC16: ") + crc},
     });
@@ -66,7 +56,7 @@ void RapportoRiga::identita(const IdentitaDispositivo &identita)
     const QString scheda = QString::fromLatin1(identita.scheda);
     const QString nome_file = QString::fromLatin1(identita.nome_file);
     m_console.risultato("identity", {
-        {"firmware", versione(firmware), m_console.testo(dispositivo) + u' ' + firmware},
+        {"firmware", versione_di(firmware), m_console.testo(dispositivo) + u' ' + firmware},
         {"board", scheda, con_prefisso(prefisso::scheda, lingua, scheda)},
         {"file_name", nome_file, con_prefisso(prefisso::nome_file, lingua, nome_file)},
         {"date", testo_data(identita), con_prefisso(prefisso::data, lingua, testo_data(identita))},
@@ -85,10 +75,8 @@ void RapportoRiga::avanzamento(const Avanzamento &avanzamento)
                          : avanzamento.totale ? m_byte_cancellazione / avanzamento.totale : 0;
     const qint64 fatti = avanzamento.fatti * unita, totale = avanzamento.totale * unita;
     const double velocita = misura(avanzamento.fase, fatti);
-    if (avanzamento.totale == 0) { // the erase starts
-        m_cancellazione_avviata = true;
+    if (avanzamento.totale == 0) // the erase starts
         return;
-    }
     if (cancellazione)
         m_console.evento("erase", {{"block", avanzamento.fatti}, {"of", avanzamento.totale}});
     else if (std::exchange(m_percento, avanzamento.percento) != avanzamento.percento || fatti == totale)
@@ -108,18 +96,13 @@ double RapportoRiga::misura(Avanzamento::Fase fase, qint64 fatti)
 
 int RapportoRiga::messaggio(const Messaggio &messaggio, const QString &valore)
 {
-    QString testo = m_console.testo(messaggio.testo);
-    if (!valore.isNull())
-        testo = testo.arg(valore);
-    testo.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
-        .prepend(m_console.testo(messaggio.titolo) + QStringLiteral(": "));
-    const std::optional<Esito> esito = esito_di(messaggio);
-    annota(esito, testo);
+    const QString testo = m_console.testo(messaggio.titolo) + QStringLiteral(": ")
+                          + messaggio.testo.righe_in(m_console.lingua(), valore);
     if (messaggio.pulsanti == Pulsanti::SiNo)
         return rispondi(messaggio, testo) ? risposta_si : risposta_no;
     m_console.avviso(testo);
-    if (!esito)
-        m_console.evento("warning", {{"text", testo}});
+    if (messaggio.icona != Icona::Informazione)
+        m_avvisi.append(&messaggio);
     return risposta_ok;
 }
 
@@ -133,26 +116,14 @@ bool RapportoRiga::rispondi(const Messaggio &domanda, const QString &testo)
 {
     // Yes to the Access Point only when asked for, and never a reset nobody asked for.
     std::optional<bool> si;
-    if (stesso(domanda, messaggio::domanda_access_point))
+    if (&domanda == &messaggio::domanda_access_point)
         si = m_risposte.access_point;
-    else if (stesso(domanda, messaggio::offerta_reset))
+    else if (&domanda == &messaggio::offerta_reset)
         si = false;
     else if (m_risposte.si)
         si = true;
-    if (si) {
-        m_console.avviso(testo + u' ' + m_console.testo(risposte[*si]));
-        return *si;
-    }
-    if (m_console.chiedi(testo))
-        return true;
-    annota(Esito::altro, testo);
-    return false;
-}
-
-void RapportoRiga::annota(std::optional<Esito> esito, const QString &testo)
-{
-    if (!esito)
-        return;
-    m_esito = esito;
-    m_testo_esito = testo;
+    if (!si)
+        return m_console.chiedi(testo);
+    m_console.avviso(testo + u' ' + m_console.testo(risposte[*si]));
+    return *si;
 }

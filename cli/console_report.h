@@ -1,15 +1,12 @@
 #pragma once
 
 #include "cli/console.h"
-#include "cli/outcome.h"
 #include "engine/report.h"
 
 #include <QElapsedTimer>
 
 // The engine's reports on the console. Questions are answered from the
-// options or at a y/N prompt. What the statuses and messages say about the
-// run is kept for the exit code, the last that says something winning: a
-// link lost during the transfer is a failed transfer.
+// options or at a y/N prompt.
 class RapportoRiga final : public Rapporto
 {
 public:
@@ -22,14 +19,13 @@ public:
 
     RapportoRiga(Console &console, Risposte risposte) : m_console(console), m_risposte(std::move(risposte)) {}
 
-    std::optional<Esito> esito() const { return m_esito; }
-    // The text that decided the class, or the last status when none did.
-    QString testo_esito() const { return m_esito ? m_testo_esito : m_ultimo_stato; }
     bool identita_letta() const { return m_identita_letta; }
-    bool cancellazione_avviata() const { return m_cancellazione_avviata; }
+    // The warnings shown since the last call: message boxes with OK that do
+    // not end anything by themselves.
+    QList<const Messaggio *> prendi_avvisi() { return std::exchange(m_avvisi, {}); }
 
     void stato(const Testo &testo, const QString &valore = {}) override;
-    void lampada(Lampada lampada, Colore colore) override;
+    void tappa(Tappa tappa, StatoTappa stato) override;
     void passi(Passi) override {}
     void file_aperto(const QString &nome_file, const IntestazioneFirmware &intestazione,
                      const TipoCpu *tipo) override;
@@ -43,7 +39,6 @@ public:
 
 private:
     bool rispondi(const Messaggio &domanda, const QString &testo);
-    void annota(std::optional<Esito> esito, const QString &testo);
     // Bytes a second since the first report of the phase.
     double misura(Avanzamento::Fase fase, qint64 fatti);
 
@@ -52,9 +47,8 @@ private:
     std::optional<Avanzamento::Fase> m_fase;
     QElapsedTimer m_inizio_fase;
     qint64 m_byte_inizio_fase = 0;
-    std::optional<Esito> m_esito;
-    QString m_testo_esito, m_ultimo_stato;
     qint64 m_byte_cancellazione = 0;
     int m_percento = -1; // of the last progress event
-    bool m_identita_letta = false, m_cancellazione_avviata = false, m_intestazione_mostrata = false;
+    bool m_identita_letta = false, m_intestazione_mostrata = false;
+    QList<const Messaggio *> m_avvisi;
 };

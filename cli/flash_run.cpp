@@ -1,6 +1,6 @@
 #include "cli/flash_run.h"
 
-#include "cli/firmware_check.h"
+#include "cli/exit_codes.h"
 #include "core/statuses.h"
 
 namespace {
@@ -8,13 +8,15 @@ namespace {
 constexpr Messaggio domanda_cancellazione{
     {"Cancellazione", "Erase"}, {"Cancellare il dispositivo?", "Erase the device?"}, Icona::Critico, Pulsanti::SiNo};
 constexpr Testo interrotto{"Interrotto.", "Interrupted."};
+constexpr Testo da_aggiornare{"Il dispositivo è cancellato e va aggiornato di nuovo.",
+                              "The device is erased and must be updated again."};
 constexpr Testo non_raggiungibile{
     "Impossibile connettersi al modulo a %1:%2: controllare l'indirizzo e che il PC sia sulla rete Wi-Fi del modulo.",
     "Cannot connect to the module at %1:%2: check the address, and that this PC is on the module's Wi-Fi network."};
+constexpr Testo senza_terminale{"lo standard input non è un terminale: rispondere alle domande con --yes",
+                                "standard input is not a terminal: answer the questions with --yes"};
 // How long the connection may take to come up.
 constexpr int attesa_collegamento_ms = 5000;
-constexpr Testo da_aggiornare{"Il dispositivo è cancellato e va aggiornato di nuovo.",
-                              "The device is erased and must be updated again."};
 
 } // namespace
 
@@ -29,9 +31,20 @@ Esecuzione::Esecuzione(const Opzioni &opzioni, Collegamento &link, Console &cons
 
 int Esecuzione::esegui()
 {
-    const Esito esito = svolgi();
-    concludi(esito);
-    return int(esito);
+    if (m_opzioni.comando == Comando::Aggiorna && !m_opzioni.si && !m_console.domande()) {
+        const QString motivo = m_console.testo(senza_terminale);
+        m_console.avviso(motivo);
+        concludi(codice_uso, classe_uso, motivo);
+        return codice_uso;
+    }
+    Esito esito = svolgi();
+    if (m_interrotto)
+        esito = Esito::di_stato(TipoEsito::Interrotto, interrotto);
+    if (esito.tipo == TipoEsito::Interrotto)
+        m_console.avviso(m_console.testo(interrotto));
+    const int codice = codice_uscita(esito.tipo);
+    concludi(codice, nome_tipo_esito(esito.tipo), esito.in(m_console.lingua()));
+    return codice;
 }
 
 void Esecuzione::interrompi()
@@ -42,79 +55,83 @@ void Esecuzione::interrompi()
 
 Esito Esecuzione::svolgi()
 {
-    const auto offerto = [this](Passo passo) { return [this, passo] { return m_motore.disponibile(passo); }; };
-    const auto riuscito = [this] { return m_rapporto.esito() == Esito::ok; };
-    const auto sempre = [] { return true; };
-    bool collegato = false;
-    const auto connetti = [this, &collegato] {
-        m_rapporto.stato(stato::attesa_connessione);
-        m_motore.connetti();
-        // Nothing is sent before the connection is up: a module out of reach is a connection failure.
-        collegato = m_motore.disponibile(Passo::Apri) && m_motore.attendi_collegamento(attesa_collegamento_ms);
-        if (m_motore.disponibile(Passo::Apri) && !collegato && !m_interrotto)
-            spiega(m_console.testo(non_raggiungibile).arg(m_opzioni.indirizzo).arg(m_opzioni.porta));
-    };
-    const Passaggio controllo{[this] { controlla_firmware(m_opzioni.firmware, m_rapporto); }, sempre, Esito::file};
-    const Passaggio connessione{connetti, [&collegato] { return collegato; }, Esito::connessione};
-
+    const Passaggio connessione = [this] { return connetti(); };
     switch (m_opzioni.comando) {
     case Comando::Controlla:
-        return svolgi({controllo});
+        return m_motore.controlla(m_opzioni.firmware);
     case Comando::Identifica:
-        return svolgi({connessione, {[this] { m_motore.chiedi_identita(); },
-                                     [this] { return m_rapporto.identita_letta(); }, Esito::identificazione}});
+        return in_sequenza({connessione, [this] {
+                                const Esito esito = m_motore.chiedi_identita();
+                                // "FWI=???": the device gave no identity to print.
+                                return esito.riuscito() && !m_rapporto.identita_letta()
+                                           ? Esito::di_stato(TipoEsito::Identificazione, esito.testo)
+                                           : esito;
+                            }});
     case Comando::Riavvia:
-        return svolgi({connessione, {[this] { m_motore.riavvia_modulo(); }, riuscito, Esito::altro}});
+        return in_sequenza({connessione, [this] { return m_motore.riavvia_modulo(); }});
     case Comando::Aggiorna:
         break;
     }
-    if (!m_opzioni.si && !m_console.domande()) {
-        spiega(QStringLiteral("standard input is not a terminal: answer the questions with --yes"));
-        return Esito::uso;
-    }
-    return svolgi({
-        controllo,
+    return in_sequenza({
+        [this] { return m_motore.controlla(m_opzioni.firmware); },
         connessione,
-        {[this] { m_motore.apri(m_opzioni.firmware); }, offerto(Passo::Identifica), Esito::file},
-        {[this] { m_motore.identifica(); }, offerto(Passo::Trasferisci), Esito::identificazione},
-        {[this] { m_rapporto.messaggio(domanda_cancellazione); }, sempre, Esito::altro},
-        {[this] { m_motore.trasferisci(); }, offerto(Passo::Aggiorna), Esito::trasferimento},
-        {[this] { m_motore.aggiorna(); }, riuscito, Esito::verifica},
+        [this] { return m_motore.apri(m_opzioni.firmware); },
+        [this] { return m_motore.identifica(); },
+        [this] { return chiedi_cancellazione(); },
+        [this] { return m_motore.trasferisci(); },
+        [this] {
+            const Esito esito = m_motore.aggiorna();
+            if (esito.riuscito())
+                m_console.evento("verified");
+            return esito;
+        },
     });
 }
 
-Esito Esecuzione::svolgi(std::initializer_list<Passaggio> passaggi)
+Esito Esecuzione::in_sequenza(std::initializer_list<Passaggio> passaggi)
 {
+    Esito esito;
     for (const Passaggio &passaggio : passaggi) {
-        passaggio.azione();
-        const std::optional<Esito> esito = m_rapporto.esito();
-        if (m_interrotto)
-            return Esito::interrotto;
-        if (esito && esito != Esito::ok)
-            return *esito;
-        if (!passaggio.riuscito())
-            return passaggio.altrimenti;
+        esito = passaggio();
+        const QList<const Messaggio *> avvisi = m_rapporto.prendi_avvisi();
+        if (m_interrotto || !esito.riuscito())
+            return esito;
+        // What the step told and still completed, but for its own words.
+        for (const Messaggio *avviso : avvisi) {
+            if (avviso->testo.it != esito.testo.it)
+                m_console.evento("warning", {{"text", avviso->testo.righe_in(m_console.lingua())}});
+        }
     }
-    return Esito::ok;
+    return esito;
 }
 
-void Esecuzione::concludi(Esito esito)
+Esito Esecuzione::connetti()
 {
-    if (esito == Esito::interrotto)
-        spiega(m_console.testo(interrotto));
-    if (esito != Esito::ok) {
-        if (m_rapporto.cancellazione_avviata())
+    m_rapporto.stato(stato::attesa_connessione);
+    const Esito connessione = m_motore.connetti();
+    if (!connessione.riuscito())
+        return connessione;
+    // Nothing is sent before the connection is up: a module out of reach is a connection failure.
+    const Esito collegamento = m_motore.attendi_collegamento(attesa_collegamento_ms);
+    if (collegamento.tipo == TipoEsito::Connessione)
+        m_console.avviso(m_console.testo(non_raggiungibile).arg(m_opzioni.indirizzo).arg(m_opzioni.porta));
+    return collegamento;
+}
+
+Esito Esecuzione::chiedi_cancellazione()
+{
+    if (m_rapporto.messaggio(domanda_cancellazione) == risposta_si)
+        return {};
+    return Esito::di_messaggio(TipoEsito::Rinuncia, domanda_cancellazione);
+}
+
+void Esecuzione::concludi(int codice, const char *classe, const QString &testo)
+{
+    if (codice != 0) {
+        if (m_motore.stato().cancellato)
             m_console.avviso(m_console.testo(da_aggiornare));
-        const QLatin1String classe(nome_esito(esito));
-        m_console.avviso(QStringLiteral("kestra-flash: exit %1 (%2)").arg(int(esito)).arg(classe));
-        m_console.evento("error", {{"code", int(esito)}, {"class", classe},
-                                   {"text", m_motivo.isEmpty() ? m_rapporto.testo_esito() : m_motivo}});
+        m_console.avviso(QStringLiteral("kestra-flash: exit %1 (%2)").arg(codice).arg(QLatin1String(classe)));
+        m_console.evento("error", {{"code", codice}, {"class", QLatin1String(classe)}, {"text", testo}});
     }
-    m_console.evento("done", {{"ok", esito == Esito::ok}, {"exit_code", int(esito)}});
-}
-
-void Esecuzione::spiega(const QString &motivo)
-{
-    m_motivo = motivo;
-    m_console.avviso(motivo);
+    m_console.evento("done", {{"ok", codice == 0}, {"exit_code", codice}});
 }

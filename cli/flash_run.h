@@ -18,22 +18,18 @@ public:
     void interrompi();
 
 private:
-    struct Passaggio
-    {
-        std::function<void()> azione;
-        std::function<bool()> riuscito;
-        Esito altrimenti; // when it did not succeed and no report said why
-    };
+    using Passaggio = std::function<Esito()>;
 
     Esito svolgi();
-    Esito svolgi(std::initializer_list<Passaggio> passaggi);
-    void concludi(Esito esito);
-    void spiega(const QString &motivo); // why, when no report of the engine says it
+    // The steps in turn, up to the first that does not complete.
+    Esito in_sequenza(std::initializer_list<Passaggio> passaggi);
+    Esito connetti();
+    Esito chiedi_cancellazione();
+    void concludi(int codice, const char *classe, const QString &testo);
 
     const Opzioni &m_opzioni;
     Console &m_console;
     RapportoRiga m_rapporto;
     Aggiornatore m_motore;
-    QString m_motivo;
     bool m_interrotto = false;
 };

@@ -1,6 +1,7 @@
 // kestra-flash: the firmware update from the command line, for scripts,
 // service benches and production lines.
 
+#include "cli/exit_codes.h"
 #include "cli/flash_run.h"
 #include "cli/transcript.h"
 #include "engine/command_channel.h"
@@ -55,7 +56,7 @@ int main(int argc, char *argv[])
         registro.setFileName(opzioni.registro);
         if (!registro.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
             errori.write(("kestra-flash: --log: " + registro.errorString() + u'\n').toUtf8());
-            return int(Esito::uso);
+            return codice_uso;
         }
         trascrizione.emplace(canale, registro);
     }

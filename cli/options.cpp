@@ -1,7 +1,7 @@
 #include "cli/options.h"
 
-#include "cli/outcome.h"
-#include "engine/steps/connect.h"
+#include "cli/exit_codes.h"
+#include "core/module.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -91,10 +91,10 @@ Richiesta leggi_opzioni(const QStringList &argomenti)
     Opzioni opzioni;
     const QString errore = parser.parse(argomenti) ? leggi(parser, opzioni) : parser.errorText();
     if (parser.isSet(aiuto))
-        return {std::nullopt, parser.helpText() + elenco_esiti(), 0};
+        return {std::nullopt, parser.helpText() + elenco_codici(), 0};
     if (parser.isSet(versione))
         return {std::nullopt, "kestra-flash " + QCoreApplication::applicationVersion() + u'\n', 0};
     if (!errore.isEmpty())
-        return {std::nullopt, "kestra-flash: " + errore + "\nTry 'kestra-flash --help'.\n", int(Esito::uso)};
+        return {std::nullopt, "kestra-flash: " + errore + "\nTry 'kestra-flash --help'.\n", codice_uso};
     return {opzioni, {}, {}};
 }

@@ -1,5 +1,24 @@
 #include "core/commands.h"
 
+#include "core/checksums.h"
+#include "core/cpu_types.h"
+
+#include <initializer_list>
+
+namespace {
+
+constexpr int kb_per_blocco = 64;
+
+QByteArray con_byte(const char *prefisso, std::initializer_list<int> valori)
+{
+    QByteArray comando(prefisso);
+    for (const int valore : valori)
+        comando += char(valore);
+    return comando;
+}
+
+} // namespace
+
 QByteArray comando_password(const QString &password)
 {
     return QByteArrayLiteral("PAS=") + password.toLatin1();
@@ -7,7 +26,7 @@ QByteArray comando_password(const QString &password)
 
 QByteArray comando_access_point()
 {
-    return QByteArrayLiteral("MOP=\x02");
+    return con_byte("MOP=", {2});
 }
 
 QByteArray comando_reset()
@@ -23,4 +42,27 @@ QByteArray comando_identificazione()
 bool risponde_con_un_byte(QByteArrayView comando)
 {
     return comando.startsWith("PG");
+}
+
+QList<QByteArray> comandi_cancellazione(const TipoCpu &tipo)
+{
+    if (!tipo.cancellazione_a_blocchi)
+        return {con_byte("PGF", {0})};
+    QList<QByteArray> comandi;
+    for (int blocco = 0; blocco < tipo.kb_area / kb_per_blocco; ++blocco)
+        comandi.append(con_byte("PGS", {blocco}));
+    return comandi;
+}
+
+QByteArray comando_mezza_pagina(const TipoCpu &tipo, quint32 offset, QByteArrayView dati)
+{
+    QByteArray comando = con_byte(tipo.comando_mezza_pagina, {int(offset >> 16), int(offset >> 8), int(offset)});
+    comando += dati;
+    comando += char(check_calc(dati));
+    return comando;
+}
+
+QByteArray comando_verifica(const TipoCpu &tipo, int pagine_inviate, int crc_alto, int crc_basso)
+{
+    return con_byte(tipo.comando_verifica, {pagine_inviate / 256, pagine_inviate % 256, crc_alto, crc_basso});
 }

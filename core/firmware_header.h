@@ -2,8 +2,6 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QLocale>
-#include <QString>
 
 inline constexpr int lunghezza_intestazione = 15;
 
@@ -27,16 +25,3 @@ IntestazioneFirmware leggi_intestazione(QByteArrayView primi_byte);
 
 // Bootloader version 1.2 and 1.3 (values 12 and 13) are the ones supported.
 bool bootloader_supportato(int versione_bootloader);
-
-// The bootloader version divided by ten, with the decimals it needs and the
-// locale's decimal separator: 12 -> "1.2", 20 -> "2".
-QString testo_versione_bootloader(int versione_bootloader, const QLocale &locale = QLocale());
-
-// Label4: "Booloader: v." followed by the version.
-QString etichetta_bootloader(int versione_bootloader, const QLocale &locale = QLocale());
-
-// Label5: "Firmware: v." major "." high nibble low nibble (2, 0x13 -> "Firmware: v.2.13").
-QString etichetta_firmware_file(int fw_maggiore, int fw_minore);
-
-// A CRC16 in upper-case hexadecimal without leading zeros (0x0EB3 -> "EB3").
-QString testo_crc(qint32 crc16);

@@ -1,13 +1,14 @@
 #include "core/firmware_image.h"
 
+#include "core/commands.h"
+#include "core/cpu_types.h"
 #include "core/firmware_header.h"
-#include "core/programming_commands.h"
 #include "core/statuses.h"
 
 #include <QFile>
 #include <QFileInfo>
 
-ImmagineFirmware leggi_immagine(const QString &percorso, QByteArrayView intestazione_aperta, int codice_cpu)
+ImmagineFirmware leggi_immagine(const QString &percorso, QByteArrayView intestazione_aperta, const TipoCpu &tipo)
 {
     if (!QFileInfo::exists(percorso))
         return {{}, stato::file_firmware_cambiato};
@@ -18,7 +19,7 @@ ImmagineFirmware leggi_immagine(const QString &percorso, QByteArrayView intestaz
         return {{}, stato::file_firmware_cambiato};
     if (file.size() <= lunghezza_intestazione)
         return {{}, stato::file_firmware_vuoto};
-    if (file.size() - lunghezza_intestazione > byte_area_cpu(codice_cpu))
+    if (file.size() - lunghezza_intestazione > tipo.byte_massimi())
         return {{}, stato::file_firmware_troppo_grande};
     QByteArray dati = file.readAll();
     if (dati.size() != file.size() - lunghezza_intestazione)

@@ -7,6 +7,8 @@
 #include <QString>
 #include <optional>
 
+struct TipoCpu;
+
 // The image of a firmware file, read again from disk for a transfer: the
 // bytes after the 15-byte header, or why there is nothing sound to write.
 struct ImmagineFirmware
@@ -18,7 +20,7 @@ struct ImmagineFirmware
 // Nothing is read when the file no longer starts with the header it had when
 // it was opened (`intestazione_aperta`), or when its image does not fit the
 // area of the CPU type.
-ImmagineFirmware leggi_immagine(const QString &percorso, QByteArrayView intestazione_aperta, int codice_cpu);
+ImmagineFirmware leggi_immagine(const QString &percorso, QByteArrayView intestazione_aperta, const TipoCpu &tipo);
 
 // Pages of 256 bytes needed for `lunghezza` bytes of image.
 int numero_pagine(qsizetype lunghezza);

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QString>
 
 // The device's reply to "FWI". Bytes that did not arrive count as 0 (numbers)
 // or are left out (the board and file name keep the characters that came).
@@ -21,9 +20,3 @@ struct IdentitaDispositivo
 inline constexpr const char *risposta_info_non_disponibile = "FWI=???";
 
 IdentitaDispositivo leggi_identita(QByteArrayView risposta);
-
-// Label11: "Firmware: v." major "." minor as two hex digits.
-QString etichetta_firmware_dispositivo(const IdentitaDispositivo &identita);
-
-// The date as "dd.mm.yy", each part at least two digits.
-QString testo_data(const IdentitaDispositivo &identita);

@@ -2,28 +2,25 @@
 
 #include <QByteArrayView>
 
-// The device answers every programming command with one character. Only a
+// What the device's one-byte reply to a programming command says. Only a
 // whole reply of exactly "A" is a success: "A" with anything after it, or a
 // lower-case "a", is not.
-inline bool risposta_accettata(int dati_ricevuti, QByteArrayView buffer_rx)
-{
-    return dati_ricevuti == 1 && buffer_rx == "A";
-}
-
-enum class RispostaMezzaPagina {
-    Accettata,       // "A"
-    ScritturaFallita, // "N": the device could not write it
-    ChecksumErrato,  // "C": the device found the sum wrong
-    Altro,           // anything else, or nothing
+enum class RispostaDispositivo {
+    Accettata,        // "A"
+    ScritturaFallita, // "N": the device could not write the half page
+    ChecksumErrato,   // "C": the device found the half page's sum wrong
+    Altro,            // anything else, or nothing
 };
 
-inline RispostaMezzaPagina giudica_mezza_pagina(int dati_ricevuti, QByteArrayView buffer_rx)
+inline RispostaDispositivo giudica_risposta(int dati_ricevuti, QByteArrayView buffer_rx)
 {
-    if (risposta_accettata(dati_ricevuti, buffer_rx))
-        return RispostaMezzaPagina::Accettata;
+    if (dati_ricevuti != 1)
+        return RispostaDispositivo::Altro;
+    if (buffer_rx == "A")
+        return RispostaDispositivo::Accettata;
     if (buffer_rx == "N")
-        return RispostaMezzaPagina::ScritturaFallita;
+        return RispostaDispositivo::ScritturaFallita;
     if (buffer_rx == "C")
-        return RispostaMezzaPagina::ChecksumErrato;
-    return RispostaMezzaPagina::Altro;
+        return RispostaDispositivo::ChecksumErrato;
+    return RispostaDispositivo::Altro;
 }

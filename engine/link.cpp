@@ -27,13 +27,21 @@ bool Collegamento::pausa(int ms, int modo)
 {
     if (m_interrotto)
         return false;
-    const bool fine_ai_dati = modo == 1;
+    const bool fine_ai_dati = modo == modo_fine_ai_dati;
     attendi(Timer::Timer1, ms, [this, fine_ai_dati] {
         return nulla_in_arrivo() || (fine_ai_dati && m_dati_ricevuti == 1);
     });
     if (std::exchange(m_byte_atteso, false) && m_dati_ricevuti == 0)
         ++m_dovute;
     return !m_interrotto;
+}
+
+std::optional<RispostaDispositivo> Collegamento::scambia(const QByteArray &comando, int ms)
+{
+    invia_comando(comando);
+    if (!pausa(ms, modo_fine_ai_dati))
+        return std::nullopt;
+    return giudica_risposta(m_dati_ricevuti, m_buffer_rx);
 }
 
 bool Collegamento::attendi_primi_dati(int ms)

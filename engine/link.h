@@ -1,11 +1,20 @@
 #pragma once
 
+#include "core/replies.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QObject>
 #include <QString>
 
 #include <functional>
+#include <optional>
+
+// How a wait of pausa() ends: at the first data, or only at its time-out
+// (the module's commands use 0 or 4, which mean the same).
+inline constexpr int modo_fine_ai_dati = 1;
+inline constexpr int modo_fisso = 0;
+inline constexpr int modo_attesa_piena = 4;
 
 // The link to the Wi-Fi module as every conversation sees it. Commands leave
 // as they are, with nothing added; what arrives is collected into buffer_rx.
@@ -44,6 +53,10 @@ public:
     // Returns false when the program is ending.
     bool pausa(int ms, int modo);
 
+    // A programming command: sent, its one-byte reply awaited up to ms and
+    // judged. Nothing when the program is ending.
+    std::optional<RispostaDispositivo> scambia(const QByteArray &comando, int ms);
+
     // Waits up to ms (Timer2) for the module's first data after connecting.
     bool attendi_primi_dati(int ms);
 
@@ -72,6 +85,9 @@ public:
     bool interrotto() const { return m_interrotto; }
 
     const QByteArray &buffer_rx() const { return m_buffer_rx; }
+    // A command of the module (password, mode, restart) counts as answered
+    // once 4 bytes have come.
+    bool comando_risposto() const { return m_buffer_rx.size() >= 4 && m_dati_ricevuti != 0; }
     int dati_ricevuti() const { return m_dati_ricevuti; }
 
 signals:

@@ -11,11 +11,11 @@ struct IdentitaDispositivo;
 struct IntestazioneFirmware;
 struct TipoCpu;
 
-// The four status lamps and their colours.
-enum class Lampada { Trasferimento, Aggiornamento, Identificazione, Connessione };
-enum class Colore { Rosso, Giallo, Verde };
+// The four stages of an update that a front end follows, and where each stands.
+enum class Tappa { Connessione, Identificazione, Trasferimento, Aggiornamento };
+enum class StatoTappa { DaFare, InCorso, Fatta };
 
-// The steps a user may take next: the buttons of the window.
+// The steps a user may take next.
 enum class Passo {
     Connetti = 0x01,    // connect to the module, answer its password
     Disconnetti = 0x02, // close the link
@@ -34,7 +34,7 @@ struct Avanzamento
     Fase fase;
     int fatti;    // blocks erased, or pages sent
     int totale;   // blocks to erase, or pages to send
-    int percento; // what the progress bar shows, 0..100
+    int percento; // of the whole phase, 0..100
 };
 
 // What the update engine tells its front end, the window or the command
@@ -47,7 +47,7 @@ public:
 
     // The status line; %1 in the text stands for `valore`.
     virtual void stato(const Testo &testo, const QString &valore = {}) = 0;
-    virtual void lampada(Lampada lampada, Colore colore) = 0;
+    virtual void tappa(Tappa tappa, StatoTappa stato) = 0;
     virtual void passi(Passi disponibili) = 0;
     // A firmware file was read: its name and header; `tipo` is nullptr for an unknown CPU letter.
     virtual void file_aperto(const QString &nome_file, const IntestazioneFirmware &intestazione,

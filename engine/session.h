@@ -1,10 +1,13 @@
 #pragma once
 
 #include "core/checksums.h"
+#include "core/outcome.h"
 #include "engine/link.h"
 #include "engine/report.h"
 
 #include <QString>
+
+struct TipoCpu;
 
 // The variables that the steps of an update share.
 struct StatoCondiviso
@@ -15,22 +18,24 @@ struct StatoCondiviso
     QString password;          // last password confirmed at the prompt
     int risposta = 0;          // answer to the last message
 
-    char tipo_cpu = 0;                 // CPU letter of the loaded file
-    int codice_cpu = 0;                // 1 "t", 2 "s", 3 "W"; 0 before any known type
-    QByteArray byte_intestazione;      // header of the loaded file, as read
-    RegistroCrc crc;                   // crc_alto, crc_basso, crc16
+    char tipo_cpu = 0;            // CPU letter of the loaded file
+    const TipoCpu *cpu;           // codice_cpu: the last known type; an unknown letter leaves it
+    QByteArray byte_intestazione; // header of the loaded file, as read
+    RegistroCrc crc;              // crc_alto, crc_basso, crc16
 
-    int kb_cancellazione = 0; // size erased by the last transfer, in KB
-    int pagine_inviate = 0;   // pages sent by the last transfer
+    int pagine_inviate = 0;      // pages sent by the last transfer
+    bool cancellato = false;     // the device was erased and has not verified an image since
 
     // What the verification sends: the CPU type, pages and CRC16 of the last
     // transfer that completed, whatever file was opened since.
     struct Trasferimento
     {
-        int codice_cpu = 0;
+        const TipoCpu *cpu;
         int pagine_inviate = 0;
         RegistroCrc crc;
     } trasferito;
+
+    StatoCondiviso();
 };
 
 // What every conversation with the module works with: the link, the front
@@ -52,7 +57,13 @@ public:
     // Shows a message; the answer goes to risposta and is returned.
     int mostra(const Messaggio &messaggio, const QString &valore = {});
     void stato_in(const Testo &testo, const QString &valore = {});
-    void colora(Lampada lampada, Colore colore) { rapporto.lampada(lampada, colore); }
+    void segna(Tappa tappa, StatoTappa stato) { rapporto.tappa(tappa, stato); }
+
+    // A step ends as the status says, or as the message says once shown.
+    Esito esito_stato(TipoEsito tipo, const Testo &testo, const QString &valore = {});
+    Esito esito_messaggio(TipoEsito tipo, const Messaggio &messaggio, const QString &valore = {});
+    // The program is ending: nothing more is shown.
+    static Esito interrotto() { return {TipoEsito::Interrotto}; }
 
     Passi passi() const { return m_passi; }
     void imposta_passi(std::initializer_list<std::pair<Passo, bool>> passi);

@@ -1,7 +1,9 @@
 #include "engine/updater.h"
 
-#include "engine/steps/open.h"
+#include "engine/steps/connect.h"
 #include "engine/steps/identify.h"
+#include "engine/steps/open.h"
+#include "engine/steps/restart.h"
 #include "engine/steps/transfer.h"
 #include "engine/steps/verify.h"
 
@@ -9,7 +11,7 @@ Aggiornatore::Aggiornatore(Collegamento &link, Rapporto &rapporto, QString indir
     : m_sessione(link, rapporto, std::move(indirizzo_access_point), porta)
 {
     connect(&link, &Collegamento::connesso, this,
-            [this] { m_sessione.colora(Lampada::Connessione, Colore::Verde); });
+            [this] { m_sessione.segna(Tappa::Connessione, StatoTappa::Fatta); });
     connect(&link, &Collegamento::errore, this, [this] {
         if (!m_sessione.link.interrotto())
             m_sessione.mostra(messaggio::errore_connessione);
@@ -22,54 +24,73 @@ bool Aggiornatore::disponibile(Passo passo) const
 }
 
 template<typename Passaggio>
-void Aggiornatore::esegui(Passo passo, Passaggio passaggio)
+Esito Aggiornatore::esegui(Passo passo, Passaggio passaggio)
 {
     if (!disponibile(passo))
-        return;
+        return {m_sessione.link.interrotto() ? TipoEsito::Interrotto : TipoEsito::NonDisponibile};
     m_in_conversazione = true;
-    passaggio(m_sessione);
+    const Esito esito = passaggio(m_sessione);
     m_in_conversazione = false;
+    return esito;
 }
 
-void Aggiornatore::connetti()
+Esito Aggiornatore::connetti()
 {
-    esegui(Passo::Connetti, ::connetti);
+    return esegui(Passo::Connetti, ::connetti);
 }
 
-void Aggiornatore::disconnetti()
+Esito Aggiornatore::disconnetti()
 {
-    if (m_sessione.passi().testFlag(Passo::Disconnetti))
-        chiudi_socket(m_sessione);
+    if (!m_sessione.passi().testFlag(Passo::Disconnetti))
+        return {TipoEsito::NonDisponibile};
+    chiudi_socket(m_sessione);
+    return {};
 }
 
-void Aggiornatore::apri(const QString &percorso)
+Esito Aggiornatore::apri(const QString &percorso)
 {
-    esegui(Passo::Apri, [&percorso](Sessione &s) { apri_firmware(s, percorso); });
+    return esegui(Passo::Apri, [&percorso](Sessione &s) { return apri_firmware(s, percorso); });
 }
 
-void Aggiornatore::identifica()
+Esito Aggiornatore::identifica()
 {
-    esegui(Passo::Identifica, ::identifica);
+    return esegui(Passo::Identifica, ::identifica);
 }
 
-void Aggiornatore::chiedi_identita()
+Esito Aggiornatore::chiedi_identita()
 {
-    esegui(Passo::Disconnetti, ::identifica);
+    return esegui(Passo::Disconnetti, ::identifica);
 }
 
-void Aggiornatore::trasferisci()
+Esito Aggiornatore::trasferisci()
 {
-    esegui(Passo::Trasferisci, ::trasferisci);
+    return esegui(Passo::Trasferisci, ::trasferisci);
 }
 
-void Aggiornatore::aggiorna()
+Esito Aggiornatore::aggiorna()
 {
-    esegui(Passo::Aggiorna, ::aggiorna);
+    return esegui(Passo::Aggiorna, ::aggiorna);
 }
 
-void Aggiornatore::riavvia_modulo()
+Esito Aggiornatore::riavvia_modulo()
 {
-    esegui(Passo::Disconnetti, ::reset);
+    return esegui(Passo::Disconnetti, ::reset);
+}
+
+Esito Aggiornatore::controlla(const QString &percorso)
+{
+    if (m_in_conversazione)
+        return {TipoEsito::NonDisponibile};
+    return controlla_firmware(m_sessione, percorso);
+}
+
+Esito Aggiornatore::attendi_collegamento(int ms)
+{
+    if (m_sessione.link.attendi_collegamento(ms))
+        return {};
+    if (m_sessione.link.interrotto())
+        return Sessione::interrotto();
+    return Esito::di_messaggio(TipoEsito::Connessione, messaggio::errore_connessione);
 }
 
 void Aggiornatore::termina()

@@ -1,15 +1,16 @@
 #pragma once
 
-#include "engine/steps/connect.h"
+#include "core/module.h"
+#include "core/outcome.h"
 #include "engine/session.h"
 
 #include <QObject>
 
 // The update engine: the steps of an update as a front end offers them, each
-// a conversation with the module over the link, reported to the front end.
-// Waits let events happen, so a step may be asked for while another waits for
-// the module: it is then refused, as is a step that is not on offer.
-// Disconnecting and ending the program are always accepted.
+// a conversation with the module over the link, reported to the front end and
+// ending in an outcome. Waits let events happen, so a step may be asked for
+// while another waits for the module: it is then refused, as is a step that
+// is not on offer. Disconnecting and ending the program are always accepted.
 class Aggiornatore : public QObject
 {
     Q_OBJECT
@@ -19,27 +20,31 @@ public:
                  QString indirizzo_access_point = QString::fromLatin1(indirizzo_access_point_predefinito),
                  quint16 porta = porta_modulo);
 
-    void connetti();
-    void disconnetti();
-    void apri(const QString &percorso); // the firmware file chosen
-    void identifica();
+    Esito connetti();
+    Esito disconnetti();
+    Esito apri(const QString &percorso); // the firmware file chosen
+    Esito identifica();
     // Asks the device who it is on a link that is open, with or without a
     // firmware file (the window asks only once a file is open).
-    void chiedi_identita();
-    void trasferisci();
-    void aggiorna();
+    Esito chiedi_identita();
+    Esito trasferisci();
+    Esito aggiorna();
     // Restarts the module on a link that is open (the window offers it only
     // when the device does not answer).
-    void riavvia_modulo();
+    Esito riavvia_modulo();
 
-    // The program is ending: every wait ends at once, the link closes and
-    // nothing more is sent or shown.
-    void termina();
+    // Checks a firmware file as opening it and transferring it would, without
+    // the link and without opening it.
+    Esito controlla(const QString &percorso);
 
     // Waits up to ms for the connection to the module to be up; one that is
     // not up by then is given up as a connection error. The window does not
     // wait: it reports the error whenever it comes.
-    bool attendi_collegamento(int ms) { return m_sessione.link.attendi_collegamento(ms); }
+    Esito attendi_collegamento(int ms);
+
+    // The program is ending: every wait ends at once, the link closes and
+    // nothing more is sent or shown.
+    void termina();
 
     // The module's address, as typed.
     void imposta_indirizzo(const QString &indirizzo) { m_sessione.stato.indirizzo = indirizzo; }
@@ -50,11 +55,13 @@ public:
     bool disponibile(Passo passo) const;
     Passi passi() const { return m_sessione.passi(); }
     const StatoCondiviso &stato() const { return m_sessione.stato; }
+    // The connection to the module is up.
+    bool collegato() const { return m_sessione.link.collegato(); }
 
 private:
     // Runs a step when it may be taken now.
     template<typename Passaggio>
-    void esegui(Passo passo, Passaggio passaggio);
+    Esito esegui(Passo passo, Passaggio passaggio);
 
     Sessione m_sessione;
     bool m_in_conversazione = false;

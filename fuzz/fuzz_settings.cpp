@@ -6,7 +6,7 @@
 // come from a field in double quotes; a second round trip changes nothing.
 
 #include "fuzz/fuzz_check.h"
-#include "core/settings_file.h"
+#include "core/settings_format.h"
 
 #include <QByteArrayView>
 #include <QString>

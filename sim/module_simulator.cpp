@@ -1,7 +1,7 @@
 #include "sim/module_simulator.h"
 
 #include "core/checksums.h"
-#include "core/programming_commands.h"
+#include "core/commands.h"
 #include "sim/reply_delivery.h"
 
 #include <QSaveFile>

@@ -3,6 +3,7 @@
 #include "core/cpu_types.h"
 #include "core/firmware_header.h"
 #include "core/identity.h"
+#include "core/labels.h"
 #include "engine/report.h"
 
 #include <QHash>
@@ -11,8 +12,7 @@
 // A message as the records keep it: "title|text" in Italian, %1 filled in.
 inline QString registrato(const Messaggio &messaggio, const QString &valore = {})
 {
-    const QString testo = messaggio.testo.in(0);
-    return messaggio.titolo.in(0) + u'|' + (valore.isNull() ? testo : testo.arg(valore));
+    return messaggio.titolo.in(0) + u'|' + messaggio.testo.in(0, valore);
 }
 
 // Records what the engine reports, in Italian, and answers its questions
@@ -26,19 +26,19 @@ public:
     QStringList stati;
     QStringList messaggi; // as registrato() gives them
     Passi passi_disponibili = Passo::Connetti;
-    QHash<Lampada, Colore> lampade;
+    QHash<Tappa, StatoTappa> tappe;
     QStringList campi; // file_aperto, identita, crc_trasferito and indirizzo, as text
     QList<int> avanzamenti;
     int richieste_password = 0;
     bool in_attesa = false;
 
-    Colore colore(Lampada lampada) const { return lampade.value(lampada, Colore::Rosso); }
+    StatoTappa stato_di(Tappa tappa) const { return tappe.value(tappa, StatoTappa::DaFare); }
 
     void stato(const Testo &testo, const QString &valore) override
     {
-        stati.append(valore.isNull() ? testo.in(0) : testo.in(0).arg(valore));
+        stati.append(testo.in(0, valore));
     }
-    void lampada(Lampada lampada, Colore colore) override { lampade[lampada] = colore; }
+    void tappa(Tappa tappa, StatoTappa stato) override { tappe[tappa] = stato; }
     void passi(Passi disponibili) override { passi_disponibili = disponibili; }
     void file_aperto(const QString &nome_file, const IntestazioneFirmware &intestazione,
                      const TipoCpu *tipo) override

@@ -20,8 +20,7 @@ QMessageBox::Icon icona_qt(Icona icona)
 int DialoghiQt::mostra_messaggio(QWidget *parent, const QString &titolo, const QString &testo,
                                  Icona icona, Pulsanti pulsanti)
 {
-    QMessageBox box(icona_qt(icona), titolo, QString(testo).replace(QLatin1String("\r\n"), QLatin1String("\n")),
-                    QMessageBox::NoButton, parent);
+    QMessageBox box(icona_qt(icona), titolo, testo, QMessageBox::NoButton, parent);
     box.setTextFormat(Qt::PlainText);
     if (pulsanti == Pulsanti::SiNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);

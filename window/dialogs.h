@@ -15,7 +15,6 @@ public:
     virtual ~Dialoghi() = default;
 
     // Shows a modal message box; returns risposta_ok, risposta_si or risposta_no.
-    // Lines of `testo` are separated by CR LF.
     virtual int mostra_messaggio(QWidget *parent, const QString &titolo, const QString &testo,
                                  Icona icona, Pulsanti pulsanti) = 0;
 

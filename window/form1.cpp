@@ -4,7 +4,7 @@
 #include "window/form2.h"
 #include "window/lamp.h"
 #include "window/stacking.h"
-#include "core/settings_file.h"
+#include "core/settings_store.h"
 #include "core/captions.h"
 #include "core/statuses.h"
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "window/qt_translation.h"
+#include "core/module.h"
 #include "engine/command_channel.h"
 #include "engine/report.h"
 #include "engine/updater.h"
@@ -58,7 +59,7 @@ private:
 
     // What the engine reports.
     void stato(const Testo &testo, const QString &valore) override;
-    void lampada(Lampada lampada, Colore colore) override;
+    void tappa(Tappa tappa, StatoTappa stato) override;
     void passi(Passi disponibili) override;
     void file_aperto(const QString &nome_file, const IntestazioneFirmware &intestazione,
                      const TipoCpu *tipo) override;
@@ -72,7 +73,7 @@ private:
 
     void annuncia_stato();
     QString testo(const Testo &testo) const { return testo.in(m_lingua); }
-    QFrame *Shape(Lampada lampada) const;
+    QFrame *Shape(Tappa tappa) const;
 
     Dialoghi &m_dialoghi;
     QString m_cartella_programma;

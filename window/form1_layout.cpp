@@ -83,7 +83,7 @@ QWidget *crea(Tipo tipo, const QString &testo, QWidget *contenitore)
         auto *quadrato = new QFrame(contenitore);
         quadrato->setFrameShape(QFrame::Box);
         quadrato->setAutoFillBackground(true);
-        lampada::colora(quadrato, Colore::Rosso, 0);
+        lampada::mostra(quadrato, StatoTappa::DaFare, 0);
         return quadrato;
     }
     case Tipo::Spunta: return new QCheckBox(testo, contenitore);

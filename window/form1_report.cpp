@@ -7,6 +7,7 @@
 #include "core/cpu_types.h"
 #include "core/firmware_header.h"
 #include "core/identity.h"
+#include "core/labels.h"
 #include "core/captions.h"
 
 #include <QAccessible>
@@ -18,8 +19,7 @@
 
 void Form1::stato(const Testo &testo, const QString &valore)
 {
-    const QString testo_stato = this->testo(testo);
-    Text2->setText(valore.isNull() ? testo_stato : testo_stato.arg(valore));
+    Text2->setText(testo.in(m_lingua, valore));
     annuncia_stato();
 }
 
@@ -32,20 +32,20 @@ void Form1::annuncia_stato()
     QAccessible::updateAccessibility(&avviso);
 }
 
-QFrame *Form1::Shape(Lampada lampada) const
+QFrame *Form1::Shape(Tappa tappa) const
 {
-    switch (lampada) {
-    case Lampada::Trasferimento: return Shape1;
-    case Lampada::Aggiornamento: return Shape2;
-    case Lampada::Identificazione: return Shape3;
-    case Lampada::Connessione: return Shape4;
+    switch (tappa) {
+    case Tappa::Trasferimento: return Shape1;
+    case Tappa::Aggiornamento: return Shape2;
+    case Tappa::Identificazione: return Shape3;
+    case Tappa::Connessione: return Shape4;
     }
     return nullptr;
 }
 
-void Form1::lampada(Lampada quale, Colore colore)
+void Form1::tappa(Tappa tappa, StatoTappa stato)
 {
-    lampada::colora(Shape(quale), colore, m_lingua);
+    lampada::mostra(Shape(tappa), stato, m_lingua);
 }
 
 void Form1::passi(Passi disponibili)
@@ -67,7 +67,7 @@ void Form1::file_aperto(const QString &nome_file, const IntestazioneFirmware &in
     Label5->setText(etichetta_firmware_file(intestazione.fw_maggiore, intestazione.fw_minore));
     Label7->setText(con_prefisso(prefisso::scheda, m_lingua, QString::fromLatin1(intestazione.scheda_file)));
     Text4->setText(testo_crc(intestazione.crc16()));
-    Label3->setText(QString::fromUtf8(tipo ? tipo->didascalia : didascalia_cpu_sconosciuta));
+    Label3->setText(QString::fromUtf8((tipo ? *tipo : tipo_cpu_sconosciuto()).didascalia));
 }
 
 void Form1::identita(const IdentitaDispositivo &identita)
@@ -103,11 +103,8 @@ void Form1::occupato(bool occupato)
 
 int Form1::messaggio(const Messaggio &messaggio, const QString &valore)
 {
-    QString testo = this->testo(messaggio.testo);
-    if (!valore.isNull())
-        testo = testo.arg(valore);
-    return m_dialoghi.mostra_messaggio(this, this->testo(messaggio.titolo), testo, messaggio.icona,
-                                       messaggio.pulsanti);
+    return m_dialoghi.mostra_messaggio(this, testo(messaggio.titolo), messaggio.testo.righe_in(m_lingua, valore),
+                                       messaggio.icona, messaggio.pulsanti);
 }
 
 std::optional<QString> Form1::chiedi_password()

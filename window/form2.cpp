@@ -1,7 +1,7 @@
 #include "window/form2.h"
 
 #include "window/twips.h"
-#include "engine/steps/connect.h"
+#include "core/module.h"
 #include "core/language.h"
 
 #include <QLabel>

@@ -5,21 +5,21 @@
 #include <QWidget>
 
 namespace {
-const char *const proprieta_colore = "colore";
+const char *const proprieta_stato = "stato";
 } // namespace
 
-void lampada::colora(QWidget *lampada, Colore colore, int lingua)
+void lampada::mostra(QWidget *lampada, StatoTappa stato, int lingua)
 {
-    static const QColor colori[] = {{255, 0, 0}, {255, 255, 0}, {0, 255, 0}};
+    static const QColor colori[] = {{255, 0, 0}, {255, 255, 0}, {0, 255, 0}}; // not done, in progress, done
     QPalette tavolozza = lampada->palette();
-    tavolozza.setColor(QPalette::Window, colori[int(colore)]);
+    tavolozza.setColor(QPalette::Window, colori[int(stato)]);
     lampada->setPalette(tavolozza);
-    lampada->setProperty(proprieta_colore, int(colore));
+    lampada->setProperty(proprieta_stato, int(stato));
     nomina(lampada, lingua);
 }
 
 void lampada::nomina(QWidget *lampada, int lingua)
 {
     lampada->setAccessibleName(
-        descrizione_lampada(lampada->objectName(), lampada->property(proprieta_colore).toInt(), lingua));
+        descrizione_lampada(lampada->objectName(), lampada->property(proprieta_stato).toInt(), lingua));
 }

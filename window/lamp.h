@@ -4,10 +4,11 @@
 
 class QWidget;
 
-// The status lamps: squares of one of three colours, each named for assistive
-// technology by what it shows and its state ("Connessione: attiva").
+// The status lamps: squares that show where a stage of the update stands in
+// colour (red: not done, yellow: in progress, green: done), each named for
+// assistive technology by what it shows and its state ("Connessione: attiva").
 namespace lampada {
-void colora(QWidget *lampada, Colore colore, int lingua);
-// Names the lamp again, in `lingua`, for the colour it has.
+void mostra(QWidget *lampada, StatoTappa stato, int lingua);
+// Names the lamp again, in `lingua`, for the state it shows.
 void nomina(QWidget *lampada, int lingua);
 } // namespace lampada

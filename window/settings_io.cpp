@@ -1,6 +1,6 @@
 #include "window/form1.h"
 
-#include "core/settings_file.h"
+#include "core/settings_store.h"
 
 void Form1::carica_parametri()
 {

@@ -1,44 +1,46 @@
 #include "engine/steps/identify.h"
 
 #include "core/commands.h"
+#include "core/cpu_types.h"
 #include "core/identity.h"
-#include "engine/steps/connect.h"
-#include "engine/session.h"
 #include "core/statuses.h"
+#include "engine/session.h"
+#include "engine/steps/restart.h"
 
 namespace {
 // A fixed wait, so that a reply in several pieces is complete.
 constexpr int attesa_identificazione_ms = 500;
-constexpr int modo_fisso = 0;
 } // namespace
 
-void identifica(Sessione &s)
+Esito identifica(Sessione &s)
 {
     Occupato occupato(s.rapporto);
-    s.colora(Lampada::Identificazione, Colore::Rosso);
+    s.segna(Tappa::Identificazione, StatoTappa::DaFare);
     s.imposta_passi({{Passo::Apri, false}, {Passo::Identifica, false}});
     s.link.invia_comando(comando_identificazione());
     if (!s.link.pausa(attesa_identificazione_ms, modo_fisso))
-        return;
+        return Sessione::interrotto();
     occupato.rilascia();
 
     if (s.link.dati_ricevuti() == 0) {
-        s.stato_in(stato::errore_connessione);
+        // A link that broke is no silence of the device's.
+        const TipoEsito tipo = s.link.collegato() ? TipoEsito::Identificazione : TipoEsito::Connessione;
+        const Esito muto = s.esito_stato(tipo, stato::errore_connessione);
         s.imposta_passi({{Passo::Identifica, true}});
         if (!s.all_access_point() && s.mostra(messaggio::offerta_reset) == risposta_si)
             reset(s);
-        return;
+        return muto;
     }
 
     const IdentitaDispositivo identita = leggi_identita(s.link.buffer_rx());
-    if (identita.info_disponibile) {
-        s.stato_in(stato::connesso);
+    const Esito esito = s.esito_stato(TipoEsito::Completato,
+                                      identita.info_disponibile ? stato::connesso : stato::info_non_disponibile);
+    if (identita.info_disponibile)
         s.rapporto.identita(identita);
-    } else {
-        s.stato_in(stato::info_non_disponibile);
-    }
-    if (s.stato.tipo_cpu == 'W' && identita.scheda.isEmpty())
-        s.mostra(messaggio::avviso_wgm110);
+    const TipoCpu *tipo = cerca_tipo_cpu(s.stato.tipo_cpu);
+    if (tipo && tipo->avviso_senza_scheda && identita.scheda.isEmpty())
+        s.mostra(*tipo->avviso_senza_scheda);
     s.imposta_passi({{Passo::Trasferisci, true}});
-    s.colora(Lampada::Identificazione, Colore::Verde);
+    s.segna(Tappa::Identificazione, StatoTappa::Fatta);
+    return esito;
 }

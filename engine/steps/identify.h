@@ -1,7 +1,9 @@
 #pragma once
 
+#include "core/outcome.h"
+
 class Sessione;
 
 // Asks the device who it is ("FWI") and shows it; a silent module away from
 // its Access Point may be reset.
-void identifica(Sessione &s);
+Esito identifica(Sessione &s);

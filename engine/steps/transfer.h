@@ -1,7 +1,9 @@
 #pragma once
 
+#include "core/outcome.h"
+
 class Sessione;
 
 // Erases the device's area and writes the image of the opened file into it,
 // page by page in half pages, computing the CRC16 that the verification sends.
-void trasferisci(Sessione &s);
+Esito trasferisci(Sessione &s);

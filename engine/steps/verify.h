@@ -1,7 +1,9 @@
 #pragma once
 
+#include "core/outcome.h"
+
 class Sessione;
 
 // After the user confirms, has the device check the CRC16 of the pages of the
 // last transfer ("PGX", "PGW" for the WGM110) and start programming.
-void aggiorna(Sessione &s);
+Esito aggiorna(Sessione &s);

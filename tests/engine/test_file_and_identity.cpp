@@ -95,7 +95,7 @@ private slots:
             QCOMPARE(motore.rapporto.campi.join(u','), caso->campi);
             QCOMPARE(motore.rapporto.messaggi, caso->messaggi);
             QCOMPARE(motore.passi(), caso->passi);
-            QCOMPARE(motore.aggiornatore.stato().codice_cpu, caso->codice_cpu);
+            QCOMPARE(motore.aggiornatore.stato().cpu->codice, caso->codice_cpu);
             QCOMPARE(motore.aggiornatore.stato().percorso_firmware + motore.aggiornatore.stato().nome_file, percorso);
             QCOMPARE(QFile::exists(percorso), !caso->contenuto.isNull()); // nothing created, nothing deleted
         }
@@ -115,9 +115,9 @@ private slots:
             QCOMPARE(motore.passi(), QStringLiteral("disconnect open identify update"));
             motore.aggiornatore.apri(motore.scrivi_firmware(firmware(cpu, "x"), "NEW.BIN"));
             QCOMPARE(motore.passi(), QString(cpu == 'W' ? "disconnect open identify" : "disconnect open"));
-            QCOMPARE(motore.aggiornatore.stato().codice_cpu, cpu == 'W' ? 3 : 2);
+            QCOMPARE(motore.aggiornatore.stato().cpu->codice, cpu == 'W' ? 3 : 2);
             // What the transfer sent is what a verification checks.
-            QCOMPARE(motore.aggiornatore.stato().trasferito.codice_cpu, 2);
+            QCOMPARE(motore.aggiornatore.stato().trasferito.cpu->codice, 2);
         }
     }
 
@@ -137,8 +137,8 @@ private slots:
             QCOMPARE(motore.passi(), caso->passi);
             QCOMPARE(motore.link.comandi.size(), caso->messaggi.contains(riavviato) ? 2 : 1);
             QCOMPARE(motore.link.attese.first(), (Attesa{1, 500, 500}));
-            QCOMPARE(motore.rapporto.colore(Lampada::Identificazione),
-                     caso->passi == identificato ? Colore::Verde : Colore::Rosso);
+            QCOMPARE(motore.rapporto.stato_di(Tappa::Identificazione),
+                     caso->passi == identificato ? StatoTappa::Fatta : StatoTappa::DaFare);
             QVERIFY(!motore.rapporto.in_attesa);
         }
     }
@@ -154,11 +154,11 @@ private slots:
         motore.aggiornatore.identifica();
         QCOMPARE(motore.link.comandi, (QList<QByteArray>{"FWI", "RST!"}));
         QCOMPARE(motore.link.attese, (QList<Attesa>{{1, 500, 500}, {1, 500, 500}, {1, 100, 100}}));
-        QCOMPARE(motore.rapporto.colore(Lampada::Connessione), Colore::Rosso);
+        QCOMPARE(motore.rapporto.stato_di(Tappa::Connessione), StatoTappa::DaFare);
         motore.aperto(firmware('t', "x")); // unanswered: the link stays open
         motore.aggiornatore.identifica();
         QCOMPARE(motore.rapporto.messaggi, (QStringList{offerta_reset, registrato(messaggio::reset_senza_risposta)}));
-        QCOMPARE(motore.rapporto.colore(Lampada::Connessione), Colore::Verde);
+        QCOMPARE(motore.rapporto.stato_di(Tappa::Connessione), StatoTappa::Fatta);
     }
 };
 

@@ -85,9 +85,9 @@ private slots:
             QCOMPARE(motore.link.attese, caso->attese);
             QCOMPARE(motore.rapporto.richieste_password, caso->alla_connessione.contains("PAS?") ? 1 : 0);
             // The mode command left the link open, its lamp green.
-            QCOMPARE(motore.rapporto.colore(Lampada::Connessione),
-                     caso->passi != QLatin1String("connect") || caso->messaggi.contains(modo_muto) ? Colore::Verde
-                                                                                                    : Colore::Rosso);
+            QCOMPARE(motore.rapporto.stato_di(Tappa::Connessione),
+                     caso->passi != QLatin1String("connect") || caso->messaggi.contains(modo_muto) ? StatoTappa::Fatta
+                                                                                                    : StatoTappa::DaFare);
         }
     }
 

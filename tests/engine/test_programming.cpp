@@ -101,7 +101,7 @@ private slots:
         QCOMPARE(motore.rapporto.stati,
                  (QStringList{cancellazione_in_corso, "Trasferimento in corso...", "Trasferimento OK"}));
         QCOMPARE(motore.rapporto.campi, QStringList{"CRC " + QString::number(crc, 16).toUpper()});
-        QCOMPARE(motore.rapporto.colore(Lampada::Trasferimento), Colore::Verde);
+        QCOMPARE(motore.rapporto.stato_di(Tappa::Trasferimento), StatoTappa::Fatta);
         QCOMPARE(motore.passi(), QStringLiteral("disconnect update"));
         QCOMPARE(motore.link.attese.first(), (Attesa{1, 5000, 1}));
         QCOMPARE(motore.link.attese.last(), (Attesa{1, 1000, 1}));
@@ -115,9 +115,9 @@ private slots:
         QCOMPARE(motore.rapporto.messaggi, (QStringList{wgm110 ? conferma_wgm110 : conferma, terminato}));
         // The WGM110 restarts as an Access Point: the link is closed, its lamp left as it was.
         QCOMPARE(motore.passi(), QString(wgm110 ? "connect identify" : "disconnect identify"));
-        QCOMPARE(motore.rapporto.colore(Lampada::Connessione), Colore::Verde);
-        for (const Lampada lampada : {Lampada::Trasferimento, Lampada::Aggiornamento, Lampada::Identificazione})
-            QCOMPARE(motore.rapporto.colore(lampada), Colore::Rosso);
+        QCOMPARE(motore.rapporto.stato_di(Tappa::Connessione), StatoTappa::Fatta);
+        for (const Tappa tappa : {Tappa::Trasferimento, Tappa::Aggiornamento, Tappa::Identificazione})
+            QCOMPARE(motore.rapporto.stato_di(tappa), StatoTappa::DaFare);
         QVERIFY(!motore.rapporto.in_attesa);
     }
 
@@ -154,7 +154,7 @@ private slots:
             QCOMPARE(motore.link.comandi.size(), 1 + mezze_pagine);
             QCOMPARE(motore.link.attese.last(), ultima_attesa);
             QCOMPARE(motore.passi(), QStringLiteral("disconnect transfer"));
-            QCOMPARE(motore.rapporto.colore(Lampada::Trasferimento), Colore::Giallo);
+            QCOMPARE(motore.rapporto.stato_di(Tappa::Trasferimento), StatoTappa::InCorso);
             QVERIFY(motore.rapporto.campi.isEmpty());
             QVERIFY(!motore.rapporto.in_attesa);
         }
@@ -184,8 +184,8 @@ private slots:
             QCOMPARE(motore.aggiornatore.stato().risposta, risposta);
             const bool inviato = risposta == risposta_si;
             QCOMPARE(motore.rapporto.stati.join(u','), inviato ? "Verifica CRC16 in corso...,Errore CRC16" : "");
-            QCOMPARE(motore.rapporto.colore(Lampada::Trasferimento), inviato ? Colore::Rosso : Colore::Verde);
-            QCOMPARE(motore.rapporto.colore(Lampada::Aggiornamento), Colore::Rosso);
+            QCOMPARE(motore.rapporto.stato_di(Tappa::Trasferimento), inviato ? StatoTappa::DaFare : StatoTappa::Fatta);
+            QCOMPARE(motore.rapporto.stato_di(Tappa::Aggiornamento), StatoTappa::DaFare);
         }
     }
 

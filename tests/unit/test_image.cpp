@@ -1,8 +1,9 @@
 #include "core/checksums.h"
 #include "core/cpu_types.h"
+#include "core/commands.h"
 #include "core/firmware_header.h"
-#include "core/programming_commands.h"
 #include "core/firmware_image.h"
+#include "core/labels.h"
 #include "testing/files.h"
 
 #include <QFile>
@@ -52,10 +53,11 @@ private slots:
         for (const auto &[lettera, didascalia, codice, kb] : casi) {
             const TipoCpu *tipo = cerca_tipo_cpu(lettera);
             QCOMPARE(tipo ? tipo->didascalia : nullptr, didascalia);
-            QCOMPARE(tipo ? tipo->codice : 0, codice);
-            QCOMPARE(kb_da_cancellare(codice, 7), codice ? kb : 7);
-            QCOMPARE(cancellazione_a_blocchi(codice), codice == 1 || codice == 2);
-            QCOMPARE(byte_area_cpu(codice), codice ? kb * 1024 : 32767 * 256);
+            const TipoCpu &riga = tipo ? *tipo : tipo_cpu_sconosciuto();
+            QCOMPARE(riga.codice, codice);
+            QCOMPARE(riga.kb_area, kb);
+            QCOMPARE(riga.cancellazione_a_blocchi, codice == 1 || codice == 2);
+            QCOMPARE(riga.byte_massimi(), codice ? kb * 1024 : 32767 * 256);
         }
     }
 
@@ -104,9 +106,9 @@ private slots:
     void commands_past_256_pages()
     {
         const QByteArray dati(128, '\x81');
-        QCOMPARE(comando_mezza_pagina(1, 300 * 256 + 128, dati), QByteArray("PGP\x01\x2C\x80") + dati + '\x80');
-        QCOMPARE(comando_mezza_pagina(3, 0x1234500, dati), QByteArray("PGp\x23\x45\x00", 6) + dati + '\x80');
-        QCOMPARE(comando_verifica(2, 300, 0x1A, 0x98), QByteArray("PGX\x01\x2C\x1A\x98"));
+        QCOMPARE(comando_mezza_pagina(*cerca_tipo_cpu('t'), 300 * 256 + 128, dati), QByteArray("PGP\x01\x2C\x80") + dati + '\x80');
+        QCOMPARE(comando_mezza_pagina(*cerca_tipo_cpu('W'), 0x1234500, dati), QByteArray("PGp\x23\x45\x00", 6) + dati + '\x80');
+        QCOMPARE(comando_verifica(*cerca_tipo_cpu('s'), 300, 0x1A, 0x98), QByteArray("PGX\x01\x2C\x1A\x98"));
     }
 
     void image_read_again()
@@ -133,7 +135,8 @@ private slots:
             const QString percorso = cartella.filePath("FW.BIN");
             if (!contenuto.isEmpty())
                 scrivi_file(percorso, contenuto);
-            const ImmagineFirmware immagine = leggi_immagine(percorso, aperta, codice_cpu);
+            const TipoCpu &tipo = codice_cpu ? tipi_cpu()[codice_cpu - 1] : tipo_cpu_sconosciuto();
+            const ImmagineFirmware immagine = leggi_immagine(percorso, aperta, tipo);
             QCOMPARE(immagine.errore ? immagine.errore->in(0) : QString(), errore);
             QCOMPARE(immagine.dati, errore.isEmpty() ? contenuto.sliced(15) : QByteArray());
         }
@@ -143,7 +146,7 @@ private slots:
     {
         QTemporaryDir cartella;
         QVERIFY(QDir(cartella.path()).mkdir("FW.BIN"));
-        const ImmagineFirmware immagine = leggi_immagine(cartella.filePath("FW.BIN"), {}, 1);
+        const ImmagineFirmware immagine = leggi_immagine(cartella.filePath("FW.BIN"), {}, *cerca_tipo_cpu('t'));
         QCOMPARE(immagine.errore->in(0), QStringLiteral("Errore: file firmware non leggibile"));
         QCOMPARE(immagine.errore->in(1), QStringLiteral("Error: firmware file cannot be read"));
     }

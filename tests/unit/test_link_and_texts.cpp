@@ -1,5 +1,6 @@
 #include "core/hex_format.h"
 #include "core/identity.h"
+#include "core/labels.h"
 #include "core/captions.h"
 
 #include <QTest>

@@ -1,4 +1,5 @@
-#include "core/settings_file.h"
+#include "core/settings_format.h"
+#include "core/settings_store.h"
 #include "testing/files.h"
 
 #include <QDir>

@@ -402,7 +402,7 @@ private slots:
                     visto << pulsante->text().remove(u'&');
                 (box->button(QMessageBox::Yes) ? box->button(QMessageBox::Yes) : box->buttons().first())->click();
             });
-            visto << QString::number(veri.mostra_messaggio(banco.finestra.get(), "?", "<b>x</b>\r\ny",
+            visto << QString::number(veri.mostra_messaggio(banco.finestra.get(), "?", "<b>x</b>\ny",
                                                            Icona::Critico, pulsanti));
             return visto;
         };

@@ -10,8 +10,6 @@
 #include "tools/bench/sample_image.h"
 #include "testing/simulator_process.h"
 #include "tools/bench/updater_run.h"
-#include "core/cpu_types.h"
-#include "core/firmware_header.h"
 
 #include <QApplication>
 #include <QFile>
@@ -52,8 +50,7 @@ QString misura_campione(const CampioneFirmware &campione, int prove, quint16 por
     const QString percorso = cartella.filePath(QStringLiteral("FW_%1.BIN").arg(QLatin1Char(campione.cpu)));
     if (!scrivi(percorso, file))
         return QStringLiteral("cannot write %1").arg(percorso);
-    const QList<QByteArray> comandi =
-        comandi_aggiornamento(file.sliced(lunghezza_intestazione), cerca_tipo_cpu(campione.cpu)->codice);
+    const QList<QByteArray> comandi = comandi_aggiornamento(percorso);
 
     risultati = {campione, comandi.size(), {}, {}, {}, {}, {}, 0};
     for (int prova = 0; prova < prove; ++prova) {

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QString>
 
 // A firmware file for the benchmark: the header names the CPU letter and
 // bootloader 1.2, the image is `kib` KiB of random bytes.
@@ -13,6 +14,7 @@ struct CampioneFirmware
 
 QByteArray file_campione(const CampioneFirmware &campione);
 
-// Every command the updater sends to erase, write and verify `immagine` (the
-// bytes after the header) on a CPU of type `codice_cpu`, in order.
-QList<QByteArray> comandi_aggiornamento(const QByteArray &immagine, int codice_cpu);
+// Every command the updater sends to erase, write and verify the firmware
+// file at `percorso`, in order, as the engine sends them to a device that
+// accepts everything.
+QList<QByteArray> comandi_aggiornamento(const QString &percorso);

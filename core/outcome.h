@@ -1,0 +1,45 @@
+#pragma once
+
+#include "core/language.h"
+
+#include <QString>
+
+struct Messaggio;
+
+// What a step of an update came to, as a script, a history record and the
+// exit code of kestra-flash read it.
+enum class TipoEsito {
+    Completato,      // the step did what it is for
+    FileRifiutato,   // the firmware file: missing, unreadable, changed, too large, unknown CPU, bootloader
+    Connessione,     // the module could not be reached, or the link failed
+    Password,        // the password was refused, unanswered or not given
+    AccessPoint,     // the module is not in Access Point mode: not switched, or no reply to the switch
+    ModoCambiato,    // the module was switched to Access Point mode and restarts: reach it there
+    Identificazione, // the device did not answer "FWI"
+    Cancellazione,   // the erase failed
+    Trasferimento,   // a half page failed, or replies of the transfer never came
+    Verifica,        // the device refused the CRC16, or gave no verdict
+    Riavvio,         // the module did not acknowledge its restart
+    Rinuncia,        // the user answered No
+    Interrotto,      // the program is ending, or was told to stop
+    NonDisponibile,  // the step is not on offer now, or another one is running
+};
+
+// The name of a kind in a JSON line or a history record: "completed", "erase".
+const char *nome_tipo_esito(TipoEsito tipo);
+
+// A kind and the text that said so: a status, or a message box's title and text.
+struct Esito
+{
+    TipoEsito tipo = TipoEsito::Completato;
+    Testo titolo = nessun_testo; // empty for a status
+    Testo testo = nessun_testo;
+    QString valore; // stands for %1 in the text
+
+    static Esito di_stato(TipoEsito tipo, const Testo &stato, const QString &valore = {});
+    static Esito di_messaggio(TipoEsito tipo, const Messaggio &messaggio, const QString &valore = {});
+
+    bool riuscito() const { return tipo == TipoEsito::Completato; }
+    // "Title: text" or the status, one line a line.
+    QString in(int lingua) const;
+};

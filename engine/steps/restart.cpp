@@ -1,0 +1,23 @@
+#include "engine/steps/restart.h"
+
+#include "core/commands.h"
+#include "engine/session.h"
+#include "engine/steps/connect.h"
+
+namespace {
+constexpr int attesa_reset_ms = 500;
+constexpr int attesa_dopo_reset_ms = 100;
+} // namespace
+
+Esito reset(Sessione &s)
+{
+    s.link.invia_comando(comando_reset());
+    if (!s.link.pausa(attesa_reset_ms, modo_attesa_piena))
+        return Sessione::interrotto();
+    if (!s.link.comando_risposto())
+        return s.esito_messaggio(TipoEsito::Riavvio, messaggio::reset_senza_risposta);
+    if (!s.link.pausa(attesa_dopo_reset_ms, modo_fisso))
+        return Sessione::interrotto();
+    chiudi_socket(s);
+    return s.esito_messaggio(TipoEsito::Completato, messaggio::modulo_riavviato);
+}
