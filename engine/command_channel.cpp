@@ -2,8 +2,9 @@
 
 #include <QCoreApplication>
 
-CanaleComandi::CanaleComandi(QObject *parent) : Collegamento(parent)
+CanaleComandi::CanaleComandi(QObject *parent) : Collegamento(parent), m_winsock(this)
 {
+    m_winsock.setObjectName(QStringLiteral("Winsock1"));
     for (QTimer *timer : {&Timer1, &Timer2}) {
         timer->setSingleShot(true);
         timer->setTimerType(Qt::PreciseTimer);

@@ -8,7 +8,8 @@
 
 // The TCP link to the Wi-Fi module. Each command is one write, sent at once
 // (Nagle's algorithm off); each wait is a nested event loop ended by the
-// socket, Timer1 or Timer2, so the window stays responsive meanwhile.
+// socket, Timer1 or Timer2, so the window stays responsive meanwhile. The
+// socket is the channel's child named "Winsock1".
 class CanaleComandi final : public Collegamento
 {
     Q_OBJECT
@@ -22,8 +23,6 @@ public:
     bool attendi_finestra(const std::function<bool()> &finita);
     void sveglia() override;
     bool collegato() const override;
-
-    QTcpSocket &Winsock1() { return m_winsock; }
 
 protected:
     void apri_canale(const QString &host, quint16 porta) override;

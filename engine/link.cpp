@@ -36,6 +36,15 @@ bool Collegamento::pausa(int ms, int modo)
     return !m_interrotto;
 }
 
+std::optional<bool> Collegamento::scambia_col_modulo(const QByteArray &comando, int ms)
+{
+    invia_comando(comando);
+    if (!pausa(ms, modo_attesa_piena))
+        return std::nullopt;
+    // The module's replies are at least 4 bytes long.
+    return m_buffer_rx.size() >= 4 && m_dati_ricevuti != 0;
+}
+
 std::optional<RispostaDispositivo> Collegamento::scambia(const QByteArray &comando, int ms)
 {
     invia_comando(comando);

@@ -53,6 +53,10 @@ public:
     // Returns false when the program is ending.
     bool pausa(int ms, int modo);
 
+    // A command of the module (password, mode, restart): sent, then a wait of
+    // the full ms. Whether it was answered; nothing when the program is ending.
+    std::optional<bool> scambia_col_modulo(const QByteArray &comando, int ms);
+
     // A programming command: sent, its one-byte reply awaited up to ms and
     // judged. Nothing when the program is ending.
     std::optional<RispostaDispositivo> scambia(const QByteArray &comando, int ms);
@@ -85,9 +89,6 @@ public:
     bool interrotto() const { return m_interrotto; }
 
     const QByteArray &buffer_rx() const { return m_buffer_rx; }
-    // A command of the module (password, mode, restart) counts as answered
-    // once 4 bytes have come.
-    bool comando_risposto() const { return m_buffer_rx.size() >= 4 && m_dati_ricevuti != 0; }
     int dati_ricevuti() const { return m_dati_ricevuti; }
 
 signals:

@@ -5,6 +5,7 @@
 #include "core/identity.h"
 #include "core/labels.h"
 #include "engine/report.h"
+#include "testing/scripted_answers.h"
 
 #include <QHash>
 #include <QStringList>
@@ -59,13 +60,11 @@ public:
     {
         // A box never shows while the user is kept waiting.
         messaggi.append(QLatin1String(in_attesa ? "(busy) " : "") + registrato(messaggio, valore));
-        if (messaggio.pulsanti == Pulsanti::Ok)
-            return risposta_ok;
-        return risposte.isEmpty() ? risposta_no : risposte.takeFirst();
+        return risposta_a(messaggio.pulsanti, risposte);
     }
     std::optional<QString> chiedi_password() override
     {
         ++richieste_password;
-        return password.isEmpty() ? std::optional<QString>(QString()) : password.takeFirst();
+        return prossima_risposta(password, std::optional<QString>(QString()));
     }
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "testing/scripted_answers.h"
 #include "window/dialogs.h"
 
 #include <QStringList>
@@ -23,15 +24,13 @@ public:
     {
         titoli.append(titolo);
         testi.append(testo);
-        if (pulsanti == Pulsanti::Ok)
-            return risposta_ok;
-        return risposte.isEmpty() ? risposta_no : risposte.takeFirst();
+        return risposta_a(pulsanti, risposte);
     }
 
     std::optional<QString> scegli_file(QWidget *, const QString &titolo, const QString &cartella,
                                        const QString &filtro) override
     {
         richieste_file.append({titolo, cartella, filtro});
-        return file.isEmpty() ? std::nullopt : file.takeFirst();
+        return prossima_risposta(file, std::optional<QString>());
     }
 };

@@ -25,6 +25,7 @@ Form1::Form1(Dialoghi &dialoghi, QString cartella_programma, QString indirizzo_a
     : QMainWindow(parent)
     , m_dialoghi(dialoghi)
     , m_cartella_programma(std::move(cartella_programma))
+    , m_canale(this)
     , m_aggiornatore(m_canale, *this, std::move(indirizzo_access_point), porta)
 {
     setObjectName(QStringLiteral("Form1"));

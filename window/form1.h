@@ -39,8 +39,6 @@ public:
     // Shows the window, then loads the settings and applies the language.
     void avvia();
 
-    CanaleComandi &canale() { return m_canale; }
-
 protected:
     void closeEvent(QCloseEvent *event) override;
 

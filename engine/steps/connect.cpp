@@ -54,20 +54,20 @@ Esito connetti(Sessione &s)
 
 Esito invia_password(Sessione &s)
 {
-    s.link.invia_comando(comando_password(s.stato.password));
-    if (!s.link.pausa(attesa_password_ms, modo_attesa_piena))
+    const std::optional<bool> risposto = s.link.scambia_col_modulo(comando_password(s.stato.password), attesa_password_ms);
+    if (!risposto)
         return Sessione::interrotto();
-    if (!s.link.comando_risposto())
+    if (!*risposto)
         return s.esito_messaggio(TipoEsito::Password, messaggio::password_senza_risposta);
     return {};
 }
 
 Esito cambia_modo(Sessione &s)
 {
-    s.link.invia_comando(comando_access_point());
-    if (!s.link.pausa(attesa_modo_ms, modo_attesa_piena))
+    const std::optional<bool> risposto = s.link.scambia_col_modulo(comando_access_point(), attesa_modo_ms);
+    if (!risposto)
         return Sessione::interrotto();
-    if (!s.link.comando_risposto())
+    if (!*risposto)
         return s.esito_messaggio(TipoEsito::AccessPoint, messaggio::modo_senza_risposta);
     chiudi_socket(s);
     s.stato.indirizzo = s.indirizzo_access_point;

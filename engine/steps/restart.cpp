@@ -11,10 +11,10 @@ constexpr int attesa_dopo_reset_ms = 100;
 
 Esito reset(Sessione &s)
 {
-    s.link.invia_comando(comando_reset());
-    if (!s.link.pausa(attesa_reset_ms, modo_attesa_piena))
+    const std::optional<bool> risposto = s.link.scambia_col_modulo(comando_reset(), attesa_reset_ms);
+    if (!risposto)
         return Sessione::interrotto();
-    if (!s.link.comando_risposto())
+    if (!*risposto)
         return s.esito_messaggio(TipoEsito::Riavvio, messaggio::reset_senza_risposta);
     if (!s.link.pausa(attesa_dopo_reset_ms, modo_fisso))
         return Sessione::interrotto();

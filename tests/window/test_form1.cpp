@@ -178,7 +178,7 @@ private slots:
         Banco banco;
         banco.clicca("Command5");
         QTRY_COMPARE(banco.lampada("Shape4"), verde);
-        QCOMPARE(banco.finestra->canale().Winsock1().socketOption(QAbstractSocket::LowDelayOption), 1);
+        QCOMPARE(banco.trova<QTcpSocket>("Winsock1")->socketOption(QAbstractSocket::LowDelayOption), 1);
         QCOMPARE(banco.abilitati(), (QStringList{"Command3", "Command6"}));
         banco.apri(firmware('t', dati).replace(9, 4, "<hr>"), QStringLiteral("<b>a[*].BIN"));
         const auto &richiesta = banco.dialoghi.richieste_file.last();

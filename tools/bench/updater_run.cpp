@@ -31,7 +31,7 @@ public:
     // Waits up to a few seconds for the link to the simulator to be up.
     bool collegata()
     {
-        QTcpSocket &socket = m_form1.canale().Winsock1();
+        QTcpSocket &socket = *m_form1.findChild<QTcpSocket *>(QStringLiteral("Winsock1"));
         return socket.state() == QAbstractSocket::ConnectedState || socket.waitForConnected(attesa_collegamento_ms);
     }
 
