@@ -23,7 +23,7 @@ QByteArray intestazione_di(char cpu)
 
 } // namespace
 
-class TestImage : public QObject
+class TestFirmwareFile : public QObject
 {
     Q_OBJECT
 
@@ -152,5 +152,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestImage)
-#include "test_image.moc"
+QTEST_GUILESS_MAIN(TestFirmwareFile)
+#include "test_firmware_file.moc"

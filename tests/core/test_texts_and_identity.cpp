@@ -32,7 +32,7 @@ const Testo &prefisso_di(const char *etichetta)
 
 } // namespace
 
-class TestLinkAndTexts : public QObject
+class TestTextsAndIdentity : public QObject
 {
     Q_OBJECT
 
@@ -88,5 +88,5 @@ private slots:
 
 };
 
-QTEST_GUILESS_MAIN(TestLinkAndTexts)
-#include "test_link_and_texts.moc"
+QTEST_GUILESS_MAIN(TestTextsAndIdentity)
+#include "test_texts_and_identity.moc"
