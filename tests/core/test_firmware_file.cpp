@@ -28,69 +28,101 @@ class TestFirmwareFile : public QObject
     Q_OBJECT
 
 private slots:
+    void crc16_calc_data()
+    {
+        QTest::addColumn<int>("iniziale");
+        QTest::addColumn<QByteArray>("byte");
+        QTest::addColumn<int>("crc16");
+        QTest::newRow("abc") << 0xFFFF << QByteArray("abc") << 0x0EB3;
+        QTest::newRow("A") << 0xFFFF << QByteArray("A") << 0x1D84;
+        QTest::newRow("abc from 0") << 0 << QByteArray("abc") << 0x065F;
+        QTest::newRow("256 zero bytes") << 0xFFFF << QByteArray(256, '\0') << 0x1A98;
+        QTest::newRow("one zero byte") << 0xFFFF << QByteArray(1, '\0') << 0x127B;
+        QTest::newRow("FF: high byte 0") << 0xFFFF << QByteArray("\xFF") << 0x00FF;
+        QTest::newRow("no bytes: unchanged") << 0xFFFF << QByteArray() << 0xFFFF;
+        QTest::newRow("bytes with the top bit set") << 0xFFFF << QByteArray("\x80\xC3\xFE") << 0x09F5;
+    }
     void crc16_calc()
     {
-        const std::tuple<quint16, QByteArray, quint16> casi[] = {
-            {0xFFFF, "abc", 0x0EB3},           {0xFFFF, "A", 0x1D84},
-            {0, "abc", 0x065F},                {0xFFFF, QByteArray(256, '\0'), 0x1A98},
-            {0xFFFF, QByteArray(1, '\0'), 0x127B}, {0xFFFF, "\xFF", 0x00FF},
-            {0xFFFF, {}, 0xFFFF},              {0xFFFF, "\x80\xC3\xFE", 0x09F5},
-        };
-        for (const auto &[iniziale, byte, crc16] : casi) {
-            RegistroCrc registro{iniziale >> 8, iniziale & 0xFF, 0};
-            ::crc16_calc(registro, byte);
-            QCOMPARE(quint16(registro.crc16), crc16);
-            QCOMPARE(registro.crc_alto * 256 + registro.crc_basso, registro.crc16);
-        }
+        QFETCH(int, iniziale);
+        QFETCH(QByteArray, byte);
+        RegistroCrc registro{iniziale >> 8, iniziale & 0xFF, 0};
+        ::crc16_calc(registro, byte);
+        QTEST(registro.crc16, "crc16");
+        QCOMPARE(registro.crc_alto * 256 + registro.crc_basso, registro.crc16);
     }
 
+    void cpu_types_data()
+    {
+        QTest::addColumn<char>("lettera");
+        QTest::addColumn<QByteArray>("didascalia"); // null: no row
+        QTest::addColumn<int>("codice");
+        QTest::addColumn<int>("kb");
+        QTest::newRow("t: STM32F0") << 't' << QByteArray("CPU: STM32F0 64K (256B)") << 1 << 64;
+        QTest::newRow("s: STM32F1") << 's' << QByteArray("CPU: STM32F1 128K (256B)") << 2 << 128;
+        QTest::newRow("W: WGM110") << 'W' << QByteArray("CPU: WGM110 1M (128B)") << 3 << 756;
+        QTest::newRow("T: the case counts") << 'T' << QByteArray() << 0 << 0;
+        QTest::newRow("w: the case counts") << 'w' << QByteArray() << 0 << 0;
+        QTest::newRow("zero byte") << '\0' << QByteArray() << 0 << 0;
+    }
     void cpu_types()
     {
-        const std::tuple<char, const char *, int, int> casi[] = {
-            {'t', "CPU: STM32F0 64K (256B)", 1, 64}, {'s', "CPU: STM32F1 128K (256B)", 2, 128},
-            {'W', "CPU: WGM110 1M (128B)", 3, 756},  {'T', nullptr, 0, 0}, {'w', nullptr, 0, 0}, {'\0', nullptr, 0, 0},
-        };
-        for (const auto &[lettera, didascalia, codice, kb] : casi) {
-            const TipoCpu *tipo = cerca_tipo_cpu(lettera);
-            QCOMPARE(tipo ? tipo->didascalia : nullptr, didascalia);
-            const TipoCpu &riga = tipo ? *tipo : tipo_cpu_sconosciuto();
-            QCOMPARE(riga.codice, codice);
-            QCOMPARE(riga.kb_area, kb);
-            QCOMPARE(riga.cancellazione_a_blocchi, codice == 1 || codice == 2);
-            QCOMPARE(riga.byte_massimi(), codice ? kb * 1024 : 32767 * 256);
-        }
+        QFETCH(char, lettera);
+        QFETCH(QByteArray, didascalia);
+        QFETCH(int, codice);
+        QFETCH(int, kb);
+        const TipoCpu *tipo = cerca_tipo_cpu(lettera);
+        QCOMPARE(tipo ? tipo->didascalia : nullptr, didascalia.isNull() ? nullptr : didascalia.constData());
+        const TipoCpu &riga = tipo ? *tipo : tipo_cpu_sconosciuto();
+        QCOMPARE(riga.codice, codice);
+        QCOMPARE(riga.kb_area, kb);
+        QCOMPARE(riga.cancellazione_a_blocchi, codice == 1 || codice == 2);
+        QCOMPARE(riga.byte_massimi(), codice ? kb * 1024 : 32767 * 256);
     }
 
+    void header_fields_data()
+    {
+        QTest::addColumn<int>("lunghezza"); // of the file
+        QTest::addColumn<QStringList>("campi"); // what its header shows
+        const QString v12 = QStringLiteral("Booloader: v.1.2"), v213 = QStringLiteral("Firmware: v.2.13");
+        QTest::newRow("header and image") << 20 << QStringList{"s", v12, v213, "AB C", "1A98"};
+        QTest::newRow("no low CRC byte") << 14 << QStringList{"s", v12, v213, "AB C", "1A00"};
+        QTest::newRow("half a board") << 11 << QStringList{"s", v12, v213, "AB", "0"};
+        QTest::newRow("no bootloader minor") << 5 << QStringList{"s", "Booloader: v.1", "Firmware: v.0.00", "", "0"};
+        QTest::newRow("empty") << 0 << QStringList{QString(QChar(0)), "Booloader: v.0", "Firmware: v.0.00", "", "0"};
+    }
     void header_fields()
     {
-        const std::pair<int, QStringList> casi[] = { // the length of the file, what its header shows
-            {20, {"s", "Booloader: v.1.2", "Firmware: v.2.13", "AB C", "1A98"}},
-            {14, {"s", "Booloader: v.1.2", "Firmware: v.2.13", "AB C", "1A00"}},
-            {11, {"s", "Booloader: v.1.2", "Firmware: v.2.13", "AB", "0"}},
-            {5, {"s", "Booloader: v.1", "Firmware: v.0.00", "", "0"}},
-            {0, {QString(QChar(0)), "Booloader: v.0", "Firmware: v.0.00", "", "0"}},
-        };
-        for (const auto &[lunghezza, campi] : casi) {
-            const IntestazioneFirmware h = leggi_intestazione((intestazione_completa + "IMAGE").first(lunghezza));
-            QCOMPARE((QStringList{QString(QChar(h.tipo_cpu)), etichetta_bootloader(h.versione_bootloader, QLocale::c()),
-                                  etichetta_firmware_file(h.fw_maggiore, h.fw_minore),
-                                  QString::fromLatin1(h.scheda_file), testo_crc(h.crc16())}),
-                     campi);
-        }
+        QFETCH(int, lunghezza);
+        const IntestazioneFirmware h = leggi_intestazione((intestazione_completa + "IMAGE").first(lunghezza));
+        QTEST((QStringList{QString(QChar(h.tipo_cpu)), etichetta_bootloader(h.versione_bootloader, QLocale::c()),
+                           etichetta_firmware_file(h.fw_maggiore, h.fw_minore), QString::fromLatin1(h.scheda_file),
+                           testo_crc(h.crc16())}),
+              "campi");
     }
 
+    void header_texts_data()
+    {
+        QTest::addColumn<int>("versione");
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("testo");
+        QTest::addColumn<bool>("supportato");
+        const QLocale c = QLocale::c();
+        QTest::newRow("1.1") << 11 << c << "1.1" << false;
+        QTest::newRow("1.2") << 12 << c << "1.2" << true;
+        QTest::newRow("1.3") << 13 << c << "1.3" << true;
+        QTest::newRow("1.4") << 14 << c << "1.4" << false;
+        QTest::newRow("2.0 shown as 2") << 20 << c << "2" << false;
+        QTest::newRow("100.0 in English") << 1000 << QLocale(QLocale::English) << "100" << false;
+        QTest::newRow("280.5") << 2805 << c << "280.5" << false;
+        QTest::newRow("1.2 in German") << 12 << QLocale(QLocale::German) << "1,2" << true;
+    }
     void header_texts()
     {
-        const QLocale c = QLocale::c();
-        const std::tuple<int, QLocale, const char *, bool> casi[] = {
-            {11, c, "1.1", false}, {12, c, "1.2", true}, {13, c, "1.3", true}, {14, c, "1.4", false},
-            {20, c, "2", false}, {1000, QLocale(QLocale::English), "100", false}, {2805, c, "280.5", false},
-            {12, QLocale(QLocale::German), "1,2", true},
-        };
-        for (const auto &[versione, locale, testo, supportato] : casi) {
-            QCOMPARE(testo_versione_bootloader(versione, locale), QLatin1String(testo));
-            QCOMPARE(bootloader_supportato(versione), supportato);
-        }
+        QFETCH(int, versione);
+        QFETCH(QLocale, locale);
+        QTEST(testo_versione_bootloader(versione, locale), "testo");
+        QTEST(bootloader_supportato(versione), "supportato");
     }
 
     void firmware_version_and_crc_texts()
@@ -111,35 +143,42 @@ private slots:
         QCOMPARE(comando_verifica(*cerca_tipo_cpu('s'), 300, 0x1A, 0x98), QByteArray("PGX\x01\x2C\x1A\x98"));
     }
 
-    void image_read_again()
+    void image_read_again_data()
     {
+        // The file at transfer time (empty: gone), its header when it was opened, its CPU type, what is refused.
+        QTest::addColumn<QByteArray>("contenuto");
+        QTest::addColumn<QByteArray>("aperta");
+        QTest::addColumn<int>("codice_cpu");
+        QTest::addColumn<QString>("errore");
         const QString cambiato = QStringLiteral("Errore: file firmware cambiato, riaprirlo");
         const QString grande = QStringLiteral("Errore: file firmware troppo grande");
         const QByteArray s = intestazione_di('s');
-        // The file at transfer time (empty: gone), its header when it was opened, its CPU type, what is refused.
-        const std::tuple<QByteArray, QByteArray, int, QString> casi[] = {
-            {s + "IMAGE", s, 2, {}},
-            {{}, s, 2, cambiato},
-            {intestazione_di('W') + "IMAGE", s, 2, cambiato},
-            {s.first(10), s, 2, cambiato},
-            {s, s, 2, "Errore: file firmware senza dati"},
-            {s + QByteArray(65536, 'x'), s, 1, {}},
-            {s + QByteArray(65537, 'x'), s, 1, grande},
-            {s + QByteArray(131073, 'x'), s, 2, grande},
-            {s + QByteArray(774144, 'x'), s, 3, {}},
-            {s + QByteArray(774145, 'x'), s, 3, grande},
-            {s + QByteArray(32767 * 256 + 1, 'x'), s, 0, grande},
-        };
-        for (const auto &[contenuto, aperta, codice_cpu, errore] : casi) {
-            QTemporaryDir cartella;
-            const QString percorso = cartella.filePath("FW.BIN");
-            if (!contenuto.isEmpty())
-                scrivi_file(percorso, contenuto);
-            const TipoCpu &tipo = codice_cpu ? tipi_cpu()[codice_cpu - 1] : tipo_cpu_sconosciuto();
-            const ImmagineFirmware immagine = leggi_immagine(percorso, aperta, tipo);
-            QCOMPARE(immagine.errore ? immagine.errore->in(0) : QString(), errore);
-            QCOMPARE(immagine.dati, errore.isEmpty() ? contenuto.sliced(15) : QByteArray());
-        }
+        QTest::newRow("unchanged") << s + "IMAGE" << s << 2 << QString();
+        QTest::newRow("gone") << QByteArray() << s << 2 << cambiato;
+        QTest::newRow("another CPU type") << intestazione_di('W') + "IMAGE" << s << 2 << cambiato;
+        QTest::newRow("header cut short") << s.first(10) << s << 2 << cambiato;
+        QTest::newRow("header only") << s << s << 2 << "Errore: file firmware senza dati";
+        QTest::newRow("t: 64 KB") << s + QByteArray(65536, 'x') << s << 1 << QString();
+        QTest::newRow("t: a byte over 64 KB") << s + QByteArray(65537, 'x') << s << 1 << grande;
+        QTest::newRow("s: a byte over 128 KB") << s + QByteArray(131073, 'x') << s << 2 << grande;
+        QTest::newRow("W: 756 KB") << s + QByteArray(774144, 'x') << s << 3 << QString();
+        QTest::newRow("W: a byte over 756 KB") << s + QByteArray(774145, 'x') << s << 3 << grande;
+        QTest::newRow("unknown: a byte over 32767 pages") << s + QByteArray(32767 * 256 + 1, 'x') << s << 0 << grande;
+    }
+    void image_read_again()
+    {
+        QFETCH(QByteArray, contenuto);
+        QFETCH(QByteArray, aperta);
+        QFETCH(int, codice_cpu);
+        QFETCH(QString, errore);
+        QTemporaryDir cartella;
+        const QString percorso = cartella.filePath("FW.BIN");
+        if (!contenuto.isEmpty())
+            scrivi_file(percorso, contenuto);
+        const TipoCpu &tipo = codice_cpu ? tipi_cpu()[codice_cpu - 1] : tipo_cpu_sconosciuto();
+        const ImmagineFirmware immagine = leggi_immagine(percorso, aperta, tipo);
+        QCOMPARE(immagine.errore ? immagine.errore->in(0) : QString(), errore);
+        QCOMPARE(immagine.dati, errore.isEmpty() ? contenuto.sliced(15) : QByteArray());
     }
 
     void an_unreadable_image_is_refused_in_both_languages()

@@ -21,6 +21,7 @@ constexpr QFile::Permissions leggibile = QFile::ReadOwner | QFile::ExeOwner | QF
                                          | QFile::ReadOther | QFile::ExeOther;
 constexpr QFile::Permissions scrivibile = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
 constexpr QFile::Permissions sola_lettura = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+using Modo = std::optional<QFile::Permissions>; // nothing: no file
 
 QString cartella_di(const QTemporaryDir &dir)
 {
@@ -61,44 +62,59 @@ class TestSettings : public QObject
     Q_OBJECT
 
 private slots:
+    void componi_data()
+    {
+        QTest::addColumn<QString>("percorso");
+        QTest::addColumn<int>("lingua");
+        QTest::addColumn<QByteArray>("byte");
+        QTest::newRow("defaults") << QString() << 0 << predefiniti;
+        QTest::newRow("backslashes, a negative language")
+            << "C:\\Firmware\\" << -5 << QByteArray("Path = C:\\Firmware\\\r\nLanguage = -5\r\n");
+        QTest::newRow("UTF-8") << QString::fromUtf8("/caff\u00e8/") << 1
+                               << QByteArray("Path = /caff\xc3\xa8/\r\nLanguage = 1\r\n");
+        // The reader takes the quoted line whole; a folder that cannot be stored whole is left out.
+        QTest::newRow("a comma: the line quoted")
+            << "/srv/fw,v2/" << 1 << QByteArray("\"Path = /srv/fw,v2/\"\r\nLanguage = 1\r\n");
+        QTest::newRow("a quote and a comma: left out") << "/a\"b,/" << 0 << predefiniti;
+        QTest::newRow("a CR: left out") << "/a\rb/" << 0 << predefiniti;
+        QTest::newRow("an LF: left out") << "/a\nb/" << 0 << predefiniti;
+    }
     void componi()
     {
-        const std::tuple<QString, int, QByteArray> casi[] = {
-            {QString(), 0, predefiniti},
-            {"C:\\Firmware\\", -5, "Path = C:\\Firmware\\\r\nLanguage = -5\r\n"},
-            {QString::fromUtf8("/caff\u00e8/"), 1, "Path = /caff\xc3\xa8/\r\nLanguage = 1\r\n"},
-            {"/srv/fw,v2/", 1, "\"Path = /srv/fw,v2/\"\r\nLanguage = 1\r\n"}, // the reader takes the quoted line whole
-            {"/a\"b,/", 0, predefiniti}, // a folder that cannot be stored whole is left out
-            {"/a\rb/", 0, predefiniti},
-            {"/a\nb/", 0, predefiniti},
-        };
-        for (const auto &[percorso, lingua, byte] : casi)
-            QCOMPARE(componi_impostazioni({percorso, qint16(lingua)}), byte);
+        QFETCH(QString, percorso);
+        QFETCH(int, lingua);
+        QTEST(componi_impostazioni({percorso, qint16(lingua)}), "byte");
     }
 
+    void leggi_data()
+    {
+        QTest::addColumn<QByteArray>("contenuto");
+        QTest::addColumn<QString>("percorso");
+        QTest::addColumn<int>("lingua");
+        const auto riga = [](const char *nome, const char *contenuto, const char *percorso, int lingua) {
+            QTest::newRow(nome) << QByteArray(contenuto) << percorso << lingua;
+        };
+        riga("as written", "Path = C:\\Firmware\\\r\nLanguage = 1\r\n", "C:\\Firmware\\", 1);
+        riga("no blanks: one character lost", "Path=C:\\x\r\nLanguage=1\r\n", ":\\x", 0);
+        riga("no equals sign", "abc\r\n", "bc", 0);
+        riga("equals sign in the folder", "Path = /a=b/\r\nLanguage = 1\r\n", "/a=b/", 1);
+        riga("a comma cuts the folder", "Path = C:\\a,b\\\r\nLanguage = 1\r\n", "C:\\a", 0);
+        riga("the rest of the line read as the language", "Path = C:\\a,x= 2\r\nLanguage = 1\r\n", "C:\\a", 2);
+        riga("quoted line read whole", "\"Path = /srv/fw,v2/\"\r\nLanguage = 1\r\n", "/srv/fw,v2/", 1);
+        riga("after the quotes dropped", "\"Path = /q/\" junk\r\nLanguage = 1\r\n", "/q/", 1);
+        riga("a comma right after the quotes", "\"Path = /q/\",x= 2\r\nLanguage = 1", "/q/", 2);
+        riga("quotes never closed", "\"Path = /q/\r\nLanguage = 1", "/q/\r\nLanguage = 1", 0);
+        riga("empty values", "Path = \r\nLanguage = \r\n", "", 0);
+        riga("LF and CR alone end lines", "Path = /a/\nLanguage = 1\r", "/a/", 1);
+        riga("leading blanks skipped, trailing kept", " \tPath = /a b/ \r\nLanguage = 1", "/a b/ ", 1);
+        riga("outside the BMP after = goes whole", "Path=\xf0\x9f\x98\x80x\r\nLanguage = 1", "x", 1);
+    }
     void leggi()
     {
-        const std::tuple<QByteArray, QString, int> casi[] = {
-            {"Path = C:\\Firmware\\\r\nLanguage = 1\r\n", "C:\\Firmware\\", 1}, // as written
-            {"Path=C:\\x\r\nLanguage=1\r\n", ":\\x", 0}, // no blanks: one character lost
-            {"abc\r\n", "bc", 0}, // no equals sign
-            {"Path = /a=b/\r\nLanguage = 1\r\n", "/a=b/", 1}, // equals sign in the folder
-            {"Path = C:\\a,b\\\r\nLanguage = 1\r\n", "C:\\a", 0}, // comma cuts the folder
-            {"Path = C:\\a,x= 2\r\nLanguage = 1\r\n", "C:\\a", 2}, // rest of the line read as the language
-            {"\"Path = /srv/fw,v2/\"\r\nLanguage = 1\r\n", "/srv/fw,v2/", 1}, // quoted line read whole
-            {"\"Path = /q/\" junk\r\nLanguage = 1\r\n", "/q/", 1}, // after the quotes dropped
-            {"\"Path = /q/\",x= 2\r\nLanguage = 1", "/q/", 2},            // a comma right after them
-            {"\"Path = /q/\r\nLanguage = 1", "/q/\r\nLanguage = 1", 0}, // quotes never closed
-            {"Path = \r\nLanguage = \r\n", "", 0}, // empty values
-            {"Path = /a/\nLanguage = 1\r", "/a/", 1}, // LF and CR alone end lines
-            {" \tPath = /a b/ \r\nLanguage = 1", "/a b/ ", 1}, // leading blanks skipped, trailing kept
-            {"Path=\xf0\x9f\x98\x80x\r\nLanguage = 1", "x", 1}, // outside the BMP after = goes whole
-        };
-        for (const auto &[contenuto, percorso, lingua] : casi) {
-            const Impostazioni impostazioni = leggi_impostazioni(contenuto);
-            QCOMPARE(impostazioni.percorso_firmware, percorso);
-            QCOMPARE(int(impostazioni.lingua), lingua);
-        }
+        QFETCH(QByteArray, contenuto);
+        const Impostazioni impostazioni = leggi_impostazioni(contenuto);
+        QTEST(impostazioni.percorso_firmware, "percorso");
+        QTEST(int(impostazioni.lingua), "lingua");
     }
 
     void leggi_lingua_data()
@@ -120,79 +136,97 @@ private slots:
         QTEST(int(leggi_impostazioni("Path = /fw/\r\nLanguage = " + valore + "\r\n").lingua), "lingua");
     }
 
+    void carica_data()
+    {
+        QTest::addColumn<QByteArray>("prima"); // null: no file
+        QTest::addColumn<QString>("percorso");
+        QTest::addColumn<QByteArray>("dopo");
+        const QByteArray lunga = "Path = " + QByteArray(100000, 'x');
+        QTest::newRow("missing: the defaults") << QByteArray() << "" << predefiniti;
+        QTest::newRow("empty: the defaults") << QByteArray("") << "" << predefiniti;
+        QTest::newRow("read, left as it is") << QByteArray("Path=/x/\n") << "x/" << QByteArray("Path=/x/\n");
+        QTest::newRow("only the start read") << lunga << QString(65536 - 7, u'x') << lunga;
+    }
     void carica()
     {
-        const QByteArray lunga = "Path = " + QByteArray(100000, 'x');
-        const std::tuple<std::optional<QByteArray>, QString, QByteArray> casi[] = {
-            {std::nullopt, "", predefiniti}, // a missing file gets the defaults
-            {"", "", predefiniti},           // so does an empty one
-            {"Path=/x/\n", "x/", "Path=/x/\n"},
-            {lunga, QString(65536 - 7, u'x'), lunga}, // only the start is read
-        };
-        for (const auto &[prima, percorso, dopo] : casi) {
-            QTemporaryDir dir;
-            if (prima)
-                scrivi_file(file_in(cartella_di(dir)), *prima);
-            QCOMPARE(carica_file_impostazioni(cartella_di(dir)).percorso_firmware, percorso);
-            QCOMPARE(leggi_file(file_in(cartella_di(dir))), dopo);
-        }
+        QFETCH(QByteArray, prima);
+        QTemporaryDir dir;
+        if (!prima.isNull())
+            scrivi_file(file_in(cartella_di(dir)), prima);
+        QTEST(carica_file_impostazioni(cartella_di(dir)).percorso_firmware, "percorso");
+        QTEST(leggi_file(file_in(cartella_di(dir))), "dopo");
     }
 
+    void round_trip_data()
+    {
+        QTest::addColumn<QString>("percorso");
+        QTest::addColumn<int>("lingua");
+        QTest::newRow("a comma") << "C:\\a,b\\" << 1;
+        QTest::newRow("two commas") << "/srv/fw,v2/,x/" << 0;
+        QTest::newRow("UTF-8 and a blank, the lowest language") << QString::fromUtf8("/caff\u00e8 2/") << -32768;
+    }
     void round_trip()
     {
-        const std::pair<QString, int> casi[] = {
-            {"C:\\a,b\\", 1}, {"/srv/fw,v2/,x/", 0}, {QString::fromUtf8("/caff\u00e8 2/"), -32768}};
-        for (const auto &[percorso, lingua] : casi) {
-            QTemporaryDir dir;
-            QVERIFY(salva_file_impostazioni(cartella_di(dir), {percorso, qint16(lingua)}));
-            const Impostazioni letto = carica_file_impostazioni(cartella_di(dir));
-            QCOMPARE(letto.percorso_firmware, percorso);
-            QCOMPARE(int(letto.lingua), lingua);
-        }
+        QFETCH(QString, percorso);
+        QFETCH(int, lingua);
+        QTemporaryDir dir;
+        QVERIFY(salva_file_impostazioni(cartella_di(dir), {percorso, qint16(lingua)}));
+        const Impostazioni letto = carica_file_impostazioni(cartella_di(dir));
+        QCOMPARE(letto.percorso_firmware, percorso);
+        QCOMPARE(int(letto.lingua), lingua);
     }
 
+    void where_a_user_without_privileges_saves_data()
+    {
+        QTest::addColumn<bool>("cartella_scrivibile");
+        QTest::addColumn<Modo>("file");
+        QTest::addColumn<QByteArray>("nel_programma");
+        QTest::addColumn<QByteArray>("nell_utente");
+        const QByteArray nessuno("(none)");
+        QTest::newRow("beside the program") << true << Modo() << nuove << nessuno;
+        QTest::newRow("a read-only folder: in the user's folder") << false << Modo() << nessuno << nuove;
+        QTest::newRow("a writable file: in place") << false << Modo(sola_lettura | scrivibile) << nuove << nessuno;
+        QTest::newRow("a read-only file: untouched") << true << Modo(sola_lettura) << vecchie << nessuno;
+    }
     void where_a_user_without_privileges_saves()
     {
-        using Modo = std::optional<QFile::Permissions>; // nothing: no file
-        const QByteArray nessuno("(none)");
-        const std::tuple<bool, Modo, QByteArray, QByteArray> casi[] = {
-            {true, Modo(), nuove, nessuno},                          // beside the program
-            {false, Modo(), nessuno, nuove},                         // a read-only folder: in the user's folder
-            {false, Modo(sola_lettura | scrivibile), nuove, nessuno}, // a writable file there: in place
-            {true, Modo(sola_lettura), vecchie, nessuno},            // a read-only file: untouched
-        };
-        for (const auto &[cartella_scrivibile, file, nel_programma, nell_utente] : casi) {
-            QTemporaryDir programma, casa;
-            const QString utente = casa.path() + QStringLiteral("/config/kestra-updater/");
-            QVERIFY(QFile::setPermissions(casa.path(), leggibile | scrivibile));
-            if (file) {
-                scrivi_file(file_in(cartella_di(programma)), vecchie);
-                QVERIFY(QFile::setPermissions(file_in(cartella_di(programma)), *file));
-            }
-            QVERIFY(QFile::setPermissions(programma.path(),
-                                          leggibile | (cartella_scrivibile ? scrivibile : QFile::Permissions())));
-            salva_senza_privilegi(cartella_di(programma), utente);
-            QVERIFY(QFile::setPermissions(programma.path(), leggibile | QFile::WriteOwner));
-            QCOMPARE(leggi_file(file_in(cartella_di(programma))), nel_programma);
-            QCOMPARE(leggi_file(file_in(utente)), nell_utente);
-            if (file)
-                QCOMPARE(modo(file_in(cartella_di(programma))), *file);
+        QFETCH(bool, cartella_scrivibile);
+        QFETCH(Modo, file);
+        QTemporaryDir programma, casa;
+        const QString utente = casa.path() + QStringLiteral("/config/kestra-updater/");
+        QVERIFY(QFile::setPermissions(casa.path(), leggibile | scrivibile));
+        if (file) {
+            scrivi_file(file_in(cartella_di(programma)), vecchie);
+            QVERIFY(QFile::setPermissions(file_in(cartella_di(programma)), *file));
         }
+        QVERIFY(QFile::setPermissions(programma.path(),
+                                      leggibile | (cartella_scrivibile ? scrivibile : QFile::Permissions())));
+        salva_senza_privilegi(cartella_di(programma), utente);
+        QVERIFY(QFile::setPermissions(programma.path(), leggibile | QFile::WriteOwner));
+        QTEST(leggi_file(file_in(cartella_di(programma))), "nel_programma");
+        QTEST(leggi_file(file_in(utente)), "nell_utente");
+        if (file)
+            QCOMPARE(modo(file_in(cartella_di(programma))), *file);
     }
 
     // Replaced with its mode kept, or, read-only, left untouched even by root.
+    void a_file_keeps_its_mode_data()
+    {
+        QTest::addColumn<QFile::Permissions>("modo_file");
+        QTest::newRow("writable: replaced") << (QFile::ReadOwner | QFile::WriteOwner);
+        QTest::newRow("read-only: untouched") << sola_lettura;
+    }
     void a_file_keeps_its_mode()
     {
-        for (const QFile::Permissions modo_file : {QFile::ReadOwner | QFile::WriteOwner, sola_lettura}) {
-            QTemporaryDir dir;
-            const bool scrivibile = modo_file.testFlag(QFile::WriteOwner);
-            scrivi_file(file_in(cartella_di(dir)), vecchie);
-            QVERIFY(QFile::setPermissions(file_in(cartella_di(dir)), modo_file));
-            QCOMPARE(salva_file_impostazioni(cartella_di(dir), {"/new/", 0}), scrivibile);
-            QCOMPARE(leggi_file(file_in(cartella_di(dir))), scrivibile ? nuove : vecchie);
-            QCOMPARE(modo(file_in(cartella_di(dir))), modo_file);
-            QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{nome_file_impostazioni});
-        }
+        QFETCH(QFile::Permissions, modo_file);
+        QTemporaryDir dir;
+        const bool scrivibile = modo_file.testFlag(QFile::WriteOwner);
+        scrivi_file(file_in(cartella_di(dir)), vecchie);
+        QVERIFY(QFile::setPermissions(file_in(cartella_di(dir)), modo_file));
+        QCOMPARE(salva_file_impostazioni(cartella_di(dir), {"/new/", 0}), scrivibile);
+        QCOMPARE(leggi_file(file_in(cartella_di(dir))), scrivibile ? nuove : vecchie);
+        QCOMPARE(modo(file_in(cartella_di(dir))), modo_file);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{nome_file_impostazioni});
     }
 };
 

@@ -22,12 +22,12 @@ QString identita_in_chiaro(const IdentitaDispositivo &identita)
         .join(u'|');
 }
 
-const Testo &prefisso_di(const char *etichetta)
+const Testo &prefisso_di(const QString &etichetta)
 {
     for (const EtichettaConPrefisso &voce : etichette_con_prefisso())
-        if (qstrcmp(voce.controllo, etichetta) == 0)
+        if (QLatin1String(voce.controllo) == etichetta)
             return voce.prefisso;
-    qFatal("no label %s", etichetta);
+    qFatal("no label %s", qPrintable(etichetta));
 }
 
 } // namespace
@@ -37,55 +37,80 @@ class TestTextsAndIdentity : public QObject
     Q_OBJECT
 
 private slots:
+    void formatta_hex_data()
+    {
+        QTest::addColumn<float>("valore");
+        QTest::addColumn<int>("cifre");
+        QTest::addColumn<QString>("testo");
+        QTest::newRow("a leading zero") << 10.0f << 2 << "0A";
+        QTest::newRow("255") << 255.0f << 2 << "FF";
+        QTest::newRow("the last two digits") << 4660.0f << 2 << "34";
+        QTest::newRow("2.5: halves to even, down") << 2.5f << 2 << "02";
+        QTest::newRow("3.5: halves to even, up") << 3.5f << 2 << "04";
+        QTest::newRow("-1: two's complement") << -1.0f << 8 << "FFFFFFFF";
+        QTest::newRow("-1 in ten digits") << -1.0f << 10 << "00FFFFFFFF";
+        QTest::newRow("2^32 wraps") << 4294967296.0f << 2 << "00";
+        QTest::newRow("past 2^32: the low bits kept") << 4294967808.0f << 4 << "0200";
+        QTest::newRow("NaN") << std::numeric_limits<float>::quiet_NaN() << 2 << "00";
+        QTest::newRow("no digits") << 10.0f << 0 << "";
+    }
     void formatta_hex()
     {
-        const std::tuple<float, int, const char *> casi[] = {
-            {10, 2, "0A"}, {255, 2, "FF"}, {4660, 2, "34"}, // the last two digits
-            {2.5f, 2, "02"}, {3.5f, 2, "04"},                // halves to even
-            {-1, 8, "FFFFFFFF"}, {-1, 10, "00FFFFFFFF"},     // two's complement
-            {4294967296.0f, 2, "00"}, {4294967808.0f, 4, "0200"}, // 2^32 wraps, keeping the low bits
-            {std::numeric_limits<float>::quiet_NaN(), 2, "00"}, {10, 0, ""},
-        };
-        for (const auto &[valore, cifre, testo] : casi)
-            QCOMPARE(::formatta_hex(valore, cifre), QLatin1String(testo));
+        QFETCH(float, valore);
+        QFETCH(int, cifre);
+        QTEST(::formatta_hex(valore, cifre), "testo");
     }
 
-    void identity()
+    void identity_data()
     {
+        QTest::addColumn<QByteArray>("risposta");
+        QTest::addColumn<QString>("mostrata");
         const auto con_data = [](int alto, int basso) {
             QByteArray risposta = identita_intera;
             risposta[18] = char(alto);
             risposta[19] = char(basso);
             return risposta;
         };
-        const std::pair<QByteArray, const char *> casi[] = {
-            {identita_intera, "Firmware: v.2.15|BRD1|FILENAME|05.03.18"},
-            {"FWI=???", "no information"},
-            {"FWI=???x", "Firmware: v.63.3F|?x||00.00.00"},
-            {QByteArray(identita_intera).replace(4, 2, "\x01\x0A"), "Firmware: v.1.0A|BRD1|FILENAME|05.03.18"},
-            {identita_intera.first(8), "Firmware: v.2.15|BR||00.00.00"},
-            {identita_intera.first(19), "Firmware: v.2.15|BRD1|FILENAME|00.00.18"},
-            {con_data(1, 0x20), "Firmware: v.2.15|BRD1|FILENAME|00.09.00"},  // the month from both bytes
-            {con_data(201, 255), "Firmware: v.2.15|BRD1|FILENAME|31.15.100"}, // nothing checked
-            {{}, "Firmware: v.0.00|||00.00.00"},
-        };
-        for (const auto &[risposta, mostrata] : casi)
-            QCOMPARE(identita_in_chiaro(leggi_identita(risposta)), QLatin1String(mostrata));
+        QTest::newRow("whole") << identita_intera << "Firmware: v.2.15|BRD1|FILENAME|05.03.18";
+        QTest::newRow("FWI=???") << QByteArray("FWI=???") << "no information";
+        QTest::newRow("FWI=??? and a byte") << QByteArray("FWI=???x") << "Firmware: v.63.3F|?x||00.00.00";
+        QTest::newRow("minor in hex") << QByteArray(identita_intera).replace(4, 2, "\x01\x0A")
+                                      << "Firmware: v.1.0A|BRD1|FILENAME|05.03.18";
+        QTest::newRow("half a board") << identita_intera.first(8) << "Firmware: v.2.15|BR||00.00.00";
+        QTest::newRow("no last byte") << identita_intera.first(19) << "Firmware: v.2.15|BRD1|FILENAME|00.00.18";
+        QTest::newRow("the month from both bytes") << con_data(1, 0x20) << "Firmware: v.2.15|BRD1|FILENAME|00.09.00";
+        QTest::newRow("no date checked") << con_data(201, 255) << "Firmware: v.2.15|BRD1|FILENAME|31.15.100";
+        QTest::newRow("empty") << QByteArray() << "Firmware: v.0.00|||00.00.00";
+    }
+    void identity()
+    {
+        QFETCH(QByteArray, risposta);
+        QTEST(identita_in_chiaro(leggi_identita(risposta)), "mostrata");
     }
 
+    void prefix_swap_data()
+    {
+        QTest::addColumn<QString>("etichetta");
+        QTest::addColumn<QString>("didascalia");
+        QTest::addColumn<int>("lingua");
+        QTest::addColumn<QString>("attesa");
+        QTest::newRow("Label7 to English") << "Label7" << "Scheda: AB12" << 1 << "Board: AB12";
+        QTest::newRow("Label12 to Italian, blanks kept") << "Label12" << "Board:  K 1 " << 0 << "Scheda:  K 1 ";
+        QTest::newRow("Label13 to Italian") << "Label13" << "File name: FW_01" << 0 << "Nome file: FW_01";
+        QTest::newRow("Label14 to Italian") << "Label14" << "Date: 05.03.18" << 0 << "Data: 05.03.18";
+        QTest::newRow("language 2 is English") << "Label7" << "Scheda: AB" << 2 << "Board: AB";
+        QTest::newRow("the same language: prefix only") << "Label7" << "Scheda: AB" << 0 << "Scheda:";
+        QTest::newRow("shorter than the prefix") << "Label7" << "Sche" << 1 << "Board:";
+        QTest::newRow("prefix in lower case") << "Label7" << "scheda: AB" << 1 << "Board:";
+        QTest::newRow("a blank before the prefix") << "Label14" << " Data: 1" << 1 << "Date:";
+    }
     void prefix_swap()
     {
-        const std::tuple<const char *, const char *, int, const char *> casi[] = {
-            {"Label7", "Scheda: AB12", 1, "Board: AB12"},        {"Label12", "Board:  K 1 ", 0, "Scheda:  K 1 "},
-            {"Label13", "File name: FW_01", 0, "Nome file: FW_01"}, {"Label14", "Date: 05.03.18", 0, "Data: 05.03.18"},
-            {"Label7", "Scheda: AB", 2, "Board: AB"},            {"Label7", "Scheda: AB", 0, "Scheda:"},
-            {"Label7", "Sche", 1, "Board:"},                      {"Label7", "scheda: AB", 1, "Board:"},
-            {"Label14", " Data: 1", 1, "Date:"},
-        };
-        for (const auto &[etichetta, didascalia, lingua, attesa] : casi)
-            QCOMPARE(scambia_prefisso(QLatin1String(didascalia), prefisso_di(etichetta), lingua), QLatin1String(attesa));
+        QFETCH(QString, etichetta);
+        QFETCH(QString, didascalia);
+        QFETCH(int, lingua);
+        QTEST(scambia_prefisso(didascalia, prefisso_di(etichetta), lingua), "attesa");
     }
-
 };
 
 QTEST_GUILESS_MAIN(TestTextsAndIdentity)
