@@ -83,64 +83,79 @@ class TestFileAndIdentity : public QObject
     Q_OBJECT
 
 private slots:
+    void aprifile_data()
+    {
+        QTest::addColumn<Apertura>("caso");
+        for (const Apertura &voce : aperture)
+            QTest::newRow(voce.nome) << voce;
+    }
     void aprifile()
     {
-        for (const Apertura &voce : aperture) {
-            const Apertura *caso = &voce;
-            Motore motore;
-            motore.aggiornatore.connetti();
-            const QString percorso = caso->contenuto.isNull() ? motore.cartella.filePath("FW.BIN")
-                                                              : motore.scrivi_firmware(caso->contenuto);
-            motore.aggiornatore.apri(percorso);
-            QCOMPARE(motore.rapporto.campi.join(u','), caso->campi);
-            QCOMPARE(motore.rapporto.messaggi, caso->messaggi);
-            QCOMPARE(motore.passi(), caso->passi);
-            QCOMPARE(motore.aggiornatore.stato().cpu->codice, caso->codice_cpu);
-            QCOMPARE(motore.aggiornatore.stato().percorso_firmware + motore.aggiornatore.stato().nome_file, percorso);
-            QCOMPARE(QFile::exists(percorso), !caso->contenuto.isNull()); // nothing created, nothing deleted
-        }
+        QFETCH(Apertura, caso);
+        Motore motore;
+        motore.aggiornatore.connetti();
+        const QString percorso = caso.contenuto.isNull() ? motore.cartella.filePath("FW.BIN")
+                                                         : motore.scrivi_firmware(caso.contenuto);
+        motore.aggiornatore.apri(percorso);
+        QCOMPARE(motore.rapporto.campi.join(u','), caso.campi);
+        QCOMPARE(motore.rapporto.messaggi, caso.messaggi);
+        QCOMPARE(motore.passi(), caso.passi);
+        QCOMPARE(motore.aggiornatore.stato().cpu->codice, caso.codice_cpu);
+        QCOMPARE(motore.aggiornatore.stato().percorso_firmware + motore.aggiornatore.stato().nome_file, percorso);
+        QCOMPARE(QFile::exists(percorso), !caso.contenuto.isNull()); // nothing created, nothing deleted
     }
 
+    // A failed check offers a new file, a new identification and a new transfer.
+    void a_new_file_withdraws_what_the_old_one_allowed_data()
+    {
+        QTest::addColumn<char>("cpu"); // of the new file
+        QTest::addColumn<QString>("passi");
+        QTest::addColumn<int>("codice_cpu");
+        QTest::newRow("unknown T: the type in force kept") << 'T' << "disconnect open" << 2;
+        QTest::newRow("W: identify again") << 'W' << "disconnect open identify" << 3;
+    }
     void a_new_file_withdraws_what_the_old_one_allowed()
     {
-        for (const char cpu : {'T', 'W'}) {
-            // A failed check offers a new file, a new identification and a new transfer.
-            Motore motore;
-            motore.link.script("PGX", 1, r("E", 1));
-            QVERIFY(motore.pronto('s', dati_di_prova(300)));
-            motore.aggiornatore.trasferisci();
-            motore.rapporto.risposte = {risposta_si};
-            motore.aggiornatore.aggiorna();
-            motore.aggiornatore.trasferisci();
-            QCOMPARE(motore.passi(), QStringLiteral("disconnect open identify update"));
-            motore.aggiornatore.apri(motore.scrivi_firmware(firmware(cpu, "x"), "NEW.BIN"));
-            QCOMPARE(motore.passi(), QString(cpu == 'W' ? "disconnect open identify" : "disconnect open"));
-            QCOMPARE(motore.aggiornatore.stato().cpu->codice, cpu == 'W' ? 3 : 2);
-            // What the transfer sent is what a verification checks.
-            QCOMPARE(motore.aggiornatore.stato().trasferito.cpu->codice, 2);
-        }
+        QFETCH(char, cpu);
+        Motore motore;
+        motore.link.script("PGX", 1, r("E", 1));
+        QVERIFY(motore.pronto('s', dati_di_prova(300)));
+        motore.aggiornatore.trasferisci();
+        motore.rapporto.risposte = {risposta_si};
+        motore.aggiornatore.aggiorna();
+        motore.aggiornatore.trasferisci();
+        QCOMPARE(motore.passi(), QStringLiteral("disconnect open identify update"));
+        motore.aggiornatore.apri(motore.scrivi_firmware(firmware(cpu, "x"), "NEW.BIN"));
+        QTEST(motore.passi(), "passi");
+        QTEST(motore.aggiornatore.stato().cpu->codice, "codice_cpu");
+        // What the transfer sent is what a verification checks.
+        QCOMPARE(motore.aggiornatore.stato().trasferito.cpu->codice, 2);
     }
 
+    void identifica_data()
+    {
+        QTest::addColumn<Identificazione>("caso");
+        for (const Identificazione &voce : identificazioni)
+            QTest::newRow(voce.nome) << voce;
+    }
     void identifica()
     {
-        for (const Identificazione &voce : identificazioni) {
-            const Identificazione *caso = &voce;
-            Motore motore(caso->indirizzo);
-            motore.aperto(firmware(caso->cpu, "x"));
-            motore.link.script("FWI", 0, caso->fwi);
-            motore.rapporto.risposte = caso->risposte;
-            motore.aggiornatore.identifica();
+        QFETCH(Identificazione, caso);
+        Motore motore(caso.indirizzo);
+        motore.aperto(firmware(caso.cpu, "x"));
+        motore.link.script("FWI", 0, caso.fwi);
+        motore.rapporto.risposte = caso.risposte;
+        motore.aggiornatore.identifica();
 
-            QCOMPARE(motore.rapporto.stati, QStringList{caso->stato});
-            QCOMPARE(motore.rapporto.messaggi, caso->messaggi);
-            QCOMPARE(motore.rapporto.campi.join(u','), caso->campi);
-            QCOMPARE(motore.passi(), caso->passi);
-            QCOMPARE(motore.link.comandi.size(), caso->messaggi.contains(riavviato) ? 2 : 1);
-            QCOMPARE(motore.link.attese.first(), (Attesa{1, 500, 500}));
-            QCOMPARE(motore.rapporto.stato_di(Tappa::Identificazione),
-                     caso->passi == identificato ? StatoTappa::Fatta : StatoTappa::DaFare);
-            QVERIFY(!motore.rapporto.in_attesa);
-        }
+        QCOMPARE(motore.rapporto.stati, QStringList{caso.stato});
+        QCOMPARE(motore.rapporto.messaggi, caso.messaggi);
+        QCOMPARE(motore.rapporto.campi.join(u','), caso.campi);
+        QCOMPARE(motore.passi(), caso.passi);
+        QCOMPARE(motore.link.comandi.size(), caso.messaggi.contains(riavviato) ? 2 : 1);
+        QCOMPARE(motore.link.attese.first(), (Attesa{1, 500, 500}));
+        QCOMPARE(motore.rapporto.stato_di(Tappa::Identificazione),
+                 caso.passi == identificato ? StatoTappa::Fatta : StatoTappa::DaFare);
+        QVERIFY(!motore.rapporto.in_attesa);
     }
 
     void restart_waits_for_its_reply_then_a_moment()

@@ -65,30 +65,34 @@ class TestModuleAccess : public QObject
     Q_OBJECT
 
 private slots:
+    void connetti_data()
+    {
+        QTest::addColumn<Caso>("caso");
+        for (const Caso &voce : casi)
+            QTest::newRow(voce.nome) << voce;
+    }
     void connetti()
     {
-        for (const Caso &voce : casi) {
-            const Caso *caso = &voce;
-            Motore motore(caso->indirizzo);
-            if (!caso->alla_connessione.isEmpty())
-                motore.link.alla_connessione = {{1, caso->alla_connessione}};
-            for (const auto &[testa, risposta] : caso->script)
-                motore.link.script(testa, 0, risposta);
-            motore.rapporto.password = caso->password;
-            motore.rapporto.risposte = caso->risposte;
-            motore.aggiornatore.connetti();
+        QFETCH(Caso, caso);
+        Motore motore(caso.indirizzo);
+        if (!caso.alla_connessione.isEmpty())
+            motore.link.alla_connessione = {{1, caso.alla_connessione}};
+        for (const auto &[testa, risposta] : caso.script)
+            motore.link.script(testa, 0, risposta);
+        motore.rapporto.password = caso.password;
+        motore.rapporto.risposte = caso.risposte;
+        motore.aggiornatore.connetti();
 
-            QCOMPARE(motore.link.host, caso->indirizzo);
-            QCOMPARE(motore.link.comandi, caso->comandi);
-            QCOMPARE(motore.rapporto.messaggi, caso->messaggi);
-            QCOMPARE(motore.passi(), caso->passi);
-            QCOMPARE(motore.link.attese, caso->attese);
-            QCOMPARE(motore.rapporto.richieste_password, caso->alla_connessione.contains("PAS?") ? 1 : 0);
-            // The mode command left the link open, its lamp green.
-            QCOMPARE(motore.rapporto.stato_di(Tappa::Connessione),
-                     caso->passi != QLatin1String("connect") || caso->messaggi.contains(modo_muto) ? StatoTappa::Fatta
-                                                                                                    : StatoTappa::DaFare);
-        }
+        QCOMPARE(motore.link.host, caso.indirizzo);
+        QCOMPARE(motore.link.comandi, caso.comandi);
+        QCOMPARE(motore.rapporto.messaggi, caso.messaggi);
+        QCOMPARE(motore.passi(), caso.passi);
+        QCOMPARE(motore.link.attese, caso.attese);
+        QCOMPARE(motore.rapporto.richieste_password, caso.alla_connessione.contains("PAS?") ? 1 : 0);
+        // The mode command left the link open, its lamp green.
+        QCOMPARE(motore.rapporto.stato_di(Tappa::Connessione),
+                 caso.passi != QLatin1String("connect") || caso.messaggi.contains(modo_muto) ? StatoTappa::Fatta
+                                                                                              : StatoTappa::DaFare);
     }
 
     void after_a_mode_change_the_address_is_the_access_point()
@@ -134,23 +138,29 @@ private slots:
         QCOMPARE(motore.link.connessioni, 1);
     }
 
+    void ending_inside_a_wait_sends_and_shows_nothing_more_data()
+    {
+        QTest::addColumn<int>("attesa");
+        QTest::newRow("the challenge's") << 1;
+        QTest::newRow("the password's reply") << 2;
+        QTest::newRow("the mode command's reply") << 3;
+    }
     void ending_inside_a_wait_sends_and_shows_nothing_more()
     {
-        for (const int attesa : {1, 2, 3}) {
-            Motore motore(altrove);
-            motore.link.alla_connessione = {{1, "PAS?"}};
-            motore.link.script("MOP=", 0, muto);
-            motore.rapporto.password = ok;
-            motore.rapporto.risposte = {risposta_si};
-            motore.link.durante_attesa = [&](int n) {
-                if (n == attesa)
-                    motore.aggiornatore.termina();
-            };
-            motore.aggiornatore.connetti();
-            QCOMPARE(motore.link.attese.size(), attesa);
-            QCOMPARE(motore.link.comandi.size(), attesa - 1);
-            QCOMPARE(motore.rapporto.messaggi, attesa == 3 ? QStringList{domanda} : QStringList{});
-        }
+        QFETCH(int, attesa);
+        Motore motore(altrove);
+        motore.link.alla_connessione = {{1, "PAS?"}};
+        motore.link.script("MOP=", 0, muto);
+        motore.rapporto.password = ok;
+        motore.rapporto.risposte = {risposta_si};
+        motore.link.durante_attesa = [&](int n) {
+            if (n == attesa)
+                motore.aggiornatore.termina();
+        };
+        motore.aggiornatore.connetti();
+        QCOMPARE(motore.link.attese.size(), attesa);
+        QCOMPARE(motore.link.comandi.size(), attesa - 1);
+        QCOMPARE(motore.rapporto.messaggi, attesa == 3 ? QStringList{domanda} : QStringList{});
     }
 };
 

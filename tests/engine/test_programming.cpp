@@ -121,72 +121,92 @@ private slots:
         QVERIFY(!motore.rapporto.in_attesa);
     }
 
-    void transfer_failures()
+    void transfer_failures_data()
     {
+        QTest::addColumn<Script>("script");        // the module's replies
+        QTest::addColumn<QString>("stato");        // the status that ends the transfer
+        QTest::addColumn<int>("mezze_pagine");     // half pages sent
+        QTest::addColumn<Attesa>("ultima_attesa");
         const Risposta muto;
         const auto r = [](const char *byte) { return CollegamentoScriptato::risposta(byte); };
-        // The module's replies, the status that ends the transfer, the half pages sent, the last wait.
-        const std::tuple<Script, const char *, int, Attesa> casi[] = {
-            {{{"PGS", 1, muto}}, "Errore cancellazione", 0, {1, 5000, 5000}}, // one attempt
-            {{{"PGS", 1, r("AA")}}, "Errore cancellazione", 0, {1, 5000, 1}},
-            {{{"PGP", 1, r("C")}, {"PGP", 2, r("N")}}, "Errore scrittura pagina", 2, {1, 1000, 1}},
-            {{{"PGP", 0, r("C")}}, "Errore checksum pagina 1", 3, {1, 1000, 1}},
-            // One budget for the page: C, A, C, C.
-            {{{"PGP", 1, r("C")}, {"PGP", 3, r("C")}, {"PGP", 4, r("C")}}, "Errore checksum pagina 2", 4, {1, 1000, 1}},
-            {{{"PGP", 0, muto}}, "Errore trasferimento", 3, {1, 1000, 1000}},
-            // The kind of the third failure decides. A reply that never came is
-            // owed: the next byte pays it and the attempt that follows gets none.
-            {{{"PGP", 1, r("C")}, {"PGP", 2, r("C")}, {"PGP", 3, muto}}, "Errore trasferimento", 3, {1, 1000, 1000}},
-            {{{"PGP", 1, r("C")}, {"PGP", 2, muto}, {"PGP", 3, r("C")}}, "Errore trasferimento", 3, {1, 1000, 1000}},
-            {{{"PGP", 1, r("C")}, {"PGP", 2, r("C")}, {"PGP", 3, r("a")}}, "Errore trasferimento", 3, {1, 1000, 1}},
-            {{{"PGP", 0, r("A" + QByteArray(100000, 'x'))}}, "Errore trasferimento", 3, {1, 1000, 1}}, // a flood
-            // The link lost: the sends are refused, nothing is waited for.
-            {{{"PGP", 3, Risposta{{}, true}}}, "Errore trasferimento", 5, {1, 1000, 0}},
+        const auto riga = [](const char *nome, Script script, const char *stato, int mezze_pagine, Attesa attesa) {
+            QTest::newRow(nome) << script << QString(stato) << mezze_pagine << attesa;
         };
-        for (const auto &[script, stato, mezze_pagine, ultima_attesa] : casi) {
-            Motore motore;
-            for (const auto &[testa, occorrenza, risposta] : script)
-                motore.link.script(testa, occorrenza, risposta);
-            QVERIFY(motore.pronto('t', dati_di_prova(1000)));
-            motore.aggiornatore.trasferisci();
+        riga("erase unanswered: one attempt", {{"PGS", 1, muto}}, "Errore cancellazione", 0, {1, 5000, 5000});
+        riga("erase refused", {{"PGS", 1, r("AA")}}, "Errore cancellazione", 0, {1, 5000, 1});
+        riga("C, then N: a write error", {{"PGP", 1, r("C")}, {"PGP", 2, r("N")}}, "Errore scrittura pagina", 2,
+             {1, 1000, 1});
+        riga("C every time", {{"PGP", 0, r("C")}}, "Errore checksum pagina 1", 3, {1, 1000, 1});
+        riga("one budget for the page: C, A, C, C", {{"PGP", 1, r("C")}, {"PGP", 3, r("C")}, {"PGP", 4, r("C")}},
+             "Errore checksum pagina 2", 4, {1, 1000, 1});
+        riga("half pages unanswered", {{"PGP", 0, muto}}, "Errore trasferimento", 3, {1, 1000, 1000});
+        // The kind of the third failure decides. A reply that never came is
+        // owed: the next byte pays it and the attempt that follows gets none.
+        riga("C, C, silence", {{"PGP", 1, r("C")}, {"PGP", 2, r("C")}, {"PGP", 3, muto}}, "Errore trasferimento", 3,
+             {1, 1000, 1000});
+        riga("C, silence, C", {{"PGP", 1, r("C")}, {"PGP", 2, muto}, {"PGP", 3, r("C")}}, "Errore trasferimento", 3,
+             {1, 1000, 1000});
+        riga("C, C, an unknown reply", {{"PGP", 1, r("C")}, {"PGP", 2, r("C")}, {"PGP", 3, r("a")}},
+             "Errore trasferimento", 3, {1, 1000, 1});
+        riga("a flood", {{"PGP", 0, r("A" + QByteArray(100000, 'x'))}}, "Errore trasferimento", 3, {1, 1000, 1});
+        // The sends are refused, nothing is waited for.
+        riga("the link lost", {{"PGP", 3, Risposta{{}, true}}}, "Errore trasferimento", 5, {1, 1000, 0});
+    }
+    void transfer_failures()
+    {
+        QFETCH(Script, script);
+        QFETCH(int, mezze_pagine);
+        Motore motore;
+        for (const auto &[testa, occorrenza, risposta] : script)
+            motore.link.script(testa, occorrenza, risposta);
+        QVERIFY(motore.pronto('t', dati_di_prova(1000)));
+        motore.aggiornatore.trasferisci();
 
-            QCOMPARE(motore.rapporto.stati.last(), QLatin1String(stato));
-            QCOMPARE(motore.link.comandi.size(), 1 + mezze_pagine);
-            QCOMPARE(motore.link.attese.last(), ultima_attesa);
-            QCOMPARE(motore.passi(), QStringLiteral("disconnect transfer"));
-            QCOMPARE(motore.rapporto.stato_di(Tappa::Trasferimento), StatoTappa::InCorso);
-            QVERIFY(motore.rapporto.campi.isEmpty());
-            QVERIFY(!motore.rapporto.in_attesa);
-        }
+        QTEST(motore.rapporto.stati.last(), "stato");
+        QCOMPARE(motore.link.comandi.size(), 1 + mezze_pagine);
+        QTEST(motore.link.attese.last(), "ultima_attesa");
+        QCOMPARE(motore.passi(), QStringLiteral("disconnect transfer"));
+        QCOMPARE(motore.rapporto.stato_di(Tappa::Trasferimento), StatoTappa::InCorso);
+        QVERIFY(motore.rapporto.campi.isEmpty());
+        QVERIFY(!motore.rapporto.in_attesa);
     }
 
+    void verification_failures_data()
+    {
+        QTest::addColumn<char>("cpu");
+        QTest::addColumn<int>("risposta");         // to the confirmation
+        QTest::addColumn<Risposta>("verifica");    // the device's reply
+        QTest::addColumn<QList<Attesa>>("attese"); // its wait
+        QTest::addColumn<QString>("passi");        // the steps left
+        const QString altro_trasferimento = QStringLiteral("disconnect open identify transfer");
+        QTest::newRow("refused") << 't' << risposta_si << CollegamentoScriptato::risposta("E")
+                                 << QList<Attesa>{{1, 5000, 1}} << altro_trasferimento;
+        QTest::newRow("no verdict") << 't' << risposta_si << Risposta{} << QList<Attesa>{{1, 5000, 5000}}
+                                    << altro_trasferimento;
+        QTest::newRow("W, no verdict: the link closed all the same")
+            << 'W' << risposta_si << Risposta{} << QList<Attesa>{{1, 20000, 20000}} << "connect open identify transfer";
+        QTest::newRow("No: nothing sent") << 't' << risposta_no << Risposta{} << QList<Attesa>{} << "disconnect update";
+    }
     void verification_failures()
     {
-        const QString altro_trasferimento = QStringLiteral("disconnect open identify transfer");
-        // The CPU, the answer to the confirmation, the device's reply, its wait, the steps left.
-        const std::tuple<char, int, Risposta, QList<Attesa>, QString> casi[] = {
-            {'t', risposta_si, CollegamentoScriptato::risposta("E"), {{1, 5000, 1}}, altro_trasferimento},
-            {'t', risposta_si, {}, {{1, 5000, 5000}}, altro_trasferimento},
-            {'W', risposta_si, {}, {{1, 20000, 20000}}, "connect open identify transfer"}, // the link closed all the same
-            {'t', risposta_no, {}, {}, "disconnect update"},                                // nothing sent
-        };
-        for (const auto &[cpu, risposta, verifica, attese, passi] : casi) {
-            Motore motore;
-            motore.link.script(cpu == 'W' ? "PGW" : "PGX", 0, verifica);
-            QVERIFY(motore.pronto(cpu, dati_di_prova(300)));
-            motore.aggiornatore.trasferisci();
-            motore.azzera_registri();
-            motore.rapporto.risposte = {risposta};
-            motore.aggiornatore.aggiorna();
-            QCOMPARE(motore.link.attese, attese);
-            QCOMPARE(motore.passi(), passi);
-            QCOMPARE(motore.rapporto.messaggi.size(), 1);
-            QCOMPARE(motore.aggiornatore.stato().risposta, risposta);
-            const bool inviato = risposta == risposta_si;
-            QCOMPARE(motore.rapporto.stati.join(u','), inviato ? "Verifica CRC16 in corso...,Errore CRC16" : "");
-            QCOMPARE(motore.rapporto.stato_di(Tappa::Trasferimento), inviato ? StatoTappa::DaFare : StatoTappa::Fatta);
-            QCOMPARE(motore.rapporto.stato_di(Tappa::Aggiornamento), StatoTappa::DaFare);
-        }
+        QFETCH(char, cpu);
+        QFETCH(int, risposta);
+        QFETCH(Risposta, verifica);
+        Motore motore;
+        motore.link.script(cpu == 'W' ? "PGW" : "PGX", 0, verifica);
+        QVERIFY(motore.pronto(cpu, dati_di_prova(300)));
+        motore.aggiornatore.trasferisci();
+        motore.azzera_registri();
+        motore.rapporto.risposte = {risposta};
+        motore.aggiornatore.aggiorna();
+        QTEST(motore.link.attese, "attese");
+        QTEST(motore.passi(), "passi");
+        QCOMPARE(motore.rapporto.messaggi.size(), 1);
+        QCOMPARE(motore.aggiornatore.stato().risposta, risposta);
+        const bool inviato = risposta == risposta_si;
+        QCOMPARE(motore.rapporto.stati.join(u','), inviato ? "Verifica CRC16 in corso...,Errore CRC16" : "");
+        QCOMPARE(motore.rapporto.stato_di(Tappa::Trasferimento), inviato ? StatoTappa::DaFare : StatoTappa::Fatta);
+        QCOMPARE(motore.rapporto.stato_di(Tappa::Aggiornamento), StatoTappa::DaFare);
     }
 
     void late_replies_data()
@@ -298,26 +318,32 @@ private slots:
         QCOMPARE(motore.link.risposte_dovute(), 0);
     }
 
+    void ending_inside_a_wait_sends_and_shows_nothing_more_data()
+    {
+        QTest::addColumn<char>("cpu");
+        QTest::addColumn<int>("attesa");
+        QTest::addColumn<QString>("ultimo_stato");
+        QTest::newRow("the erase") << 't' << 1 << "Cancellazione 64KB in corso...";
+        QTest::newRow("a half page") << 't' << 3 << "Trasferimento in corso...";
+        QTest::newRow("the verification") << 't' << 10 << "Verifica CRC16 in corso...";
+        QTest::newRow("the WGM110's verification") << 'W' << 10 << "Verifica CRC16 in corso...";
+    }
     void ending_inside_a_wait_sends_and_shows_nothing_more()
     {
-        const std::tuple<char, int, const char *> casi[] = {{'t', 1, "Cancellazione 64KB in corso..."},
-                                                            {'t', 3, "Trasferimento in corso..."},
-                                                            {'t', 10, "Verifica CRC16 in corso..."},
-                                                            {'W', 10, "Verifica CRC16 in corso..."}};
-        for (const auto &[cpu, attesa, ultimo_stato] : casi) {
-            Motore motore;
-            QVERIFY(motore.pronto(cpu, dati_di_prova(1000)));
-            motore.link.durante_attesa = [&](int n) {
-                if (n == attesa)
-                    motore.aggiornatore.termina();
-            };
-            motore.rapporto.risposte = {risposta_si};
-            motore.aggiornatore.trasferisci();
-            motore.aggiornatore.aggiorna();
-            QCOMPARE(motore.link.comandi.size(), attesa);
-            QCOMPARE(motore.rapporto.messaggi.size(), attesa == 10 ? 1 : 0);
-            QCOMPARE(motore.rapporto.stati.last(), QLatin1String(ultimo_stato));
-        }
+        QFETCH(char, cpu);
+        QFETCH(int, attesa);
+        Motore motore;
+        QVERIFY(motore.pronto(cpu, dati_di_prova(1000)));
+        motore.link.durante_attesa = [&](int n) {
+            if (n == attesa)
+                motore.aggiornatore.termina();
+        };
+        motore.rapporto.risposte = {risposta_si};
+        motore.aggiornatore.trasferisci();
+        motore.aggiornatore.aggiorna();
+        QCOMPARE(motore.link.comandi.size(), attesa);
+        QCOMPARE(motore.rapporto.messaggi.size(), attesa == 10 ? 1 : 0);
+        QTEST(motore.rapporto.stati.last(), "ultimo_stato");
     }
 };
 
