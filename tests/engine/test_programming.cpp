@@ -19,7 +19,7 @@ quint16 crc_dispositivo(QByteArrayView byte)
     return registro;
 }
 
-QByteArray in_pagine(QByteArray dati)
+QByteArray in_pagine_intere(QByteArray dati)
 {
     dati.resize((dati.size() + 255) / 256 * 256, '\xFF');
     return dati;
@@ -28,7 +28,7 @@ QByteArray in_pagine(QByteArray dati)
 // Every half page of the image once, in order, headed `testa`.
 QList<QByteArray> mezze_pagine(QByteArrayView testa, const QByteArray &dati)
 {
-    const QByteArray pagine = in_pagine(dati);
+    const QByteArray pagine = in_pagine_intere(dati);
     QList<QByteArray> comandi;
     for (int offset = 0; offset < pagine.size(); offset += 128) {
         QByteArray comando = testa.toByteArray() + char(offset >> 16) + char(offset >> 8) + char(offset);
@@ -89,8 +89,8 @@ private slots:
         QFETCH(QList<QByteArray>, cancellazione);
         const bool wgm110 = cpu == 'W';
         const QByteArray dati = dati_di_prova(lunghezza);
-        const quint16 crc = crc_dispositivo(in_pagine(dati));
-        const int pagine = int(in_pagine(dati).size() / 256);
+        const quint16 crc = crc_dispositivo(in_pagine_intere(dati));
+        const int pagine = int(in_pagine_intere(dati).size() / 256);
 
         Motore motore;
         QVERIFY(motore.pronto(cpu, dati));
