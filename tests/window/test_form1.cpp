@@ -31,11 +31,11 @@ const QColor verde(0, 255, 0);
 // the simulator's 127.0.0.1 "another address".
 const char *const altro_ap = "127.0.0.2";
 
-QRect in_pixel(const QWidget *finestra, int x, int y, int larghezza, int altezza)
+QRect in_pixel(const QWidget *finestra, QRect twip)
 {
     const qreal dpi = finestra->screen()->logicalDotsPerInch();
     const auto p = [dpi](int twip) { return qRound(twip * dpi / 1440.0); };
-    return QRect(p(x), p(y), p(larghezza), p(altezza));
+    return QRect(p(twip.x()), p(twip.y()), p(twip.width()), p(twip.height()));
 }
 
 // Runs `azione` on the first modal dialog or password dialog that shows.
@@ -129,34 +129,57 @@ private slots:
             QCOMPARE(banco.lampada(lampada), rosso);
         QCOMPARE(leggi_file(banco.cartella.filePath("BootLoader.ini")), QByteArray("Path = \r\nLanguage = 0\r\n"));
         QCOMPARE(banco.finestra->windowTitle(), QStringLiteral("KESTRA Firmware updater"));
-        QCOMPARE(banco.finestra->centralWidget()->size(), in_pixel(banco.finestra.get(), 0, 0, 4695, 6990).size());
+        QCOMPARE(banco.finestra->centralWidget()->size(), in_pixel(banco.finestra.get(), {0, 0, 4695, 6990}).size());
         QCOMPARE(banco.finestra->minimumSize(), banco.finestra->maximumSize());
-
-        const std::tuple<const char *, int, int, int, int> posti[] = {
-            {"Frame1", 120, 120, 4455, 1455},  {"Command3", 240, 840, 1095, 375}, {"Text1", 2760, 360, 1455, 285},
-            {"Label7", 1800, 960, 2535, 255},  {"Frame2", 120, 3120, 4455, 3255}, {"Label12", 1800, 480, 1215, 255},
-            {"Text2", 240, 2280, 3975, 375},   {"Shape2", 3840, 1800, 375, 375},  {"Check1", 120, 6600, 2175, 255},
-            {"Command1", 3600, 6480, 975, 375},
-        };
-        for (const auto &[nome, x, y, l, a] : posti)
-            QCOMPARE(banco.trova(nome)->geometry(), in_pixel(banco.finestra.get(), x, y, l, a));
-
-        const std::tuple<const char *, const char *, QVariant> proprieta[] = {
-            {"Text2", "readOnly", true},
-            {"Text4", "readOnly", true},
-            {"Label9", "alignment", int(Qt::AlignRight | Qt::AlignTop)},
-            {"Label13", "textFormat", int(Qt::PlainText)},
-            {"Shape3", "autoFillBackground", true},
-            {"Shape3", "frameShape", int(QFrame::Box)},
-            {"ProgressBar1", "maximum", 100},
-            {"ProgressBar1", "textVisible", false},
-        };
-        for (const auto &[nome, proprieta, valore] : proprieta)
-            QCOMPARE(banco.trova(nome)->property(proprieta).toInt(), valore.toInt());
         QVERIFY(banco.trova("Frame3")->font().bold());
         QCOMPARE(banco.trova("Frame3")->font().pointSizeF(), 8.25);
         QVERIFY(!banco.trova("Label3")->font().bold());
         QCOMPARE(banco.trova("Command2")->font().pointSizeF(), 8.25);
+    }
+
+    // The row names the control; where it is, in twips.
+    void controls_in_place_data()
+    {
+        QTest::addColumn<QRect>("twip");
+        QTest::newRow("Frame1") << QRect(120, 120, 4455, 1455);
+        QTest::newRow("Command3") << QRect(240, 840, 1095, 375);
+        QTest::newRow("Text1") << QRect(2760, 360, 1455, 285);
+        QTest::newRow("Label7") << QRect(1800, 960, 2535, 255);
+        QTest::newRow("Frame2") << QRect(120, 3120, 4455, 3255);
+        QTest::newRow("Label12") << QRect(1800, 480, 1215, 255);
+        QTest::newRow("Text2") << QRect(240, 2280, 3975, 375);
+        QTest::newRow("Shape2") << QRect(3840, 1800, 375, 375);
+        QTest::newRow("Check1") << QRect(120, 6600, 2175, 255);
+        QTest::newRow("Command1") << QRect(3600, 6480, 975, 375);
+    }
+    void controls_in_place()
+    {
+        QFETCH(QRect, twip);
+        Banco banco;
+        QCOMPARE(banco.trova(QTest::currentDataTag())->geometry(), in_pixel(banco.finestra.get(), twip));
+    }
+
+    void controls_as_designed_data()
+    {
+        QTest::addColumn<QString>("controllo");
+        QTest::addColumn<QString>("proprieta");
+        QTest::addColumn<QVariant>("valore");
+        QTest::newRow("Text2 read-only") << "Text2" << "readOnly" << QVariant(true);
+        QTest::newRow("Text4 read-only") << "Text4" << "readOnly" << QVariant(true);
+        QTest::newRow("Label9 top right") << "Label9" << "alignment" << QVariant(int(Qt::AlignRight | Qt::AlignTop));
+        QTest::newRow("Label13 plain text") << "Label13" << "textFormat" << QVariant(int(Qt::PlainText));
+        QTest::newRow("Shape3 filled") << "Shape3" << "autoFillBackground" << QVariant(true);
+        QTest::newRow("Shape3 a box") << "Shape3" << "frameShape" << QVariant(int(QFrame::Box));
+        QTest::newRow("ProgressBar1 up to 100") << "ProgressBar1" << "maximum" << QVariant(100);
+        QTest::newRow("ProgressBar1 without text") << "ProgressBar1" << "textVisible" << QVariant(false);
+    }
+    void controls_as_designed()
+    {
+        QFETCH(QString, controllo);
+        QFETCH(QString, proprieta);
+        QFETCH(QVariant, valore);
+        Banco banco;
+        QCOMPARE(banco.trova(qPrintable(controllo))->property(qPrintable(proprieta)).toInt(), valore.toInt());
     }
 
     void a_refused_connection_is_reported_in_the_current_language()
@@ -281,13 +304,7 @@ private slots:
         banco.lingua(1);
         QStringList visto;
         al_dialogo("Form2", [&](QWidget *dialogo) {
-            const std::tuple<const char *, int, int, int, int> posti[] = {
-                {"Label1", 120, 120, 3495, 255}, {"Label2", 120, 480, 735, 255}, {"Text1", 1080, 480, 2535, 285},
-                {"Command1", 120, 960, 855, 375}, {"Command2", 2760, 960, 855, 375},
-            };
-            for (const auto &[nome, x, y, l, a] : posti)
-                QCOMPARE(dialogo->findChild<QWidget *>(nome)->geometry(), in_pixel(dialogo, x, y, l, a));
-            QCOMPARE(dialogo->size(), in_pixel(dialogo, 0, 0, 3735, 1425).size());
+            QCOMPARE(dialogo->size(), in_pixel(dialogo, {0, 0, 3735, 1425}).size());
             QVERIFY(intero(dialogo->findChild<QLabel *>("Label1")) && intero(dialogo->findChild<QLabel *>("Label2")));
             QCOMPARE(dialogo->findChild<QLabel *>("Label2")->alignment(), Qt::AlignRight | Qt::AlignTop);
             for (QWidget *w = dialogo->focusWidget(); visto.size() < 3; w = w->nextInFocusChain()) {
@@ -309,6 +326,32 @@ private slots:
         banco.clicca("Command5");
         QCOMPARE(banco.dialoghi.titoli, (QStringList{"Access Point mode setting", "Password requested"}));
         QCOMPARE(banco.sim.comandi("PAS=").size(), 1);
+    }
+
+    // The row names the control of the password dialog; where it is, in twips.
+    void password_dialog_controls_in_place_data()
+    {
+        QTest::addColumn<QRect>("twip");
+        QTest::newRow("Label1") << QRect(120, 120, 3495, 255);
+        QTest::newRow("Label2") << QRect(120, 480, 735, 255);
+        QTest::newRow("Text1") << QRect(1080, 480, 2535, 285);
+        QTest::newRow("Command1") << QRect(120, 960, 855, 375);
+        QTest::newRow("Command2") << QRect(2760, 960, 855, 375);
+    }
+    void password_dialog_controls_in_place()
+    {
+        QFETCH(QRect, twip);
+        Banco banco(stazione, altro_ap);
+        banco.lingua(1);
+        QRect posto, atteso; // empty until the dialog shows
+        al_dialogo("Form2", [&](QWidget *dialogo) {
+            posto = dialogo->findChild<QWidget *>(QTest::currentDataTag())->geometry();
+            atteso = in_pixel(dialogo, twip);
+            dialogo->findChild<QPushButton *>("Command1")->click();
+        });
+        banco.clicca("Command5");
+        QVERIFY(!atteso.isEmpty());
+        QCOMPARE(posto, atteso);
     }
 
     void exit_inside_a_wait_ends_the_program_there()
