@@ -1,14 +1,14 @@
 #include "cli/console.h"
 
 #include <QJsonDocument>
-#include <cmath>
-#include <csignal>
 
 namespace {
 constexpr Testo scelta{" [s/N] ", " [y/N] "};
-constexpr Testo rimasti{"rimanenti", "left"};
 constexpr int intervallo_barra_ms = 100;
 constexpr int larghezza_barra = 30;
+
+// What counts as Yes in each language.
+const QStringList si[] = {{"s", "si", QStringLiteral("sì"), "y", "yes"}, {"y", "yes"}};
 } // namespace
 
 void Console::avviso(const QString &riga)
@@ -40,10 +40,10 @@ void Console::risultato(const char *evento, const QList<Campo> &campi)
 }
 
 // "transfer       [#########.....]  64%  210.4 KB/s  0:03 left"
-void Console::barra(const QString &fase, int percento, qint64 byte_rimanenti, double byte_al_secondo)
+void Console::barra(const QString &fase, int percento, const QString &dettaglio, bool finita)
 {
     const bool presto = m_barra_disegnata.isValid() && !m_barra_disegnata.hasExpired(intervallo_barra_ms);
-    if (!m_modo.barra || (presto && byte_rimanenti > 0))
+    if (!m_modo.barra || (presto && !finita))
         return;
     m_barra_disegnata.start();
     const int pieni = percento * larghezza_barra / 100;
@@ -51,28 +51,24 @@ void Console::barra(const QString &fase, int percento, qint64 byte_rimanenti, do
                        .arg(fase, -14)
                        .arg(QString(pieni, u'#'), QString(larghezza_barra - pieni, u'.'))
                        .arg(percento, 3);
-    if (byte_al_secondo > 0) {
-        const auto secondi = qint64(std::ceil(double(byte_rimanenti) / byte_al_secondo));
-        riga += QStringLiteral("  %1 KB/s  %2:%3 %4")
-                    .arg(byte_al_secondo / 1024, 0, 'f', 1)
-                    .arg(secondi / 60)
-                    .arg(secondi % 60, 2, 10, QChar(u'0'))
-                    .arg(testo(rimasti));
-    }
+    if (!dettaglio.isEmpty())
+        riga += QStringLiteral("  ") + dettaglio;
     // Blanks wipe what a longer line left.
     scrivi(m_canali.errori, u'\r' + riga.leftJustified(qMax(m_barra, riga.size())));
     m_barra = riga.size();
 }
 
-bool Console::chiedi(const QString &domanda)
+std::optional<bool> Console::chiedi(const QString &domanda)
 {
     chiudi_barra();
     scrivi(m_canali.errori, domanda + testo(scelta));
-    // Nothing is being sent while a question waits: Ctrl-C ends the program at once.
-    const auto gestore = std::signal(SIGINT, SIG_DFL);
     const QString risposta = QString::fromLocal8Bit(m_canali.ingresso.readLine()).trimmed().toLower();
-    std::signal(SIGINT, gestore);
-    return risposta.startsWith(u'y') || risposta.startsWith(u's');
+    m_segnale = m_modo.segnale();
+    if (m_segnale != 0) {
+        scrivi(m_canali.errori, QStringLiteral("\n"));
+        return std::nullopt;
+    }
+    return si[m_modo.lingua == 0 ? 0 : 1].contains(risposta);
 }
 
 void Console::chiudi_barra()

@@ -7,11 +7,22 @@
 #include "core/identity.h"
 #include "core/labels.h"
 
+#include <cmath>
+
 namespace {
 
 constexpr Testo dispositivo{"Dispositivo:", "Device:"};
-constexpr Testo fasi[] = {{"cancellazione", "erase"}, {"trasferimento", "transfer"}};
+constexpr Testo crc_dell_immagine{"CRC16 dell'immagine:", "Image CRC16:"};
+constexpr Testo fase_cancellazione{"cancellazione", "erase"};
+constexpr Testo fase_trasferimento{"trasferimento", "transfer"};
+constexpr Testo blocchi{"blocco %1 di %2, %3 s", "block %1 of %2, %3 s"};
+constexpr Testo velocita_e_tempo{"%1 KB/s  %2:%3 rimanenti", "%1 KB/s  %2:%3 left"};
 constexpr Testo risposte[] = {{"No", "No"}, {"Sì", "Yes"}};
+
+double secondi(const QElapsedTimer &orologio)
+{
+    return double(orologio.nsecsElapsed()) / 1e9;
+}
 
 } // namespace
 
@@ -32,12 +43,13 @@ void RapportoRiga::file_aperto(const QString &nome_file, const IntestazioneFirmw
     // The file is checked before the engine opens it: its header is shown once.
     if (std::exchange(m_intestazione_mostrata, true))
         return;
-    m_byte_cancellazione = tipo ? qint64(tipo->kb_area) * 1024 : 0;
+    m_intestazione = intestazione;
+    m_tipo = tipo;
     const int bootloader = intestazione.versione_bootloader;
     const QString firmware = etichetta_firmware_file(intestazione.fw_maggiore, intestazione.fw_minore);
     const QString scheda = QString::fromLatin1(intestazione.scheda_file);
     const QString crc = testo_crc(intestazione.crc16());
-    m_console.risultato("header", {
+    QList<Console::Campo> campi{
         {"file", nome_file, QStringLiteral("File: ") + nome_file},
         {"cpu", QString(QLatin1Char(intestazione.tipo_cpu)),
          QString::fromUtf8((tipo ? *tipo : tipo_cpu_sconosciuto()).didascalia)},
@@ -45,7 +57,12 @@ void RapportoRiga::file_aperto(const QString &nome_file, const IntestazioneFirmw
         {"firmware", versione_di(firmware), firmware},
         {"board", scheda, con_prefisso(prefisso::scheda, m_console.lingua(), scheda)},
         {"crc16", crc, QStringLiteral("CRC16: ") + crc},
-    });
+    };
+    if (m_crc_immagine) {
+        const QString immagine = testo_crc(*m_crc_immagine);
+        campi.append({"crc16_image", immagine, m_console.testo(crc_dell_immagine) + u' ' + immagine});
+    }
+    m_console.risultato("header", campi);
 }
 
 void RapportoRiga::identita(const IdentitaDispositivo &identita)
@@ -70,28 +87,45 @@ void RapportoRiga::crc_trasferito(qint32 crc16)
 
 void RapportoRiga::avanzamento(const Avanzamento &avanzamento)
 {
-    const bool cancellazione = avanzamento.fase == Avanzamento::Fase::Cancellazione;
-    const qint64 unita = !cancellazione ? dimensione_pagina
-                         : avanzamento.totale ? m_byte_cancellazione / avanzamento.totale : 0;
-    const qint64 fatti = avanzamento.fatti * unita, totale = avanzamento.totale * unita;
-    const double velocita = misura(avanzamento.fase, fatti);
-    if (avanzamento.totale == 0) // the erase starts
-        return;
-    if (cancellazione)
-        m_console.evento("erase", {{"block", avanzamento.fatti}, {"of", avanzamento.totale}});
-    else if (std::exchange(m_percento, avanzamento.percento) != avanzamento.percento || fatti == totale)
-        m_console.evento("progress", {{"bytes", fatti}, {"total", totale}, {"percent", avanzamento.percento},
-                                      {"bytes_per_s", qRound64(velocita)}});
-    m_console.barra(m_console.testo(fasi[!cancellazione]), avanzamento.percento, totale - fatti, velocita);
+    if (avanzamento.fase == Avanzamento::Fase::Cancellazione)
+        cancellazione(avanzamento);
+    else
+        trasferimento(avanzamento);
 }
 
-double RapportoRiga::misura(Avanzamento::Fase fase, qint64 fatti)
+// Blocks and time: an erase has no speed worth showing.
+void RapportoRiga::cancellazione(const Avanzamento &avanzamento)
 {
-    if (std::exchange(m_fase, fase) != fase) {
-        m_inizio_fase.start();
-        m_byte_inizio_fase = fatti;
+    if (avanzamento.totale == 0) { // it starts
+        m_orologio.start();
+        return;
     }
-    return double(fatti - m_byte_inizio_fase) * 1e9 / double(qMax<qint64>(m_inizio_fase.nsecsElapsed(), 1));
+    m_console.evento("erase", {{"block", avanzamento.fatti}, {"of", avanzamento.totale}});
+    const bool finita = avanzamento.fatti == avanzamento.totale;
+    m_console.barra(m_console.testo(fase_cancellazione), avanzamento.percento,
+                    m_console.testo(blocchi).arg(avanzamento.fatti).arg(avanzamento.totale)
+                        .arg(secondi(m_orologio), 0, 'f', 1),
+                    finita);
+    if (finita) // the pages start
+        m_orologio.start();
+}
+
+void RapportoRiga::trasferimento(const Avanzamento &avanzamento)
+{
+    const qint64 fatti = qint64(avanzamento.fatti) * dimensione_pagina;
+    const qint64 totale = qint64(avanzamento.totale) * dimensione_pagina;
+    m_secondi_scrittura = secondi(m_orologio);
+    const double byte_al_secondo = double(fatti) / qMax(m_secondi_scrittura, 1e-9);
+    if (std::exchange(m_percento, avanzamento.percento) != avanzamento.percento || fatti == totale)
+        m_console.evento("progress", {{"bytes", fatti}, {"total", totale}, {"percent", avanzamento.percento},
+                                      {"bytes_per_s", qRound64(byte_al_secondo)}});
+    const auto rimanenti = qint64(std::ceil(double(totale - fatti) / byte_al_secondo));
+    m_console.barra(m_console.testo(fase_trasferimento), avanzamento.percento,
+                    m_console.testo(velocita_e_tempo)
+                        .arg(byte_al_secondo / 1024, 0, 'f', 1)
+                        .arg(rimanenti / 60)
+                        .arg(rimanenti % 60, 2, 10, QChar(u'0')),
+                    fatti == totale);
 }
 
 int RapportoRiga::messaggio(const Messaggio &messaggio, const QString &valore)
@@ -99,7 +133,7 @@ int RapportoRiga::messaggio(const Messaggio &messaggio, const QString &valore)
     const QString testo = m_console.testo(messaggio.titolo) + QStringLiteral(": ")
                           + messaggio.testo.righe_in(m_console.lingua(), valore);
     if (messaggio.pulsanti == Pulsanti::SiNo)
-        return rispondi(messaggio, testo) ? risposta_si : risposta_no;
+        return rispondi(messaggio, testo).value_or(false) ? risposta_si : risposta_no;
     m_console.avviso(testo);
     if (messaggio.icona != Icona::Informazione)
         m_avvisi.append(&messaggio);
@@ -112,7 +146,7 @@ std::optional<QString> RapportoRiga::chiedi_password()
     return m_risposte.password;
 }
 
-bool RapportoRiga::rispondi(const Messaggio &domanda, const QString &testo)
+std::optional<bool> RapportoRiga::rispondi(const Messaggio &domanda, const QString &testo)
 {
     // Yes to the Access Point only when asked for, and never a reset nobody asked for.
     std::optional<bool> si;
@@ -123,7 +157,8 @@ bool RapportoRiga::rispondi(const Messaggio &domanda, const QString &testo)
     else if (m_risposte.si)
         si = true;
     if (!si)
-        return m_console.chiedi(testo);
-    m_console.avviso(testo + u' ' + m_console.testo(risposte[*si]));
-    return *si;
+        si = m_console.chiedi(testo);
+    else
+        m_console.avviso(testo + u' ' + m_console.testo(risposte[*si]));
+    return si;
 }

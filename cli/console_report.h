@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/console.h"
+#include "core/firmware_header.h"
 #include "engine/report.h"
 
 #include <QElapsedTimer>
@@ -20,6 +21,13 @@ public:
     RapportoRiga(Console &console, Risposte risposte) : m_console(console), m_risposte(std::move(risposte)) {}
 
     bool identita_letta() const { return m_identita_letta; }
+    // The header of the firmware file shown, and its CPU type (nullptr when unknown).
+    const std::optional<IntestazioneFirmware> &intestazione() const { return m_intestazione; }
+    const TipoCpu *tipo() const { return m_tipo; }
+    // The CRC16 of the file's image, shown beside the header's.
+    void imposta_crc_immagine(qint32 crc16) { m_crc_immagine = crc16; }
+    // How long the pages of the last transfer took to write, in seconds.
+    double secondi_scrittura() const { return m_secondi_scrittura; }
     // The warnings shown since the last call: message boxes with OK that do
     // not end anything by themselves.
     QList<const Messaggio *> prendi_avvisi() { return std::exchange(m_avvisi, {}); }
@@ -38,16 +46,18 @@ public:
     std::optional<QString> chiedi_password() override;
 
 private:
-    bool rispondi(const Messaggio &domanda, const QString &testo);
-    // Bytes a second since the first report of the phase.
-    double misura(Avanzamento::Fase fase, qint64 fatti);
+    // The answer given, or nothing when a signal broke the question off.
+    std::optional<bool> rispondi(const Messaggio &domanda, const QString &testo);
+    void cancellazione(const Avanzamento &avanzamento);
+    void trasferimento(const Avanzamento &avanzamento);
 
     Console &m_console;
     const Risposte m_risposte;
-    std::optional<Avanzamento::Fase> m_fase;
-    QElapsedTimer m_inizio_fase;
-    qint64 m_byte_inizio_fase = 0;
-    qint64 m_byte_cancellazione = 0;
+    std::optional<IntestazioneFirmware> m_intestazione;
+    const TipoCpu *m_tipo = nullptr;
+    std::optional<qint32> m_crc_immagine;
+    QElapsedTimer m_orologio; // since the erase started, then since the pages started
+    double m_secondi_scrittura = 0;
     int m_percento = -1; // of the last progress event
     bool m_identita_letta = false, m_intestazione_mostrata = false;
     QList<const Messaggio *> m_avvisi;

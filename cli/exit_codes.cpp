@@ -11,11 +11,13 @@ constexpr std::pair<TipoEsito, int> codici[] = {
     {TipoEsito::Riavvio, 1},
     {TipoEsito::NonDisponibile, 1},
     {TipoEsito::FileRifiutato, 3},
+    {TipoEsito::FileDanneggiato, 3},
     {TipoEsito::Connessione, 4},
     {TipoEsito::Password, 5},
     {TipoEsito::AccessPoint, 6},
-    {TipoEsito::ModoCambiato, 6},
+    {TipoEsito::ModoCambiato, 11},
     {TipoEsito::Identificazione, 7},
+    {TipoEsito::Scheda, 12},
     {TipoEsito::Cancellazione, 8},
     {TipoEsito::Trasferimento, 9},
     {TipoEsito::Verifica, 10},
@@ -28,16 +30,19 @@ constexpr std::pair<int, const char *> descrizioni[] = {
     {1, "anything else, such as a question answered No"},
     {codice_uso, "bad options, no firmware file, no terminal on standard input and no --yes"},
     {3, "firmware file refused: missing, unreadable, no data, too large for its CPU,\n"
-        "       unknown CPU, bootloader other than 1.2/1.3"},
-    {4, "connection failed: refused, unreachable, closed before identification"},
-    {5, "password refused, unanswered, or none (empty)"},
-    {6, "the module is not in Access Point mode, or was switched to it and\n"
-        "       must be reached again at its Access Point address"},
+        "       unknown CPU, bootloader other than 1.2/1.3, or damaged or cut short (its image\n"
+        "       does not have the CRC16 its header gives; --force writes it all the same)"},
+    {4, "connection failed: refused, unreachable, never completed, or lost before identification"},
+    {5, "password refused, unanswered, or none (empty): give it with --password"},
+    {6, "the module is not in Access Point mode: run again with --switch-to-ap"},
     {7, "identification failed"},
     {8, "erase failed"},
     {9, "page transfer failed: checksum refused, write failure, no reply, link lost"},
     {10, "verification failed: CRC16 error or no answer"},
-    {130, "interrupted by Ctrl-C"},
+    {11, "the module was switched to Access Point mode: join its Wi-Fi network, wait 30 s,\n"
+         "       run again at its Access Point address (192.168.1.1)"},
+    {12, "the file is for another board than the device reports (--force writes it all the same)"},
+    {130, "interrupted by Ctrl-C; 143 by SIGTERM, 129 by SIGHUP"},
 };
 
 } // namespace

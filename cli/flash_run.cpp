@@ -1,20 +1,20 @@
 #include "cli/flash_run.h"
 
 #include "cli/exit_codes.h"
+#include "core/commands.h"
+#include "core/cpu_types.h"
+#include "core/firmware_header.h"
+#include "core/firmware_image.h"
+#include "core/flash_texts.h"
+#include "core/labels.h"
 #include "core/statuses.h"
+
+#include <QFileInfo>
+#include <algorithm>
+#include <iterator>
 
 namespace {
 
-constexpr Messaggio domanda_cancellazione{
-    {"Cancellazione", "Erase"}, {"Cancellare il dispositivo?", "Erase the device?"}, Icona::Critico, Pulsanti::SiNo};
-constexpr Testo interrotto{"Interrotto.", "Interrupted."};
-constexpr Testo da_aggiornare{"Il dispositivo è cancellato e va aggiornato di nuovo.",
-                              "The device is erased and must be updated again."};
-constexpr Testo non_raggiungibile{
-    "Impossibile connettersi al modulo a %1:%2: controllare l'indirizzo e che il PC sia sulla rete Wi-Fi del modulo.",
-    "Cannot connect to the module at %1:%2: check the address, and that this PC is on the module's Wi-Fi network."};
-constexpr Testo senza_terminale{"lo standard input non è un terminale: rispondere alle domande con --yes",
-                                "standard input is not a terminal: answer the questions with --yes"};
 // How long the connection may take to come up.
 constexpr int attesa_collegamento_ms = 5000;
 
@@ -31,60 +31,59 @@ Esecuzione::Esecuzione(const Opzioni &opzioni, Collegamento &link, Console &cons
 
 int Esecuzione::esegui()
 {
+    m_durata.start();
     if (m_opzioni.comando == Comando::Aggiorna && !m_opzioni.si && !m_console.domande()) {
-        const QString motivo = m_console.testo(senza_terminale);
+        const QString motivo = m_console.testo(testo_flash::senza_terminale);
         m_console.avviso(motivo);
-        concludi(codice_uso, classe_uso, motivo);
+        concludi(codice_uso, QLatin1String(classe_uso), motivo);
         return codice_uso;
     }
     Esito esito = svolgi();
-    if (m_interrotto)
-        esito = Esito::di_stato(TipoEsito::Interrotto, interrotto);
-    if (esito.tipo == TipoEsito::Interrotto)
-        m_console.avviso(m_console.testo(interrotto));
-    const int codice = codice_uscita(esito.tipo);
-    concludi(codice, nome_tipo_esito(esito.tipo), esito.in(m_console.lingua()));
+    int codice = codice_uscita(esito.tipo);
+    if (interrotta()) {
+        const int segnale = m_segnale != 0 ? m_segnale : m_console.segnale();
+        esito = Esito::di_stato(TipoEsito::Interrotto, testo_flash::interrotto);
+        m_console.avviso(m_console.testo(testo_flash::interrotto));
+        codice = 128 + segnale;
+    }
+    concludi(codice, QLatin1String(nome_tipo_esito(esito.tipo)), esito.in(m_console.lingua()),
+             suggerimento(esito.tipo));
     return codice;
 }
 
-void Esecuzione::interrompi()
+void Esecuzione::interrompi(int segnale)
 {
-    m_interrotto = true;
+    m_segnale = segnale;
     m_motore.termina();
 }
 
 Esito Esecuzione::svolgi()
 {
+    const Passaggio controllo = [this] { return controlla_file(); };
     const Passaggio connessione = [this] { return connetti(); };
     switch (m_opzioni.comando) {
     case Comando::Controlla:
-        return m_motore.controlla(m_opzioni.firmware);
+        return in_sequenza({controllo});
     case Comando::Identifica:
-        return in_sequenza({connessione, [this] {
-                                const Esito esito = m_motore.chiedi_identita();
-                                // "FWI=???": the device gave no identity to print.
-                                return esito.riuscito() && !m_rapporto.identita_letta()
-                                           ? Esito::di_stato(TipoEsito::Identificazione, esito.testo)
-                                           : esito;
-                            }});
+        return in_sequenza({connessione, [this] { return identifica_soltanto(); }});
     case Comando::Riavvia:
         return in_sequenza({connessione, [this] { return m_motore.riavvia_modulo(); }});
     case Comando::Aggiorna:
         break;
     }
     return in_sequenza({
-        [this] { return m_motore.controlla(m_opzioni.firmware); },
+        controllo,
         connessione,
         [this] { return m_motore.apri(m_opzioni.firmware); },
         [this] { return m_motore.identifica(); },
+        [this] { return controlla_scheda(); },
         [this] { return chiedi_cancellazione(); },
-        [this] { return m_motore.trasferisci(); },
         [this] {
-            const Esito esito = m_motore.aggiorna();
-            if (esito.riuscito())
-                m_console.evento("verified");
+            const Esito esito = m_motore.trasferisci();
+            m_scritto = esito.riuscito();
             return esito;
         },
+        [this] { return aggiorna(); },
     });
 }
 
@@ -94,7 +93,7 @@ Esito Esecuzione::in_sequenza(std::initializer_list<Passaggio> passaggi)
     for (const Passaggio &passaggio : passaggi) {
         esito = passaggio();
         const QList<const Messaggio *> avvisi = m_rapporto.prendi_avvisi();
-        if (m_interrotto || !esito.riuscito())
+        if (interrotta() || !esito.riuscito())
             return esito;
         // What the step told and still completed, but for its own words.
         for (const Messaggio *avviso : avvisi) {
@@ -112,26 +111,167 @@ Esito Esecuzione::connetti()
     if (!connessione.riuscito())
         return connessione;
     // Nothing is sent before the connection is up: a module out of reach is a connection failure.
-    const Esito collegamento = m_motore.attendi_collegamento(attesa_collegamento_ms);
-    if (collegamento.tipo == TipoEsito::Connessione)
-        m_console.avviso(m_console.testo(non_raggiungibile).arg(m_opzioni.indirizzo).arg(m_opzioni.porta));
-    return collegamento;
+    return m_motore.attendi_collegamento(attesa_collegamento_ms);
+}
+
+Esito Esecuzione::identifica_soltanto()
+{
+    const Esito esito = m_motore.chiedi_identita();
+    // "FWI=???": the device gave no identity to print.
+    if (esito.riuscito() && !m_rapporto.identita_letta())
+        return Esito::di_stato(TipoEsito::Identificazione, esito.testo);
+    return esito;
+}
+
+// What the window checks when it opens the file, then what the transfer
+// checks of its image, then that the image is the one its header's CRC16 was
+// computed for: a file cut short keeps the CRC16 of the whole image.
+Esito Esecuzione::controlla_file()
+{
+    const std::optional<CrcFirmware> crc = leggi_crc_firmware(m_opzioni.firmware);
+    if (crc)
+        m_rapporto.imposta_crc_immagine(crc->immagine);
+    const Esito esito = m_motore.controlla(m_opzioni.firmware);
+    if (!esito.riuscito() || !crc || crc->intestazione == crc->immagine)
+        return esito;
+    Esito danneggiato = Esito::di_stato(TipoEsito::FileDanneggiato, testo_flash::file_danneggiato);
+    danneggiato.valori = {testo_crc(crc->intestazione), testo_crc(crc->immagine)};
+    return salvo_force(danneggiato);
+}
+
+// A device that reports a board must have the file's; one that reports none
+// is taken at its word, as in the window.
+Esito Esecuzione::controlla_scheda()
+{
+    const QByteArray dispositivo = m_motore.stato().identita.scheda;
+    const QByteArray file = m_rapporto.intestazione() ? m_rapporto.intestazione()->scheda_file : QByteArray();
+    if (dispositivo.isEmpty() || dispositivo == file)
+        return {};
+    Esito diversa = Esito::di_stato(TipoEsito::Scheda, testo_flash::scheda_diversa);
+    diversa.valori = {QString::fromLatin1(file), QString::fromLatin1(dispositivo)};
+    return salvo_force(diversa);
+}
+
+Esito Esecuzione::salvo_force(const Esito &rifiuto)
+{
+    const QString testo = rifiuto.in(m_console.lingua());
+    m_console.avviso(testo);
+    if (!m_opzioni.forza)
+        return rifiuto;
+    m_console.avviso(m_console.testo(testo_flash::forzato));
+    m_console.evento("warning", {{"text", testo}});
+    return {};
 }
 
 Esito Esecuzione::chiedi_cancellazione()
 {
-    if (m_rapporto.messaggio(domanda_cancellazione) == risposta_si)
+    if (m_rapporto.messaggio(testo_flash::domanda_cancellazione) == risposta_si)
         return {};
-    return Esito::di_messaggio(TipoEsito::Rinuncia, domanda_cancellazione);
+    return Esito::di_messaggio(TipoEsito::Rinuncia, testo_flash::domanda_cancellazione);
 }
 
-void Esecuzione::concludi(int codice, const char *classe, const QString &testo)
+Esito Esecuzione::aggiorna()
 {
-    if (codice != 0) {
-        if (m_motore.stato().cancellato)
-            m_console.avviso(m_console.testo(da_aggiornare));
-        m_console.avviso(QStringLiteral("kestra-flash: exit %1 (%2)").arg(codice).arg(QLatin1String(classe)));
-        m_console.evento("error", {{"code", codice}, {"class", QLatin1String(classe)}, {"text", testo}});
+    const Esito esito = m_motore.aggiorna();
+    if (esito.riuscito())
+        m_console.evento("verified");
+    return esito;
+}
+
+QString Esecuzione::suggerimento(TipoEsito tipo) const
+{
+    static constexpr std::pair<TipoEsito, Suggerimento> suggerimenti[] = {
+        {TipoEsito::Connessione, &Esecuzione::prova_indirizzo},
+        {TipoEsito::Password, &Esecuzione::prova_password},
+        {TipoEsito::AccessPoint, &Esecuzione::prova_access_point},
+        {TipoEsito::ModoCambiato, &Esecuzione::prova_rete_access_point},
+        {TipoEsito::FileRifiutato, &Esecuzione::prova_file},
+        {TipoEsito::Trasferimento, &Esecuzione::prova_pagina},
+    };
+    const auto trovato = std::find_if(std::begin(suggerimenti), std::end(suggerimenti),
+                                      [tipo](const auto &s) { return s.first == tipo; });
+    return trovato == std::end(suggerimenti) ? QString() : (this->*trovato->second)();
+}
+
+QString Esecuzione::prova_indirizzo() const
+{
+    return m_console.testo(testo_flash::prova_indirizzo).arg(m_opzioni.indirizzo).arg(m_opzioni.porta);
+}
+
+QString Esecuzione::prova_password() const
+{
+    return m_console.testo(testo_flash::prova_password);
+}
+
+QString Esecuzione::prova_access_point() const
+{
+    return m_console.testo(testo_flash::prova_access_point);
+}
+
+QString Esecuzione::prova_rete_access_point() const
+{
+    return m_console.testo(testo_flash::prova_rete_access_point, m_opzioni.indirizzo_access_point);
+}
+
+// An unknown CPU letter, or an image larger than its CPU's area.
+QString Esecuzione::prova_file() const
+{
+    if (!m_rapporto.intestazione())
+        return {};
+    const QString lettera(QLatin1Char(m_rapporto.intestazione()->tipo_cpu));
+    const TipoCpu *tipo = m_rapporto.tipo();
+    if (!tipo) {
+        QStringList note;
+        for (const TipoCpu &noto : tipi_cpu())
+            note.append(QStringLiteral("\"%1\"").arg(QLatin1Char(noto.lettera)));
+        return m_console.testo(testo_flash::prova_cpu).arg(lettera, note.join(QStringLiteral(", ")));
     }
-    m_console.evento("done", {{"ok", codice == 0}, {"exit_code", codice}});
+    if (byte_immagine() > tipo->byte_massimi())
+        return m_console.testo(testo_flash::prova_dimensione).arg(byte_immagine()).arg(lettera).arg(tipo->byte_massimi());
+    return {};
+}
+
+QString Esecuzione::prova_pagina() const
+{
+    const int pagine = int((byte_immagine() + dimensione_pagina - 1) / dimensione_pagina);
+    return m_console.testo(testo_flash::prova_pagina).arg(m_motore.stato().pagine_inviate + 1).arg(pagine);
+}
+
+void Esecuzione::concludi(int codice, const QString &classe, const QString &testo, const QString &suggerimento)
+{
+    m_classe = classe;
+    const bool cancellato = m_motore.stato().cancellato;
+    if (m_scritto) {
+        const double secondi = m_rapporto.secondi_scrittura();
+        m_console.avviso(m_console.testo(testo_flash::riepilogo)
+                             .arg(byte_immagine())
+                             .arg(secondi, 0, 'f', 1)
+                             .arg(double(byte_immagine()) / 1024 / qMax(secondi, 1e-3), 0, 'f', 1)
+                             .arg(m_motore.stato().rinvii));
+    }
+    if (codice != 0) {
+        if (!suggerimento.isEmpty())
+            m_console.avviso(suggerimento);
+        if (cancellato) {
+            m_console.avviso(m_console.testo(testo_flash::da_aggiornare));
+            m_console.evento("erased", {{"text", m_console.testo(testo_flash::da_aggiornare)}});
+        }
+        m_console.avviso(QStringLiteral("kestra-flash: exit %1 (%2)").arg(codice).arg(classe));
+        QJsonObject errore{{"code", codice}, {"class", classe}, {"text", testo}};
+        if (!suggerimento.isEmpty())
+            errore.insert(QStringLiteral("hint"), suggerimento);
+        m_console.evento("error", errore);
+    }
+    m_console.evento("done", {{"ok", codice == 0},
+                              {"exit_code", codice},
+                              {"duration_ms", m_durata.elapsed()},
+                              {"bytes", byte_immagine()},
+                              {"resends", m_motore.stato().rinvii},
+                              {"erased", cancellato}});
+}
+
+qint64 Esecuzione::byte_immagine() const
+{
+    return m_opzioni.firmware.isEmpty() ? 0
+                                        : qMax<qint64>(QFileInfo(m_opzioni.firmware).size() - lunghezza_intestazione, 0);
 }

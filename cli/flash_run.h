@@ -4,6 +4,7 @@
 #include "cli/options.h"
 #include "engine/updater.h"
 
+#include <QElapsedTimer>
 #include <functional>
 
 // One run of kestra-flash: the command, as steps of the update engine on
@@ -14,22 +15,47 @@ public:
     Esecuzione(const Opzioni &opzioni, Collegamento &link, Console &console);
 
     int esegui(); // returns the exit code
-    // Ctrl-C: the step running ends after its current command.
-    void interrompi();
+    // A signal (SIGINT, SIGTERM, SIGHUP): the step running ends after its current command.
+    void interrompi(int segnale);
+    // The class of the outcome that decided the exit code: "completed", "erase", ...
+    QString classe() const { return m_classe; }
 
 private:
     using Passaggio = std::function<Esito()>;
+    using Suggerimento = QString (Esecuzione::*)() const;
 
     Esito svolgi();
     // The steps in turn, up to the first that does not complete.
     Esito in_sequenza(std::initializer_list<Passaggio> passaggi);
+    bool interrotta() const { return m_segnale != 0 || m_console.segnale() != 0; }
+
     Esito connetti();
+    Esito identifica_soltanto();
+    Esito controlla_file();
+    Esito controlla_scheda();
     Esito chiedi_cancellazione();
-    void concludi(int codice, const char *classe, const QString &testo);
+    Esito aggiorna();
+    // A refusal that --force lets through: told, and then a completed step.
+    Esito salvo_force(const Esito &rifiuto);
+
+    // What to try next after a failure of each kind; empty when nothing.
+    QString suggerimento(TipoEsito tipo) const;
+    QString prova_indirizzo() const;
+    QString prova_password() const;
+    QString prova_access_point() const;
+    QString prova_rete_access_point() const;
+    QString prova_file() const;
+    QString prova_pagina() const;
+
+    void concludi(int codice, const QString &classe, const QString &testo, const QString &suggerimento = {});
+    qint64 byte_immagine() const;
 
     const Opzioni &m_opzioni;
     Console &m_console;
     RapportoRiga m_rapporto;
     Aggiornatore m_motore;
-    bool m_interrotto = false;
+    QElapsedTimer m_durata;
+    int m_segnale = 0;
+    bool m_scritto = false; // a transfer completed
+    QString m_classe;
 };

@@ -3,13 +3,13 @@
 
 #include "cli/exit_codes.h"
 #include "cli/flash_run.h"
+#include "cli/signals.h"
 #include "cli/transcript.h"
 #include "engine/command_channel.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QTimer>
-#include <csignal>
 #include <cstdio>
 #include <optional>
 
@@ -21,8 +21,7 @@
 
 namespace {
 
-constexpr int controllo_ctrl_c_ms = 50;
-volatile std::sig_atomic_t ctrl_c = 0;
+constexpr int controllo_segnali_ms = 50;
 
 bool terminale(std::FILE *flusso)
 {
@@ -59,21 +58,27 @@ int main(int argc, char *argv[])
             return codice_uso;
         }
         trascrizione.emplace(canale, registro);
+        trascrizione->intestazione(QCoreApplication::applicationVersion(), opzioni.indirizzo, opzioni.porta,
+                                   opzioni.firmware);
     }
     Console console({uscita, errori, ingresso},
-                    {opzioni.json, !opzioni.json && terminale(stderr), terminale(stdin), opzioni.lingua});
+                    {opzioni.json, !opzioni.json && terminale(stderr), terminale(stdin), opzioni.lingua,
+                     segnale_ricevuto});
     Esecuzione esecuzione(opzioni, canale, console);
 
-    // The signal only raises a flag: the waits' event loops act on it, so
+    // A signal only raises a flag: the waits' event loops act on it, so
     // that the step running ends after its current command.
-    std::signal(SIGINT, [](int) { ctrl_c = 1; });
+    installa_gestori_segnali();
     QTimer controllo;
     QObject::connect(&controllo, &QTimer::timeout, [&] {
-        if (ctrl_c && controllo.isActive()) {
+        if (segnale_ricevuto() != 0 && controllo.isActive()) {
             controllo.stop();
-            esecuzione.interrompi();
+            esecuzione.interrompi(segnale_ricevuto());
         }
     });
-    controllo.start(controllo_ctrl_c_ms);
-    return esecuzione.esegui();
+    controllo.start(controllo_segnali_ms);
+    const int codice = esecuzione.esegui();
+    if (trascrizione)
+        trascrizione->risultato(codice, esecuzione.classe());
+    return codice;
 }

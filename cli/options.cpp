@@ -33,6 +33,8 @@ void aggiungi_opzioni(QCommandLineParser &parser)
         {"switch-to-ap", "Answer Yes to the Access Point question."},
         {{"y", "yes"}, "Do not ask before erasing and before the final update (required when standard input "
                        "is not a terminal)."},
+        {"force", "Write the file all the same when its image does not have the CRC16 its header gives, or "
+                  "when it is for another board than the device reports."},
         {"json", "One JSON object per line on standard output."},
         {"log", "A transcript: every command and reply, in hex, with times.", "file"},
         {"language", "Language of the messages (default from the locale).", "it|en"},
@@ -75,6 +77,7 @@ QString leggi(const QCommandLineParser &parser, Opzioni &opzioni)
                                                                       : QString::fromLatin1(password_predefinita);
     opzioni.access_point = parser.isSet("switch-to-ap");
     opzioni.si = parser.isSet("yes");
+    opzioni.forza = parser.isSet("force");
     opzioni.json = parser.isSet("json");
     opzioni.registro = parser.value("log");
     return {};

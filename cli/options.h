@@ -13,6 +13,7 @@ struct Opzioni
     quint16 porta = 0;
     bool access_point = false; // --switch-to-ap
     bool si = false;           // --yes
+    bool forza = false;        // --force: write a damaged file, or one for another board
     bool json = false;
     int lingua = 0;
 };

@@ -38,3 +38,20 @@ QByteArray pagina(const QByteArray &dati, int n)
     risultato.append(dimensione_pagina - risultato.size(), char(0xFF));
     return risultato;
 }
+
+RegistroCrc crc_pagine(const QByteArray &dati)
+{
+    RegistroCrc crc{255, 255, 0xFFFF};
+    for (int n = 0; n < numero_pagine(dati.size()); ++n)
+        crc16_calc(crc, pagina(dati, n));
+    return crc;
+}
+
+std::optional<CrcFirmware> leggi_crc_firmware(const QString &percorso)
+{
+    QFile file(percorso);
+    if (!QFileInfo(percorso).isFile() || !file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const IntestazioneFirmware intestazione = leggi_intestazione(file.read(lunghezza_intestazione));
+    return CrcFirmware{intestazione.crc16(), crc_pagine(file.readAll()).crc16};
+}

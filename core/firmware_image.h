@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/checksums.h"
 #include "core/language.h"
 
 #include <QByteArray>
@@ -27,3 +28,17 @@ int numero_pagine(qsizetype lunghezza);
 
 // Page n of the image; the last one is filled up with 0xFF.
 QByteArray pagina(const QByteArray &dati, int n);
+
+// The CRC16 of the image's pages, the last filled up with 0xFF, from 0xFFFF:
+// what the transfer sends and the bootloader checks.
+RegistroCrc crc_pagine(const QByteArray &dati);
+
+// The CRC16 a firmware file's header gives, and the one of its image.
+struct CrcFirmware
+{
+    qint32 intestazione;
+    qint32 immagine;
+};
+
+// Nothing when the file cannot be read.
+std::optional<CrcFirmware> leggi_crc_firmware(const QString &percorso);

@@ -10,11 +10,13 @@ namespace {
 constexpr std::pair<TipoEsito, const char *> nomi[] = {
     {TipoEsito::Completato, "completed"},
     {TipoEsito::FileRifiutato, "file"},
+    {TipoEsito::FileDanneggiato, "damaged"},
     {TipoEsito::Connessione, "connection"},
     {TipoEsito::Password, "password"},
     {TipoEsito::AccessPoint, "access-point"},
     {TipoEsito::ModoCambiato, "switched"},
     {TipoEsito::Identificazione, "identification"},
+    {TipoEsito::Scheda, "board"},
     {TipoEsito::Cancellazione, "erase"},
     {TipoEsito::Trasferimento, "transfer"},
     {TipoEsito::Verifica, "verification"},
@@ -34,16 +36,18 @@ const char *nome_tipo_esito(TipoEsito tipo)
 
 Esito Esito::di_stato(TipoEsito tipo, const Testo &stato, const QString &valore)
 {
-    return {tipo, nessun_testo, stato, valore};
+    return {tipo, nessun_testo, stato, valore.isNull() ? QStringList() : QStringList{valore}};
 }
 
 Esito Esito::di_messaggio(TipoEsito tipo, const Messaggio &messaggio, const QString &valore)
 {
-    return {tipo, messaggio.titolo, messaggio.testo, valore};
+    return {tipo, messaggio.titolo, messaggio.testo, valore.isNull() ? QStringList() : QStringList{valore}};
 }
 
 QString Esito::in(int lingua) const
 {
-    const QString righe = testo.righe_in(lingua, valore);
+    QString righe = testo.righe_in(lingua);
+    for (const QString &valore : valori)
+        righe = righe.arg(valore);
     return titolo.vuoto() ? righe : titolo.in(lingua) + QStringLiteral(": ") + righe;
 }

@@ -3,6 +3,7 @@
 #include "core/language.h"
 
 #include <QString>
+#include <QStringList>
 
 struct Messaggio;
 
@@ -11,11 +12,13 @@ struct Messaggio;
 enum class TipoEsito {
     Completato,      // the step did what it is for
     FileRifiutato,   // the firmware file: missing, unreadable, changed, too large, unknown CPU, bootloader
+    FileDanneggiato, // the CRC16 of the image is not the one its header gives: damaged or cut short
     Connessione,     // the module could not be reached, or the link failed
     Password,        // the password was refused, unanswered or not given
     AccessPoint,     // the module is not in Access Point mode: not switched, or no reply to the switch
     ModoCambiato,    // the module was switched to Access Point mode and restarts: reach it there
     Identificazione, // the device did not answer "FWI"
+    Scheda,          // the file is for another board than the device reports
     Cancellazione,   // the erase failed
     Trasferimento,   // a half page failed, or replies of the transfer never came
     Verifica,        // the device refused the CRC16, or gave no verdict
@@ -34,7 +37,7 @@ struct Esito
     TipoEsito tipo = TipoEsito::Completato;
     Testo titolo = nessun_testo; // empty for a status
     Testo testo = nessun_testo;
-    QString valore; // stands for %1 in the text
+    QStringList valori; // stand for %1, %2, ... in the text
 
     static Esito di_stato(TipoEsito tipo, const Testo &stato, const QString &valore = {});
     static Esito di_messaggio(TipoEsito tipo, const Messaggio &messaggio, const QString &valore = {});

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/checksums.h"
+#include "core/identity.h"
 #include "core/outcome.h"
 #include "engine/link.h"
 #include "engine/report.h"
@@ -22,9 +23,11 @@ struct StatoCondiviso
     const TipoCpu *cpu;           // codice_cpu: the last known type; an unknown letter leaves it
     QByteArray byte_intestazione; // header of the loaded file, as read
     RegistroCrc crc;              // crc_alto, crc_basso, crc16
+    IdentitaDispositivo identita; // the device's, as last told; none after "FWI=???"
 
-    int pagine_inviate = 0;      // pages sent by the last transfer
-    bool cancellato = false;     // the device was erased and has not verified an image since
+    int pagine_inviate = 0;  // pages sent by the last transfer
+    int rinvii = 0;          // half pages the last transfer sent again
+    bool cancellato = false; // the device was erased and has not verified an image since
 
     // What the verification sends: the CPU type, pages and CRC16 of the last
     // transfer that completed, whatever file was opened since.

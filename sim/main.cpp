@@ -71,7 +71,7 @@ void aggiungi_opzioni(QCommandLineParser &parser)
         {"save-image", "Write the verified image to this file.", "file"},
         {"write-ms", "Milliseconds the device takes to write a half page before it answers (default 0).", "n"},
         {"fault", "Inject a fault (repeatable, see above).", "fault"},
-        {"quiet", "Print only the listening line, not every command and reply."},
+        {"quiet", "Print only the listening line and a line for each verification, not every command and reply."},
     });
 }
 
@@ -192,6 +192,11 @@ int main(int argc, char *argv[])
                      &SimulatoreModulo::azzera_registro);
     if (!parser.isSet("quiet"))
         mostra_scambi(simulatore);
+    QObject::connect(&simulatore, &SimulatoreModulo::verificato, [&simulatore](bool riuscito) {
+        stampa(QStringLiteral("verified: CRC16 %1, %2 half pages sent again")
+                   .arg(QLatin1String(riuscito ? "right" : "wrong"))
+                   .arg(simulatore.mezze_pagine_ripetute()));
+    });
     stampa(QStringLiteral("listening on %1:%2 (%3 mode)")
                .arg(simulatore.serverAddress().toString())
                .arg(simulatore.serverPort())

@@ -76,7 +76,6 @@ void SimulatoreModulo::accetta()
         m_cliente = nuovo;
         m_risposte = new CodaRisposte(nuovo, [this](const QByteArray &byte) { emit risposta_inviata(byte); });
         m_autorizzato = m_opzioni.modo == OpzioniSimulatore::Modo::AccessPoint;
-        ++m_connessioni;
         m_divisore.azzera();
         m_silenzio.stop();
         nuovo->setSocketOption(QAbstractSocket::LowDelayOption, 1);
@@ -197,15 +196,20 @@ QByteArray SimulatoreModulo::esegui_identita(const QByteArray &)
 QByteArray SimulatoreModulo::esegui_cancellazione(const QByteArray &)
 {
     m_flash.clear();
+    m_offset_ricevuti.clear();
+    m_ripetute = 0;
     return "A";
 }
 
 QByteArray SimulatoreModulo::esegui_scrittura(const QByteArray &comando)
 {
     const QByteArrayView dati = QByteArrayView(comando).sliced(6, dimensione_mezza_pagina);
+    const qsizetype offset = byte_in(comando, 3) << 16 | byte_in(comando, 4) << 8 | byte_in(comando, 5);
+    if (m_offset_ricevuti.contains(offset))
+        ++m_ripetute;
+    m_offset_ricevuti.insert(offset);
     if (check_calc(dati) != int(byte_in(comando, 6 + dimensione_mezza_pagina)))
         return "C";
-    const qsizetype offset = byte_in(comando, 3) << 16 | byte_in(comando, 4) << 8 | byte_in(comando, 5);
     const qsizetype fine_pagina = (offset + dimensione_mezza_pagina + dimensione_pagina - 1)
                                   / dimensione_pagina * dimensione_pagina;
     if (m_flash.size() < fine_pagina)
@@ -221,11 +225,11 @@ QByteArray SimulatoreModulo::esegui_verifica(const QByteArray &comando)
     pagine.resize(lunghezza, '\xFF');
     RegistroCrc registro{.crc_alto = 0xFF, .crc_basso = 0xFF};
     crc16_calc(registro, pagine);
-    m_verifica_ok = registro.crc_alto == int(byte_in(comando, 5))
-                    && registro.crc_basso == int(byte_in(comando, 6));
-    if (m_verifica_ok)
+    const bool riuscita = registro.crc_alto == int(byte_in(comando, 5)) && registro.crc_basso == int(byte_in(comando, 6));
+    if (riuscita)
         salva_immagine(pagine);
-    return m_verifica_ok ? "A" : "E";
+    emit verificato(riuscita);
+    return riuscita ? "A" : "E";
 }
 
 void SimulatoreModulo::salva_immagine(const QByteArray &immagine) const

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QPointer>
 #include <QTcpServer>
 #include <QTimer>
@@ -101,9 +102,8 @@ public:
     // The flash written by half-page commands since the last erase: every
     // byte up to the end of the last page written, 0xFF where nothing came.
     const QByteArray &flash() const { return m_flash; }
-    // Outcome of the last "PGX"/"PGW": did the CRC16 of the pages match?
-    bool ultima_verifica_ok() const { return m_verifica_ok; }
-    int connessioni_accettate() const { return m_connessioni; }
+    // Half pages received since the last erase for an offset already received.
+    int mezze_pagine_ripetute() const { return m_ripetute; }
 
 signals:
     void comando_ricevuto(const QByteArray &comando);
@@ -111,6 +111,8 @@ signals:
     void cliente_connesso();
     // Bytes written to the client: a reply, a piece of one, the challenge or unsolicited data.
     void risposta_inviata(const QByteArray &byte);
+    // A "PGX"/"PGW" was checked: did the CRC16 of the pages match?
+    void verificato(bool riuscito);
 
 private:
     void accetta();
@@ -140,6 +142,6 @@ private:
     QHash<QByteArray, int> m_occorrenze;
     QList<QByteArray> m_comandi;
     QByteArray m_flash;
-    bool m_verifica_ok = false;
-    int m_connessioni = 0;
+    QSet<qsizetype> m_offset_ricevuti; // of the half pages since the last erase
+    int m_ripetute = 0;
 };

@@ -1,6 +1,7 @@
 #include "testing/simulator_process.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QTcpServer>
 
 namespace {
@@ -67,4 +68,13 @@ void ProcessoSimulatore::ferma()
         return;
     m_processo.kill();
     m_processo.waitForFinished();
+}
+
+QByteArray ProcessoSimulatore::uscita(const QByteArray &fine, int ms)
+{
+    const QDeadlineTimer scadenza(ms);
+    m_letto += m_processo.readAll();
+    while (!m_letto.contains(fine) && m_processo.waitForReadyRead(int(scadenza.remainingTime())))
+        m_letto += m_processo.readAll();
+    return m_letto;
 }

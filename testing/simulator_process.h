@@ -18,6 +18,9 @@ public:
     bool avvia(QString &errore, const QStringList &opzioni = {});
 
     quint16 porta() const { return m_porta; }
+    // What it has printed since it began to listen, once a line ending in
+    // `fine` has come or `ms` have passed.
+    QByteArray uscita(const QByteArray &fine, int ms = 2000);
 
 private:
     bool avvia_su(quint16 porta, const QStringList &opzioni, QString &errore);
@@ -25,4 +28,5 @@ private:
 
     QProcess m_processo;
     quint16 m_porta = 0;
+    QByteArray m_letto;
 };

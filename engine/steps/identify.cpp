@@ -32,7 +32,7 @@ Esito identifica(Sessione &s)
         return muto;
     }
 
-    const IdentitaDispositivo identita = leggi_identita(s.link.buffer_rx());
+    const IdentitaDispositivo &identita = s.stato.identita = leggi_identita(s.link.buffer_rx());
     const Esito esito = s.esito_stato(TipoEsito::Completato,
                                       identita.info_disponibile ? stato::connesso : stato::info_non_disponibile);
     if (identita.info_disponibile)

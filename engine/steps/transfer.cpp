@@ -58,10 +58,12 @@ Fine invia_pagina(Sessione &s, const TipoCpu &tipo, const QByteArray &dati, quin
         case RispostaDispositivo::ChecksumErrato:
             if (++tentativi == tentativi_per_pagina)
                 return fallito(TipoEsito::Trasferimento, errore_checksum[meta]);
+            ++s.stato.rinvii;
             break;
         case RispostaDispositivo::Altro:
             if (++tentativi == tentativi_per_pagina)
                 return fallito(TipoEsito::Trasferimento, stato::errore_trasferimento);
+            ++s.stato.rinvii;
             break;
         }
     }
@@ -72,6 +74,7 @@ Fine cancella_e_scrivi(Sessione &s)
 {
     StatoCondiviso &stato = s.stato;
     const TipoCpu &tipo = *stato.cpu;
+    stato.rinvii = 0;
     // Nothing is erased unless there is something sound to write.
     const ImmagineFirmware immagine
         = leggi_immagine(stato.percorso_firmware + stato.nome_file, stato.byte_intestazione, tipo);
@@ -118,7 +121,7 @@ Esito trasferisci(Sessione &s)
 
     if (const Fine fine = cancella_e_scrivi(s)) {
         if (fine->tipo != TipoEsito::Interrotto) {
-            s.stato_in(fine->testo);
+            s.stato_in(fine->testo, fine->valori.value(0));
             s.imposta_passi({{Passo::Trasferisci, true}});
         }
         return *fine;

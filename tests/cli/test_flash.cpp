@@ -1,7 +1,7 @@
-#include "testing/simulator_process.h"
 #include "cli/flash_run.h"
 #include "cli/transcript.h"
 #include "tests/engine/engine_bench.h"
+#include "testing/simulator_process.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -10,10 +10,13 @@
 #include <QProcess>
 #include <QRegularExpression>
 
+#include <csignal>
+
 namespace {
 
 using Script = QList<std::tuple<QByteArray, int, Risposta>>;
 const QByteArray nessuna_risposta; // null: --yes, no questions asked
+const QString fatto = QStringLiteral("header connected identity erase progress transferred verified done");
 
 // The names of the JSON events, each run of one name once; `ultimi` gets the
 // last event of each name.
@@ -33,11 +36,49 @@ QString eventi(const QByteArray &uscita, QHash<QString, QJsonObject> *ultimi = n
     return nomi.join(u' ');
 }
 
-// An image of whole and half pages, as the simulator saves it: filled with 0xFF to a whole page.
-QByteArray in_pagine(const QByteArray &dati)
+// kestra-flash on the scripted link, its standard output, error and input in memory.
+struct Corsa
 {
-    return dati + QByteArray((256 - dati.size() % 256) % 256, char(0xFF));
-}
+    Corsa(const QStringList &opzioni, QByteArray risposte = nessuna_risposta, int lingua = 0)
+        : ingresso(std::move(risposte))
+    {
+        QStringList argomenti{"kestra-flash", "--json", "--language", lingua == 0 ? "it" : "en", "-a", ap,
+                              "--ap-address", ap};
+        if (ingresso.isNull())
+            argomenti.append("--yes");
+        const Richiesta richiesta = leggi_opzioni(argomenti + opzioni);
+        if (!richiesta.opzioni)
+            qFatal("%s", qPrintable(richiesta.testo));
+        opzioni_lette = *richiesta.opzioni;
+        for (QBuffer *canale : {&canale_uscita, &canale_errori, &canale_ingresso, &canale_registro})
+            canale->open(QIODevice::ReadWrite);
+        modo.lingua = lingua;
+    }
+
+    int esegui()
+    {
+        Trascrizione trascrizione(link, canale_registro);
+        Console console({canale_uscita, canale_errori, canale_ingresso}, modo);
+        Esecuzione esecuzione(opzioni_lette, link, console);
+        link.durante_attesa = [&](int n) {
+            if (n == errore_in_attesa) {
+                emit link.errore();
+                link.chiudi();
+            }
+            if (n == segnale_in_attesa.first)
+                esecuzione.interrompi(segnale_in_attesa.second);
+        };
+        return esecuzione.esegui();
+    }
+
+    QByteArray uscita, errori, ingresso, registro;
+    QBuffer canale_uscita{&uscita}, canale_errori{&errori}, canale_ingresso{&ingresso}, canale_registro{&registro};
+    Console::Modo modo{true, false, true, 0};
+    Opzioni opzioni_lette;
+    CollegamentoScriptato link;
+    int errore_in_attesa = 0;                 // the link fails in this wait (from 1)
+    std::pair<int, int> segnale_in_attesa{0, 0}; // this wait, this signal
+};
 
 } // namespace
 
@@ -54,15 +95,17 @@ private slots:
         QTest::addColumn<QByteArray>("file"); // empty: no file argument
         QTest::addColumn<QByteArray>("alla_connessione");
         QTest::addColumn<Script>("script");
-        QTest::addColumn<int>("errore_in_attesa"); // the link fails in this wait (from 1)
-        QTest::addColumn<int>("ctrl_c_in_attesa");
+        QTest::addColumn<int>("errore_in_attesa");
+        QTest::addColumn<int>("segnale_in_attesa");
         QTest::addColumn<QByteArray>("risposte"); // typed at the prompts
         QTest::addColumn<int>("codice");
         QTest::addColumn<QString>("eventi");
 
-        const QByteArray s = firmware('s', dati_di_prova(3000));
+        const QByteArray s = firmware_integro('s', dati_di_prova(3000));
+        const QByteArray altra_scheda = firmware_integro('s', dati_di_prova(3000), "KS01");
+        const QByteArray troncato = s.first(s.size() - 100); // the header's CRC16 is the whole image's
         const QStringList altrove{"-a", "module"};
-        const QString fatto = "header connected identity erase progress transferred verified done";
+        const auto r = CollegamentoScriptato::risposta;
         const auto riga = [&](const char *nome, QStringList opzioni, QByteArray file, Script script, int codice,
                               QString eventi, QByteArray alla_connessione = {}) {
             QTest::newRow(nome) << opzioni << file << alla_connessione << script << 0 << 0 << nessuna_risposta
@@ -74,52 +117,57 @@ private slots:
         riga("unknown CPU", {}, firmware('x', "x"), {}, 3, "header error done");
         riga("no data", {}, firmware('s', {}), {}, 3, "header error done");
         riga("too large for its CPU", {}, firmware('t', dati_di_prova(64 * 1024 + 1)), {}, 3, "header error done");
-        riga("password refused", altrove, s, {{"PAS=", 0, CollegamentoScriptato::risposta("PAS=ERR")}}, 5,
-             "header connected challenge error done", "PAS?");
-        riga("password empty", altrove + QStringList{"--password="}, s, {}, 5,
-             "header connected challenge error done", "PAS?");
+        riga("cut short: damaged", {}, troncato, {}, 3, "header error done");
+        riga("cut short, --force", {"--force"}, troncato, {}, 0, "header warning connected identity erase progress "
+                                                                 "transferred verified done");
+        riga("cut short, checked only", {"--check"}, troncato, {}, 3, "header error done");
+        riga("checked only", {"--check"}, s, {}, 0, "header done");
+        riga("password refused", altrove, s, {{"PAS=", 0, r("PAS=ERR", 1)}}, 5, "header connected challenge error done",
+             "PAS?");
+        riga("password empty", altrove + QStringList{"--password="}, s, {}, 5, "header connected challenge error done",
+             "PAS?");
         riga("not in Access Point mode", altrove, s, {}, 6, "header connected challenge error done", "PAS?");
-        riga("switched to Access Point mode", altrove + QStringList{"--switch-to-ap"}, s, {}, 6,
+        riga("switched to Access Point mode", altrove + QStringList{"--switch-to-ap"}, s, {}, 11,
              "header connected challenge error done", "PAS?");
-        riga("identification unanswered", {}, s, {{"FWI", 0, CollegamentoScriptato::silenzio()}}, 7,
+        riga("identification unanswered", {}, s, {{"FWI", 0, Risposta{}}}, 7, "header connected error done");
+        riga("identification unanswered elsewhere: no reset", altrove, s, {{"FWI", 0, Risposta{}}}, 7,
              "header connected error done");
-        riga("identification unanswered elsewhere: no reset", altrove, s,
-             {{"FWI", 0, CollegamentoScriptato::silenzio()}}, 7, "header connected error done");
-        riga("erase refused", {}, s, {{"PGS", 2, CollegamentoScriptato::risposta("N")}}, 8,
-             "header connected identity erase error done");
-        riga("checksum refused three times", {}, s, {{"PGP", 0, CollegamentoScriptato::risposta("C")}}, 9,
-             "header connected identity erase error done");
-        riga("write failure", {}, s, {{"PGP", 3, CollegamentoScriptato::risposta("N")}}, 9,
-             "header connected identity erase progress error done");
+        riga("a device of another board", {}, altra_scheda, {}, 12, "header connected identity error done");
+        riga("a device of another board, --force", {"--force"}, altra_scheda, {}, 0,
+             "header connected identity warning erase progress transferred verified done");
+        riga("a device that gives no board", {}, altra_scheda, {{"FWI", 0, r("FWI=???", 1)}}, 0,
+             "header connected erase progress transferred verified done");
+        riga("erase refused", {}, s, {{"PGS", 2, r("N", 1)}}, 8, "header connected identity erase erased error done");
+        riga("checksum refused three times", {}, s, {{"PGP", 0, r("C", 1)}}, 9,
+             "header connected identity erase erased error done");
+        riga("write failure", {}, s, {{"PGP", 3, r("N", 1)}}, 9,
+             "header connected identity erase progress erased error done");
         riga("module closes the link", {}, s, {{"PGP", 5, {{}, true}}}, 9,
-             "header connected identity erase progress error done");
-        riga("CRC16 error", {}, s, {{"PGX", 0, CollegamentoScriptato::risposta("E")}}, 10,
-             "header connected identity erase progress transferred error done");
-        riga("verification unanswered", {}, s, {{"PGX", 0, CollegamentoScriptato::silenzio()}}, 10,
-             "header connected identity erase progress transferred error done");
+             "header connected identity erase progress erased error done");
+        riga("CRC16 error", {}, s, {{"PGX", 0, r("E", 1)}}, 10,
+             "header connected identity erase progress transferred erased error done");
+        riga("verification unanswered", {}, s, {{"PGX", 0, Risposta{}}}, 10,
+             "header connected identity erase progress transferred erased error done");
         riga("identify, no file", {"--identify"}, {}, {}, 0, "connected identity done");
-        riga("identify, no information", {"--identify"}, {}, {{"FWI", 0, CollegamentoScriptato::risposta("FWI=???")}},
-             7, "connected error done");
+        riga("identify, no information", {"--identify"}, {}, {{"FWI", 0, r("FWI=???", 1)}}, 7, "connected error done");
         riga("reset acknowledged", {"--reset"}, {}, {}, 0, "connected done");
-        riga("reset unanswered", {"--reset"}, {}, {{"RST!", 0, CollegamentoScriptato::silenzio()}}, 1,
-             "connected error done");
-        riga("check only", {"--check"}, s, {}, 0, "header done");
-        riga("a warning, then the update", {}, firmware('W', dati_di_prova(300)),
-             {{"FWI", 0, CollegamentoScriptato::risposta("FWI=???")}}, 0,
-             "header connected warning erase progress transferred verified done");
-        QTest::newRow("refused at the Access Point: seen while identifying")
-            << QStringList{} << s << QByteArray() << Script{} << 1 << 0 << nessuna_risposta << 4
-            << "header connected error done";
-        QTest::newRow("link broken during the transfer") << QStringList{} << s << QByteArray() << Script{} << 6 << 0
-            << nessuna_risposta << 9 << "header connected identity erase progress error done";
-        QTest::newRow("Ctrl-C during the transfer") << QStringList{} << s << QByteArray() << Script{} << 0 << 6
-            << nessuna_risposta << 130 << "header connected identity erase progress error done";
-        QTest::newRow("no terminal, no --yes") << QStringList{} << s << QByteArray() << Script{} << 0 << 0
-            << QByteArray("") << 2 << "error done";
-        QTest::newRow("erase declined") << QStringList{} << s << QByteArray() << Script{} << 0 << 0
-            << QByteArray("n\n") << 1 << "header connected identity error done";
-        QTest::newRow("both questions answered yes") << QStringList{} << s << QByteArray() << Script{} << 0 << 0
-            << QByteArray("y\nsì\n") << 0 << fatto;
+        riga("reset unanswered", {"--reset"}, {}, {{"RST!", 0, Risposta{}}}, 1, "connected error done");
+        riga("a warning, then the update", {}, firmware_integro('W', dati_di_prova(300)),
+             {{"FWI", 0, r("FWI=???", 1)}}, 0, "header connected warning erase progress transferred verified done");
+        const auto con = [&](const char *nome, int errore, int segnale, QByteArray risposte, int codice,
+                             const char *eventi) {
+            QTest::newRow(nome) << QStringList{} << s << QByteArray() << Script{} << errore << segnale << risposte
+                                << codice << QString(eventi);
+        };
+        con("refused at the Access Point: seen while identifying", 1, 0, nessuna_risposta, 4,
+            "header connected error done");
+        con("link broken during the transfer", 6, 0, nessuna_risposta, 9,
+            "header connected identity erase progress erased error done");
+        con("Ctrl-C during the transfer", 0, 6, nessuna_risposta, 130,
+            "header connected identity erase progress erased error done");
+        con("no terminal, no --yes", 0, 0, "", 2, "error done");
+        con("erase declined", 0, 0, "n\n", 1, "header connected identity error done");
+        con("both questions answered yes", 0, 0, "s\nsì\n", 0, qPrintable(fatto));
     }
     void esito()
     {
@@ -127,50 +175,92 @@ private slots:
         QFETCH(QByteArray, file);
         QFETCH(QByteArray, alla_connessione);
         QFETCH(Script, script);
-        QFETCH(int, errore_in_attesa);
-        QFETCH(int, ctrl_c_in_attesa);
         QFETCH(QByteArray, risposte);
+        QFETCH(int, segnale_in_attesa);
 
         Motore banco; // for its folder
-        QStringList argomenti{"kestra-flash", "--json", "--language", "it", "-a", ap, "--ap-address", ap};
-        if (risposte.isNull())
-            argomenti.append("--yes");
-        argomenti += opzioni;
         if (!file.isEmpty())
-            argomenti.append(banco.scrivi_firmware(file));
-        const Richiesta richiesta = leggi_opzioni(argomenti);
-        QVERIFY2(richiesta.opzioni, qPrintable(richiesta.testo));
-
-        CollegamentoScriptato link;
+            opzioni.append(banco.scrivi_firmware(file));
+        Corsa corsa(opzioni, risposte);
+        corsa.modo.domande = !risposte.isEmpty();
         if (!alla_connessione.isEmpty())
-            link.alla_connessione = {{1, alla_connessione}};
+            corsa.link.alla_connessione = {{1, alla_connessione}};
         for (const auto &[testa, occorrenza, risposta] : script)
-            link.script(testa, occorrenza, risposta);
-        QByteArray uscita, errori;
-        QBuffer canale_uscita(&uscita), canale_errori(&errori), ingresso(&risposte);
-        for (QBuffer *canale : {&canale_uscita, &canale_errori, &ingresso})
-            canale->open(QIODevice::ReadWrite);
-        Console console({canale_uscita, canale_errori, ingresso}, {true, false, !risposte.isEmpty(), 0});
-        Esecuzione esecuzione(*richiesta.opzioni, link, console);
-        link.durante_attesa = [&](int n) {
-            if (n == errore_in_attesa) {
-                emit link.errore();
-                link.chiudi();
-            }
-            if (n == ctrl_c_in_attesa)
-                esecuzione.interrompi();
-        };
-        QTEST(esecuzione.esegui(), "codice");
+            corsa.link.script(testa, occorrenza, risposta);
+        QFETCH(int, errore_in_attesa);
+        corsa.errore_in_attesa = errore_in_attesa;
+        corsa.segnale_in_attesa = {segnale_in_attesa, SIGINT};
+
+        QTEST(corsa.esegui(), "codice");
         QHash<QString, QJsonObject> ultimi;
-        QTEST(eventi(uscita, &ultimi), "eventi");
+        QTEST(eventi(corsa.uscita, &ultimi), "eventi");
         QVERIFY(!ultimi.contains("error") || !ultimi["error"]["text"].toString().isEmpty());
+        const QJsonObject done = ultimi["done"];
+        QCOMPARE(done["erased"].toBool(), ultimi.contains("erased"));
+        QCOMPARE(done["bytes"].toInteger(), file.isEmpty() ? 0 : file.size() - 15);
         // Only away from the Access Point is the module's first data waited for.
-        QCOMPARE(std::any_of(link.attese.begin(), link.attese.end(), [](const Attesa &a) { return a.timer == 2; }),
+        const QList<Attesa> &attese = corsa.link.attese;
+        QCOMPARE(std::any_of(attese.begin(), attese.end(), [](const Attesa &a) { return a.timer == 2; }),
                  opzioni.contains("module"));
-        QVERIFY(!uscita.contains("40718253") && !errori.contains("40718253"));
-        QCOMPARE(link.comandi.contains("RST!"), opzioni.contains("--reset")); // never a reset nobody asked for
-        if (ctrl_c_in_attesa)
-            QCOMPARE(link.comandi.size(), ctrl_c_in_attesa); // the command of that wait is the last
+        QVERIFY(!corsa.uscita.contains("40718253") && !corsa.errori.contains("40718253"));
+        QCOMPARE(corsa.link.comandi.contains("RST!"), opzioni.contains("--reset")); // never a reset nobody asked for
+        if (segnale_in_attesa)
+            QCOMPARE(corsa.link.comandi.size(), segnale_in_attesa); // the command of that wait is the last
+    }
+
+    void a_yes_of_the_language_erases_anything_else_does_not_data()
+    {
+        QTest::addColumn<int>("lingua");
+        QTest::addColumn<QByteArray>("risposta");
+        QTest::addColumn<bool>("cancellato");
+        const std::tuple<const char *, int, const char *, bool> righe[] = {
+            {"en: y", 1, "y", true},      {"en: yes", 1, "yes", true},   {"en: YES", 1, " YES ", true},
+            {"en: Y", 1, "Y", true},      {"en: stop", 1, "stop", false}, {"en: skip", 1, "skip", false},
+            {"en: sure", 1, "sure", false}, {"en: s", 1, "s", false},    {"en: yeah", 1, "yeah", false},
+            {"en: nothing", 1, "", false}, {"it: s", 0, "s", true},      {"it: si", 0, "si", true},
+            {"it: sì", 0, "sì", true},    {"it: SÌ", 0, "SÌ", true},     {"it: y", 0, "y", true},
+            {"it: yes", 0, "Yes", true},  {"it: no", 0, "no", false},    {"it: sure", 0, "sure", false},
+            {"it: sino", 0, "sino", false}, {"it: nothing", 0, "", false},
+        };
+        for (const auto &[nome, lingua, risposta, cancellato] : righe)
+            QTest::newRow(nome) << lingua << QByteArray(risposta) << cancellato;
+    }
+    void a_yes_of_the_language_erases_anything_else_does_not()
+    {
+        QFETCH(int, lingua);
+        QFETCH(QByteArray, risposta);
+        QFETCH(bool, cancellato);
+        Motore banco;
+        Corsa corsa({banco.scrivi_firmware(firmware_integro('s', dati_di_prova(300)))}, risposta + "\ny\n", lingua);
+        QCOMPARE(corsa.esegui(), cancellato ? 0 : 1);
+        QCOMPARE(corsa.link.comandi.contains(QByteArray("PGS\0", 4)), cancellato);
+    }
+
+    void a_signal_at_a_question_interrupts_data()
+    {
+        QTest::addColumn<QByteArray>("risposte");
+        QTest::addColumn<QByteArray>("domanda"); // the one the signal breaks off
+        QTest::addColumn<int>("segnale");
+        QTest::addColumn<bool>("cancellato");
+        QTest::newRow("Ctrl-C at the erase") << QByteArray("") << QByteArray("Erase the device? [y/N] ") << int(SIGINT)
+                                             << false;
+        QTest::newRow("SIGTERM at the update") << QByteArray("y\n") << QByteArray("Do you want to proceed? [y/N] ")
+                                               << int(SIGTERM) << true;
+    }
+    void a_signal_at_a_question_interrupts()
+    {
+        QFETCH(QByteArray, risposte);
+        QFETCH(QByteArray, domanda);
+        QFETCH(int, segnale);
+        QFETCH(bool, cancellato);
+        Motore banco;
+        Corsa corsa({banco.scrivi_firmware(firmware_integro('s', dati_di_prova(300)))}, risposte, 1);
+        corsa.modo.segnale = [&corsa, domanda, segnale] { return corsa.errori.endsWith(domanda) ? segnale : 0; };
+        QCOMPARE(corsa.esegui(), 128 + segnale);
+        QVERIFY2(corsa.errori.contains("Interrupted.\n"), corsa.errori.constData());
+        QCOMPARE(corsa.errori.contains("The device is erased and must be updated again."), cancellato);
+        QVERIFY(!corsa.link.comandi.last().startsWith("PGX"));
+        QCOMPARE(eventi(corsa.uscita).endsWith("error done"), true);
     }
 
     void a_module_out_of_reach_is_a_connection_failure_data()
@@ -189,137 +279,245 @@ private slots:
     {
         QFETCH(QStringList, opzioni);
         Motore banco; // for its folder
-        QStringList argomenti{"kestra-flash", "--json", "--yes", "--language", "en", "-a", ap, "--ap-address", ap};
         if (opzioni.removeAll("firmware"))
-            argomenti.append(banco.scrivi_firmware(firmware('s', dati_di_prova(300))));
-        const Richiesta richiesta = leggi_opzioni(argomenti + opzioni);
-        QVERIFY2(richiesta.opzioni, qPrintable(richiesta.testo));
+            opzioni.append(banco.scrivi_firmware(firmware_integro('s', dati_di_prova(300))));
+        Corsa corsa(opzioni, nessuna_risposta, 1);
+        corsa.link.mai_collegato = true;
 
-        CollegamentoScriptato link;
-        link.mai_collegato = true;
-        QByteArray uscita, errori, ingresso, registro;
-        QBuffer canale_uscita(&uscita), canale_errori(&errori), canale_ingresso(&ingresso), canale_registro(&registro);
-        for (QBuffer *canale : {&canale_uscita, &canale_errori, &canale_ingresso, &canale_registro})
-            canale->open(QIODevice::ReadWrite);
-        Trascrizione trascrizione(link, canale_registro);
-        Console console({canale_uscita, canale_errori, canale_ingresso}, {true, false, false, 1});
-        Esecuzione esecuzione(*richiesta.opzioni, link, console);
+        QCOMPARE(corsa.esegui(), 4);
+        QVERIFY(corsa.link.comandi.isEmpty());
+        QTEST(corsa.link.attese, "attese");
+        const QString indirizzo = corsa.opzioni_lette.indirizzo + QStringLiteral(":7999");
+        QVERIFY2(corsa.errori.contains(indirizzo.toUtf8()), corsa.errori.constData());
+        QVERIFY2(!corsa.errori.contains("Cloud"), corsa.errori.constData()); // no offer to reset a module never reached
+        QVERIFY2(corsa.registro.endsWith(" ms -- connection failed\n") && !corsa.registro.contains("->"),
+                 corsa.registro.constData());
+    }
 
-        QCOMPARE(esecuzione.esegui(), 4);
-        QVERIFY(link.comandi.isEmpty());
-        QTEST(link.attese, "attese");
-        const QString indirizzo = richiesta.opzioni->indirizzo + QStringLiteral(":7999");
-        QVERIFY2(errori.contains(indirizzo.toUtf8()), errori.constData());
-        QVERIFY2(!errori.contains("Cloud"), errori.constData()); // no offer to reset a module never reached
-        QVERIFY2(registro.endsWith(" ms -- connection failed\n") && !registro.contains("->"), registro.constData());
+    void what_to_try_next_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<Script>("script");
+        QTest::addColumn<QByteArray>("alla_connessione");
+        QTest::addColumn<QString>("suggerimento");
+        const QByteArray s = firmware_integro('s', dati_di_prova(3000));
+        QTest::newRow("an unknown CPU: the letter found and those known")
+            << firmware('x', "x") << Script{} << QByteArray() << "The file names CPU type \"x\"; the known types "
+                                                                 "are \"t\", \"s\", \"W\".";
+        QTest::newRow("too large: the image and the limit")
+            << firmware('t', dati_di_prova(65537)) << Script{} << QByteArray()
+            << "The image is 65537 bytes; CPU type \"t\" takes at most 65536.";
+        QTest::newRow("a page failure: the page")
+            << s << Script{{"PGP", 5, CollegamentoScriptato::risposta("N", 1)}} << QByteArray()
+            << "Page 3 of 12 was not written.";
+        QTest::newRow("a wrong password: how to give it")
+            << s << Script{{"PAS=", 0, CollegamentoScriptato::risposta("PAS=ERR", 1)}} << QByteArray("PAS?")
+            << "Give the module's password with --password or in the KESTRA_PASSWORD variable.";
+        QTest::newRow("not in Access Point mode: how to switch")
+            << s << Script{} << QByteArray("PAS?") << "The module is not in Access Point mode: run again with "
+                                                      "--switch-to-ap.";
+    }
+    void what_to_try_next()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(Script, script);
+        QFETCH(QByteArray, alla_connessione);
+        QFETCH(QString, suggerimento);
+        Motore banco;
+        Corsa corsa({"-a", "module", banco.scrivi_firmware(file)}, nessuna_risposta, 1);
+        for (const auto &[testa, occorrenza, risposta] : script)
+            corsa.link.script(testa, occorrenza, risposta);
+        if (!alla_connessione.isEmpty())
+            corsa.link.alla_connessione = {{1, alla_connessione}};
+        QVERIFY(corsa.esegui() != 0);
+        QHash<QString, QJsonObject> ultimi;
+        eventi(corsa.uscita, &ultimi);
+        QCOMPARE(ultimi["error"]["hint"].toString(), suggerimento);
+        QVERIFY(corsa.errori.contains(suggerimento.toUtf8()));
     }
 
     void on_a_terminal_a_progress_bar_and_questions()
     {
-        QByteArray uscita, errori, ingresso("sì\nno\n");
-        QBuffer canale_uscita(&uscita), canale_errori(&errori), canale_ingresso(&ingresso);
-        for (QBuffer *canale : {&canale_uscita, &canale_errori, &canale_ingresso})
-            canale->open(QIODevice::ReadWrite);
-        Console console({canale_uscita, canale_errori, canale_ingresso}, {false, true, true, 1});
-        console.barra("transfer", 64, 3 * 1024 * 1024, 200 * 1024);
-        console.barra("transfer", 70, 1, 200 * 1024); // too soon after the last: not drawn
-        console.barra("transfer", 100, 0, 0);         // nothing left: drawn at once
-        console.avviso("done");
-        QCOMPARE(errori, QByteArray("\rtransfer       [###################...........]  64%  200.0 KB/s  0:16 left"
-                                    "\rtransfer       [##############################] 100%" + QByteArray(23, ' ')
-                                    + "\ndone\n"));
-        QVERIFY(console.chiedi("Erase?"));
-        QVERIFY(!console.chiedi("Update?"));
-        QVERIFY(errori.endsWith("Erase? [y/N] Update? [y/N] "));
-        console.risultato("identity", {{"firmware", "2.15", "Firmware: v.2.15"}, {"board", "KR01", "Board: KR01"}});
-        QCOMPARE(uscita, QByteArray("Firmware: v.2.15  Board: KR01\n"));
+        Motore banco;
+        Corsa corsa({banco.scrivi_firmware(firmware_integro('s', dati_di_prova(3000)))}, "y\nno\n", 1);
+        corsa.modo = {false, true, true, 1};
+        QCOMPARE(corsa.esegui(), 1);
+        const QList<QByteArray> righe = corsa.errori.split('\r');
+        const auto riga = [&](const char *inizio) {
+            const auto trovata = std::find_if(righe.rbegin(), righe.rend(),
+                                              [inizio](const QByteArray &r) { return r.startsWith(inizio); });
+            return trovata == righe.rend() ? QByteArray() : trovata->split('\n').constFirst().trimmed();
+        };
+        // The erase in blocks and time, the pages with their speed and what is left.
+        QVERIFY2(QRegularExpression("^erase +\\[#{30}\\] 100%  block 2 of 2, \\d+\\.\\d s$")
+                     .match(QString::fromUtf8(riga("erase"))).hasMatch(), riga("erase").constData());
+        QVERIFY2(QRegularExpression("^transfer +\\[#{30}\\] 100%  \\d+\\.\\d KB/s  0:00 left")
+                     .match(QString::fromUtf8(riga("transfer"))).hasMatch(), riga("transfer").constData());
+        QVERIFY(corsa.errori.contains("Erase the device? [y/N] "));
+        QVERIFY(corsa.errori.contains("Do you want to proceed? [y/N] "));
+        QVERIFY(!corsa.link.comandi.last().startsWith("PGX")); // "no" to the update
+        QVERIFY(corsa.uscita.startsWith("File: "));
     }
 
+    void help_version_and_usage_data()
+    {
+        QTest::addColumn<QStringList>("opzioni");
+        QTest::addColumn<int>("codice");
+        QTest::addColumn<QString>("testo");
+        QTest::newRow("help: signals") << QStringList{"--help"} << 0 << "\n  130  interrupted by Ctrl-C; 143 by SIGTERM";
+        QTest::newRow("help: switched") << QStringList{"--help"} << 0 << "\n   11  the module was switched to Access";
+        QTest::newRow("help: board") << QStringList{"--help"} << 0 << "\n   12  the file is for another board";
+        QTest::newRow("help: firmware") << QStringList{"--help"} << 0 << "The firmware file, to update or to --check.";
+        QTest::newRow("version") << QStringList{"--version"} << 0 << "kestra-flash ";
+        QTest::newRow("unknown option") << QStringList{"--bogus"} << 2 << "Try 'kestra-flash --help'.";
+        QTest::newRow("no file") << QStringList{} << 2 << "kestra-flash: ";
+    }
     void help_version_and_usage()
     {
-        const std::tuple<QStringList, int, const char *> casi[] = {
-            {{"--help"}, 0, "\n  130  interrupted by Ctrl-C\n"},
-            {{"--help"}, 0, "The firmware file, to update or to --check."},
-            {{"--version"}, 0, "kestra-flash "},
-            {{"--bogus"}, 2, "Try 'kestra-flash --help'."}, {{}, 2, "kestra-flash: "},
-        };
-        for (const auto &[opzioni, codice, testo] : casi) {
-            const Richiesta richiesta = leggi_opzioni(QStringList{"kestra-flash"} + opzioni);
-            QVERIFY(!richiesta.opzioni);
-            QCOMPARE(richiesta.codice, codice);
-            QVERIFY2(richiesta.testo.contains(QLatin1String(testo)), qPrintable(richiesta.testo));
-        }
+        QFETCH(QStringList, opzioni);
+        QFETCH(QString, testo);
+        const Richiesta richiesta = leggi_opzioni(QStringList{"kestra-flash"} + opzioni);
+        QVERIFY(!richiesta.opzioni);
+        QTEST(richiesta.codice, "codice");
+        QVERIFY2(richiesta.testo.contains(testo), qPrintable(richiesta.testo));
     }
 
     // kestra-flash itself against kestra-sim, each a process of its own.
+    void di_processo_data()
+    {
+        QTest::addColumn<QStringList>("simulatore");
+        QTest::addColumn<QStringList>("opzioni");
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<int>("codice");
+        QTest::addColumn<QString>("eventi");
+        QTest::addColumn<QByteArray>("nel_registro"); // a line of the transcript
+
+        const QByteArray s = firmware_integro('s', dati_di_prova(5000));
+        const QString rifiutato = QStringLiteral("header connected identity erase progress transferred erased error done");
+        const auto riga = [](const char *nome, QStringList simulatore, QStringList opzioni, QByteArray file, int codice,
+                             QString eventi, QByteArray nel_registro) {
+            QTest::newRow(nome) << simulatore << opzioni << file << codice << eventi << nel_registro;
+        };
+        riga("t", {}, {}, firmware_integro('t', dati_di_prova(3000)), 0, fatto, "<- 41");
+        riga("s", {}, {}, firmware_integro('s', dati_di_prova(3000)), 0, fatto, "<- 41");
+        riga("W", {}, {}, firmware_integro('W', dati_di_prova(12345)), 0, fatto, "<- 41");
+        riga("a module silent for the first 5 s", {}, {"--ap-address", "127.0.0.2"}, s, 0, fatto, "<- 41");
+        riga("faults that cost retries only",
+             {"--fault", "PGP#3:reply:C", "--fault", "FWI:split:20", "--fault", "PGS:delay:300"}, {}, s, 0, fatto,
+             "<- 43");
+        // A module on a slow link: replies in order, 2 ms a half page, one stall of up to 2.5 s.
+        riga("a stall of 2.5 s", {"--write-ms", "2", "--fault", "PGP#30:stall:2500"}, {}, s, 0, fatto, "(late");
+        riga("a stall, then a refusal", {"--write-ms", "2", "--fault", "PGP#7:stall:1500", "--fault", "PGX:reply:E"},
+             {}, s, 10, rifiutato, "(late");
+        // A reply that never comes is owed for good: the transfer fails, it is never judged a success.
+        riga("a half page never answered", {"--fault", "PGP#6:none"}, {}, s, 9,
+             "header connected identity erase progress erased error done", "");
+        // In station mode the device is out of reach until the password is accepted (here the
+        // challenge is lost on its way, so none is sent).
+        riga("station, challenge lost", {"--mode", "station", "--fault", "PAS?:none"}, {}, s, 7,
+             "header connected error done", "-> 46 57 49");
+        riga("station, wrong password", {"--mode", "station"}, {"--ap-address", "127.0.0.2", "--password", "sbagliata"},
+             s, 5, "header connected challenge error done", "-> PAS=***");
+        riga("bootloader 2.0", {}, {}, firmware('s', "x", 2, 0), 3, "header error done", "");
+        riga("checksum always refused", {"--fault", "PGP:reply:C"}, {}, s, 9,
+             "header connected identity erase erased error done", "<- 43");
+        riga("link dropped", {"--fault", "PGP#5:drop-before"}, {}, s, 9,
+             "header connected identity erase progress erased error done", "");
+        riga("another board", {"--board", "KS01"}, {}, s, 12, "header connected identity error done", "<- 46 57 49");
+        riga("cut short", {}, {}, s.first(s.size() - 1), 3, "header error done", "");
+    }
     void di_processo()
     {
-        const QString fatto = "header connected identity erase progress transferred verified done";
-        const QByteArray s = firmware('s', dati_di_prova(5000));
-        const QStringList nessuna;
-        // The simulator's options, kestra-flash's, the file, the exit code, the events, a line of the transcript.
-        const std::tuple<QStringList, QStringList, QByteArray, int, QString, QByteArray> casi[] = {
-            {nessuna, nessuna, firmware('t', dati_di_prova(3000)), 0, fatto, "<- 41"},
-            {nessuna, nessuna, firmware('s', dati_di_prova(3000)), 0, fatto, "<- 41"},
-            {nessuna, nessuna, firmware('W', dati_di_prova(12345)), 0, fatto, "<- 41"},
-            {nessuna, {"--ap-address", "127.0.0.2"}, s, 0, fatto, "<- 41"}, // a module silent for the first 5 s
-            {{"--fault", "PGP#3:reply:C", "--fault", "FWI:split:20", "--fault", "PGS:delay:300"},
-             nessuna, s, 0, fatto, "<- 43"}, // faults that cost retries only
-            // A module on a slow link: replies in order, 2 ms a half page, one stall of up to 2.5 s.
-            {{"--write-ms", "2", "--fault", "PGP#30:stall:2500"}, nessuna, s, 0, fatto, "(late"},
-            {{"--write-ms", "2", "--fault", "PGP#7:stall:1500", "--fault", "PGX:reply:E"}, nessuna, s, 10,
-             "header connected identity erase progress transferred error done", "(late"},
-            // A reply that never comes is owed for good: the transfer fails, it is never judged a success.
-            {{"--fault", "PGP#6:none"}, nessuna, s, 9, "header connected identity erase progress error done", ""},
-            // In station mode the device is out of reach until the password is accepted (here the
-            // challenge is lost on its way, so none is sent).
-            {{"--mode", "station", "--fault", "PAS?:none"}, nessuna, s, 7, "header connected error done", "-> 46 57 49"},
-            {{"--mode", "station"}, {"--ap-address", "127.0.0.2", "--password", "sbagliata"}, s, 5,
-             "header connected challenge error done", "-> PAS=***"},
-            {nessuna, nessuna, firmware('s', "x", 2, 0), 3, "header error done", ""},
-            {{"--fault", "PGP:reply:C"}, nessuna, s, 9, "header connected identity erase error done", "<- 43"},
-            {{"--fault", "PGP#5:drop-before"}, nessuna, s, 9, "header connected identity erase progress error done", ""},
-        };
-        for (const auto &[simulatore, opzioni, file, codice, attesi, nel_registro] : casi) {
-            Motore banco; // for its folder
-            const QString immagine = banco.cartella.filePath("received.bin");
-            const QString registro = banco.cartella.filePath("kestra.log");
-            ProcessoSimulatore sim;
-            QString errore;
-            QVERIFY2(sim.avvia(errore, simulatore + QStringList{"--save-image", immagine}), qPrintable(errore));
-            QProcess flash;
-            flash.start(QCoreApplication::applicationDirPath() + "/kestra-flash",
-                        QStringList{"--json", "--yes", "-a", "127.0.0.1", "--ap-address", "127.0.0.1", "-p",
-                                    QString::number(sim.porta()), "--log", registro}
-                            + opzioni + QStringList{banco.scrivi_firmware(file)});
-            QVERIFY(flash.waitForFinished(30000));
-            QCOMPARE(flash.exitCode(), codice);
-            QHash<QString, QJsonObject> ultimi;
-            QCOMPARE(eventi(flash.readAllStandardOutput(), &ultimi), attesi);
-            const QByteArray pagine = in_pagine(file.sliced(lunghezza_intestazione));
-            if (codice == 0) {
-                const QJsonObject erase = ultimi["erase"], progress = ultimi["progress"];
-                QCOMPARE(ultimi["header"]["cpu"].toString(), QString(QChar(file[1])));
-                QCOMPARE((QList<qint64>{erase["block"].toInteger(), progress["bytes"].toInteger(),
-                                        progress["total"].toInteger(), progress["percent"].toInteger()}),
-                         (QList<qint64>{erase["of"].toInteger(), pagine.size(), pagine.size(), 100}));
-                QCOMPARE(ultimi["identity"]["date"].toString(), QStringLiteral("05.03.18"));
-            }
-            const QByteArray righe = leggi_file(registro);
-            QVERIFY2(righe.contains(nel_registro), righe.constData());
-            // Each line: the milliseconds since the start, right-aligned, then the way and the bytes.
-            QVERIFY(righe.isEmpty()
-                    || QRegularExpression("^[ \\d]{6}\\d\\.\\d{3} ms (->|<-|--) \\S", QRegularExpression::MultilineOption)
-                           .match(righe).hasMatch());
-            QVERIFY(!righe.contains("sbagliata") && !righe.contains(QByteArray("sbagliata").toHex(' ')));
-            // The simulator keeps what it verified, also when a fault changes its verdict.
-            const bool verificata = codice == 0 || simulatore.join(u' ').contains("PGX:reply:");
-            QCOMPARE(leggi_file(immagine), verificata ? pagine : QByteArray("(none)"));
+        QFETCH(QStringList, simulatore);
+        QFETCH(QStringList, opzioni);
+        QFETCH(QByteArray, file);
+        QFETCH(int, codice);
+        QFETCH(QByteArray, nel_registro);
+
+        Motore banco; // for its folder
+        const QString immagine = banco.cartella.filePath("received.bin");
+        const QString registro = banco.cartella.filePath("kestra.log");
+        ProcessoSimulatore sim;
+        QString errore;
+        QVERIFY2(sim.avvia(errore, simulatore + QStringList{"--save-image", immagine}), qPrintable(errore));
+        QProcess flash;
+        flash.start(QCoreApplication::applicationDirPath() + "/kestra-flash",
+                    QStringList{"--json", "--yes", "-a", "127.0.0.1", "--ap-address", "127.0.0.1", "-p",
+                                QString::number(sim.porta()), "--log", registro}
+                        + opzioni + QStringList{banco.scrivi_firmware(file)});
+        QVERIFY(flash.waitForFinished(30000));
+        QCOMPARE(flash.exitCode(), codice);
+        QHash<QString, QJsonObject> ultimi;
+        QTEST(eventi(flash.readAllStandardOutput(), &ultimi), "eventi");
+        const QByteArray pagine = a_pagine_intere(file.sliced(lunghezza_intestazione));
+        if (codice == 0) {
+            const QJsonObject erase = ultimi["erase"], progress = ultimi["progress"];
+            QCOMPARE(ultimi["header"]["cpu"].toString(), QString(QChar(file[1])));
+            QCOMPARE((QList<qint64>{erase["block"].toInteger(), progress["bytes"].toInteger(),
+                                    progress["total"].toInteger(), progress["percent"].toInteger()}),
+                     (QList<qint64>{erase["of"].toInteger(), pagine.size(), pagine.size(), 100}));
+            QCOMPARE(ultimi["identity"]["date"].toString(), QStringLiteral("05.03.18"));
         }
-        QProcess versione;
-        versione.start(QCoreApplication::applicationDirPath() + "/kestra-flash", {"--version"});
-        QVERIFY(versione.waitForFinished());
-        QVERIFY(QRegularExpression("^kestra-flash \\d+\\.\\d+\\.\\d+\n$").match(versione.readAll()).hasMatch());
+        // The half pages sent again, as the simulator counted them.
+        if (ultimi.contains("transferred")) {
+            const QRegularExpressionMatch contati
+                = QRegularExpression("(\\d+) half pages sent again").match(sim.uscita("sent again"));
+            QVERIFY(contati.hasMatch());
+            QCOMPARE(ultimi["done"]["resends"].toInt(), contati.captured(1).toInt());
+        }
+        const QByteArray righe = leggi_file(registro);
+        QVERIFY2(righe.contains(nel_registro), righe.constData());
+        // The header names the run; each line the milliseconds since the start, the way and the bytes; the result last.
+        const QString intestazione = QStringLiteral("^# \\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ  kestra-flash "
+                                                    "\\d+\\.\\d+\\.\\d+  127\\.0\\.0\\.1:%1  FW\\.BIN\n")
+                                         .arg(sim.porta());
+        QVERIFY2(QRegularExpression(intestazione).match(righe).hasMatch(), righe.constData());
+        QVERIFY2(righe.endsWith(QStringLiteral("\n# exit %1 (%2)\n")
+                                    .arg(codice)
+                                    .arg(codice ? ultimi["error"]["class"].toString() : "completed")
+                                    .toUtf8()),
+                 righe.constData());
+        QVERIFY(QRegularExpression("^[ \\d]{6}\\d\\.\\d{3} ms (->|<-|--) \\S", QRegularExpression::MultilineOption)
+                    .match(righe).hasMatch() || !righe.contains(" ms "));
+        QVERIFY(!righe.contains("sbagliata") && !righe.contains(QByteArray("sbagliata").toHex(' ')));
+        // The simulator keeps what it verified, also when a fault changes its verdict.
+        const bool verificata = codice == 0 || simulatore.join(u' ').contains("PGX:reply:");
+        QCOMPARE(leggi_file(immagine), verificata ? pagine : QByteArray("(none)"));
+    }
+
+    void a_signal_during_the_transfer_data()
+    {
+        QTest::addColumn<int>("segnale");
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+    }
+    void a_signal_during_the_transfer()
+    {
+        QFETCH(int, segnale);
+        Motore banco;
+        ProcessoSimulatore sim;
+        QString errore;
+        QVERIFY2(sim.avvia(errore, {"--write-ms", "5"}), qPrintable(errore));
+        QProcess flash;
+        flash.start(QCoreApplication::applicationDirPath() + "/kestra-flash",
+                    QStringList{"--json", "--yes", "--language", "en", "-a", "127.0.0.1", "--ap-address", "127.0.0.1",
+                                "-p", QString::number(sim.porta()),
+                                banco.scrivi_firmware(firmware_integro('s', dati_di_prova(60000)))});
+        QByteArray uscita;
+        while (!uscita.contains("\"progress\"") && flash.waitForReadyRead(10000))
+            uscita += flash.readAllStandardOutput();
+        QVERIFY(::kill(flash.processId(), segnale) == 0);
+        QVERIFY(flash.waitForFinished(10000));
+        uscita += flash.readAllStandardOutput();
+        QCOMPARE(flash.exitCode(), 128 + segnale);
+        QHash<QString, QJsonObject> ultimi;
+        QVERIFY(eventi(uscita, &ultimi).endsWith("progress erased error done"));
+        QCOMPARE(ultimi["error"]["class"].toString(), QStringLiteral("interrupted"));
+        QVERIFY(ultimi["done"]["erased"].toBool());
+        const QByteArray errori = flash.readAllStandardError();
+        QVERIFY2(errori.endsWith("Interrupted.\nThe device is erased and must be updated again.\n"
+                                 "kestra-flash: exit " + QByteArray::number(128 + segnale) + " (interrupted)\n"),
+                 errori.constData());
     }
 };
 

@@ -4,8 +4,9 @@
 #include <QList>
 #include <QString>
 
-// A firmware file for the benchmark: the header names the CPU letter and
-// bootloader 1.2, the image is `kib` KiB of random bytes.
+// A firmware file for the benchmark: the header names the CPU letter,
+// bootloader 1.2, the simulator's board and the image's CRC16; the image is
+// `kib` KiB of random bytes.
 struct CampioneFirmware
 {
     char cpu;
