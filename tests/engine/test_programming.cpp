@@ -6,29 +6,10 @@ const QString conferma = registrato(messaggio::conferma_aggiornamento);
 const QString conferma_wgm110 = registrato(messaggio::conferma_aggiornamento_wgm110);
 const QString terminato = registrato(messaggio::aggiornamento_terminato);
 
-// The device's CRC16 written out from its definition: data bits least
-// significant first, register shifted right, 0x1021 applied after the shift.
-quint16 crc_dispositivo(QByteArrayView byte)
-{
-    quint16 registro = 0xFFFF;
-    for (const char c : byte) {
-        registro ^= quint8(c);
-        for (int bit = 0; bit < 8; ++bit)
-            registro = (registro & 1) ? quint16((registro >> 1) ^ 0x1021) : quint16(registro >> 1);
-    }
-    return registro;
-}
-
-QByteArray in_pagine_intere(QByteArray dati)
-{
-    dati.resize((dati.size() + 255) / 256 * 256, '\xFF');
-    return dati;
-}
-
 // Every half page of the image once, in order, headed `testa`.
 QList<QByteArray> mezze_pagine(QByteArrayView testa, const QByteArray &dati)
 {
-    const QByteArray pagine = in_pagine_intere(dati);
+    const QByteArray pagine = a_pagine_intere(dati);
     QList<QByteArray> comandi;
     for (int offset = 0; offset < pagine.size(); offset += 128) {
         QByteArray comando = testa.toByteArray() + char(offset >> 16) + char(offset >> 8) + char(offset);
@@ -61,8 +42,8 @@ private slots:
     void initTestCase()
     {
         // The reference CRC against the device's check values.
-        QCOMPARE(crc_dispositivo("abc"), quint16(0x0EB3));
-        QCOMPARE(crc_dispositivo(QByteArray(256, '\0')), quint16(0x1A98));
+        QCOMPARE(crc_del_dispositivo("abc"), quint16(0x0EB3));
+        QCOMPARE(crc_del_dispositivo(QByteArray(256, '\0')), quint16(0x1A98));
     }
 
     void whole_update_data()
@@ -89,8 +70,8 @@ private slots:
         QFETCH(QList<QByteArray>, cancellazione);
         const bool wgm110 = cpu == 'W';
         const QByteArray dati = dati_di_prova(lunghezza);
-        const quint16 crc = crc_dispositivo(in_pagine_intere(dati));
-        const int pagine = int(in_pagine_intere(dati).size() / 256);
+        const quint16 crc = crc_del_dispositivo(a_pagine_intere(dati));
+        const int pagine = int(a_pagine_intere(dati).size() / 256);
 
         Motore motore;
         QVERIFY(motore.pronto(cpu, dati));
