@@ -22,7 +22,12 @@ void Console::evento(const char *nome, QJsonObject campi)
     if (!m_modo.json)
         return;
     campi.insert(QStringLiteral("event"), QLatin1String(nome));
-    m_canali.uscita.write(QJsonDocument(campi).toJson(QJsonDocument::Compact) + '\n');
+    oggetto(campi);
+}
+
+void Console::oggetto(const QJsonObject &oggetto)
+{
+    m_canali.uscita.write(QJsonDocument(oggetto).toJson(QJsonDocument::Compact) + '\n');
 }
 
 void Console::risultato(const char *evento, const QList<Campo> &campi)

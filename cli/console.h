@@ -41,6 +41,9 @@ public:
     QString testo(const Testo &testo, const QString &valore = {}) const { return testo.in(m_modo.lingua, valore); }
 
     void avviso(const QString &riga);
+    // A line on standard output, or an object of its own in JSON.
+    void riga(const QString &testo) { scrivi(m_canali.uscita, testo + u'\n'); }
+    void oggetto(const QJsonObject &oggetto);
     void evento(const char *nome, QJsonObject campi = {});
     // The labels on one line, or the event with the values.
     void risultato(const char *evento, const QList<Campo> &campi);

@@ -54,7 +54,7 @@ void RapportoRiga::file_aperto(const QString &nome_file, const IntestazioneFirmw
         {"cpu", QString(QLatin1Char(intestazione.tipo_cpu)),
          QString::fromUtf8((tipo ? *tipo : tipo_cpu_sconosciuto()).didascalia)},
         {"bootloader", testo_versione_bootloader(bootloader, QLocale::c()), etichetta_bootloader(bootloader)},
-        {"firmware", versione_di(firmware), firmware},
+        {"firmware", versione_file(intestazione), firmware},
         {"board", scheda, con_prefisso(prefisso::scheda, m_console.lingua(), scheda)},
         {"crc16", crc, QStringLiteral("CRC16: ") + crc},
     };
@@ -73,7 +73,7 @@ void RapportoRiga::identita(const IdentitaDispositivo &identita)
     const QString scheda = QString::fromLatin1(identita.scheda);
     const QString nome_file = QString::fromLatin1(identita.nome_file);
     m_console.risultato("identity", {
-        {"firmware", versione_di(firmware), m_console.testo(dispositivo) + u' ' + firmware},
+        {"firmware", versione_dispositivo(identita), m_console.testo(dispositivo) + u' ' + firmware},
         {"board", scheda, con_prefisso(prefisso::scheda, lingua, scheda)},
         {"file_name", nome_file, con_prefisso(prefisso::nome_file, lingua, nome_file)},
         {"date", testo_data(identita), con_prefisso(prefisso::data, lingua, testo_data(identita))},

@@ -9,7 +9,12 @@
 #include "core/labels.h"
 #include "core/statuses.h"
 
+#include "cli/history_lines.h"
+
+#include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QFileInfo>
+#include <QTimer>
 #include <algorithm>
 #include <iterator>
 
@@ -17,16 +22,21 @@ namespace {
 
 // How long the connection may take to come up.
 constexpr int attesa_collegamento_ms = 5000;
+// --wait tries to connect about this often.
+constexpr int intervallo_collegamento_ms = 1000;
 
 } // namespace
 
-Esecuzione::Esecuzione(const Opzioni &opzioni, Collegamento &link, Console &console)
+Esecuzione::Esecuzione(const Opzioni &opzioni, Collegamento &link, Console &console, StoricoSqlite *storico)
     : m_opzioni(opzioni)
     , m_console(console)
+    , m_storico(storico)
     , m_rapporto(console, {opzioni.si, opzioni.access_point, opzioni.password})
     , m_motore(link, m_rapporto, opzioni.indirizzo_access_point, opzioni.porta)
 {
     m_motore.imposta_indirizzo(opzioni.indirizzo);
+    m_motore.registra_in({storico, QStringLiteral("cli"), QStringLiteral(KESTRA_VERSIONE),
+                          [this](const Esito &esito) { return std::optional(codice_di(esito)); }});
 }
 
 int Esecuzione::esegui()
@@ -38,17 +48,27 @@ int Esecuzione::esegui()
         concludi(codice_uso, QLatin1String(classe_uso), motivo);
         return codice_uso;
     }
-    Esito esito = svolgi();
-    int codice = codice_uscita(esito.tipo);
-    if (interrotta()) {
-        const int segnale = m_segnale != 0 ? m_segnale : m_console.segnale();
-        esito = Esito::di_stato(TipoEsito::Interrotto, testo_flash::interrotto);
-        m_console.avviso(m_console.testo(testo_flash::interrotto));
-        codice = 128 + segnale;
+    if (m_opzioni.comando == Comando::Storico) {
+        const Esito esito = elenca_storico();
+        return codice_uscita(esito.tipo);
     }
+    Esito esito = svolgi();
+    if (interrotta()) {
+        esito = Esito::di_stato(TipoEsito::Interrotto, testo_interrotto);
+        m_console.avviso(m_console.testo(testo_interrotto));
+    }
+    m_motore.chiudi_tentativo(esito);
+    const int codice = codice_di(esito);
     concludi(codice, QLatin1String(nome_tipo_esito(esito.tipo)), esito.in(m_console.lingua()),
              suggerimento(esito.tipo));
     return codice;
+}
+
+int Esecuzione::codice_di(const Esito &esito) const
+{
+    if (esito.tipo == TipoEsito::Interrotto && interrotta())
+        return 128 + (m_segnale != 0 ? m_segnale : m_console.segnale());
+    return codice_uscita(esito.tipo);
 }
 
 void Esecuzione::interrompi(int segnale)
@@ -68,15 +88,44 @@ Esito Esecuzione::svolgi()
         return in_sequenza({connessione, [this] { return identifica_soltanto(); }});
     case Comando::Riavvia:
         return in_sequenza({connessione, [this] { return m_motore.riavvia_modulo(); }});
+    case Comando::Storico:
     case Comando::Aggiorna:
         break;
     }
-    return in_sequenza({
-        controllo,
-        connessione,
+    const Esito file = in_sequenza({controllo});
+    return file.riuscito() ? aggiorna_con_tentativi() : file;
+}
+
+Esito Esecuzione::aggiorna_con_tentativi()
+{
+    for (int tentativo = 1;; ++tentativo) {
+        const Esito esito = prova_aggiornamento();
+        // A try that failed once the erase had begun leaves the device erased: it is tried again.
+        if (esito.riuscito() || !m_motore.stato().cancellato || interrotta() || tentativo > m_opzioni.tentativi)
+            return esito;
+        m_motore.chiudi_tentativo(esito);
+        m_console.avviso(m_console.testo(testo_flash::di_nuovo).arg(tentativo + 1).arg(m_opzioni.tentativi + 1));
+        m_console.evento("retry", {{"try", tentativo + 1}, {"of", m_opzioni.tentativi + 1}});
+        m_motore.disconnetti();
+    }
+}
+
+Esito Esecuzione::prova_aggiornamento()
+{
+    const Esito identificato = in_sequenza({
+        [this] { return connetti(); },
         [this] { return m_motore.apri(m_opzioni.firmware); },
         [this] { return m_motore.identifica(); },
         [this] { return controlla_scheda(); },
+    });
+    if (!identificato.riuscito())
+        return identificato;
+    if (m_opzioni.salta_se_attuale && gia_aggiornato()) {
+        m_saltato = true;
+        m_console.avviso(m_console.testo(testo_flash::gia_aggiornato, versione_dispositivo(m_motore.stato().identita)));
+        return {};
+    }
+    return in_sequenza({
         [this] { return chiedi_cancellazione(); },
         [this] {
             const Esito esito = m_motore.trasferisci();
@@ -107,11 +156,46 @@ Esito Esecuzione::in_sequenza(std::initializer_list<Passaggio> passaggi)
 Esito Esecuzione::connetti()
 {
     m_rapporto.stato(stato::attesa_connessione);
-    const Esito connessione = m_motore.connetti();
-    if (!connessione.riuscito())
-        return connessione;
-    // Nothing is sent before the connection is up: a module out of reach is a connection failure.
-    return m_motore.attendi_collegamento(attesa_collegamento_ms);
+    QDeadlineTimer scadenza(qint64(m_opzioni.attesa_s) * 1000);
+    for (;;) {
+        QElapsedTimer prova;
+        prova.start();
+        Esito esito = m_motore.connetti();
+        // Nothing is sent before the connection is up: a module out of reach is a connection failure.
+        if (esito.riuscito())
+            esito = m_motore.attendi_collegamento(attesa_collegamento_ms);
+        if (esito.tipo != TipoEsito::Connessione || scadenza.hasExpired() || interrotta())
+            return esito;
+        m_rapporto.prendi_avvisi(); // the module is waited for: its absence is no warning
+        m_motore.disconnetti();
+        // About once a second.
+        QEventLoop pausa;
+        QTimer::singleShot(int(qMax<qint64>(0, intervallo_collegamento_ms - prova.elapsed())), &pausa, &QEventLoop::quit);
+        pausa.exec();
+    }
+}
+
+bool Esecuzione::gia_aggiornato() const
+{
+    const StatoCondiviso &stato = m_motore.stato();
+    return stato.identita.info_disponibile && m_rapporto.intestazione()
+           && versione_dispositivo(stato.identita) == versione_file(*m_rapporto.intestazione());
+}
+
+Esito Esecuzione::elenca_storico()
+{
+    const std::optional<QList<Tentativo>> tentativi = m_storico ? m_storico->elenco(m_opzioni.limite) : std::nullopt;
+    if (!tentativi) {
+        m_console.avviso(m_console.testo(testo_flash::storico_illeggibile));
+        return {TipoEsito::NonDisponibile};
+    }
+    for (const Tentativo &tentativo : *tentativi) {
+        if (m_opzioni.json)
+            m_console.oggetto(in_json(tentativo));
+        else
+            m_console.riga(riga_storico(tentativo));
+    }
+    return {};
 }
 
 Esito Esecuzione::identifica_soltanto()
@@ -165,8 +249,11 @@ Esito Esecuzione::salvo_force(const Esito &rifiuto)
 
 Esito Esecuzione::chiedi_cancellazione()
 {
-    if (m_rapporto.messaggio(testo_flash::domanda_cancellazione) == risposta_si)
+    // Once a yes is given, the tries that follow do not ask again.
+    if (m_cancellazione_confermata || m_rapporto.messaggio(testo_flash::domanda_cancellazione) == risposta_si) {
+        m_cancellazione_confermata = true;
         return {};
+    }
     return Esito::di_messaggio(TipoEsito::Rinuncia, testo_flash::domanda_cancellazione);
 }
 
@@ -267,7 +354,8 @@ void Esecuzione::concludi(int codice, const QString &classe, const QString &test
                               {"duration_ms", m_durata.elapsed()},
                               {"bytes", byte_immagine()},
                               {"resends", m_motore.stato().rinvii},
-                              {"erased", cancellato}});
+                              {"erased", cancellato},
+                              {"skipped", m_saltato}});
 }
 
 qint64 Esecuzione::byte_immagine() const

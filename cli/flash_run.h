@@ -3,6 +3,7 @@
 #include "cli/console_report.h"
 #include "cli/options.h"
 #include "engine/updater.h"
+#include "history/history_db.h"
 
 #include <QElapsedTimer>
 #include <functional>
@@ -12,7 +13,8 @@
 class Esecuzione
 {
 public:
-    Esecuzione(const Opzioni &opzioni, Collegamento &link, Console &console);
+    // Update attempts are recorded in `storico`, when there is one.
+    Esecuzione(const Opzioni &opzioni, Collegamento &link, Console &console, StoricoSqlite *storico = nullptr);
 
     int esegui(); // returns the exit code
     // A signal (SIGINT, SIGTERM, SIGHUP): the step running ends after its current command.
@@ -25,11 +27,20 @@ private:
     using Suggerimento = QString (Esecuzione::*)() const;
 
     Esito svolgi();
+    // The update, tried again from connecting as --retries allows.
+    Esito aggiorna_con_tentativi();
+    // One try: from connecting to the verification.
+    Esito prova_aggiornamento();
+    Esito elenca_storico();
     // The steps in turn, up to the first that does not complete.
     Esito in_sequenza(std::initializer_list<Passaggio> passaggi);
     bool interrotta() const { return m_segnale != 0 || m_console.segnale() != 0; }
 
     Esito connetti();
+    // Tries to connect until the module answers or --wait's time is up.
+    Esito connetti_entro_attesa();
+    // --skip-if-current: the device reports the file's firmware version already.
+    bool gia_aggiornato() const;
     Esito identifica_soltanto();
     Esito controlla_file();
     Esito controlla_scheda();
@@ -50,12 +61,17 @@ private:
     void concludi(int codice, const QString &classe, const QString &testo, const QString &suggerimento = {});
     qint64 byte_immagine() const;
 
+    int codice_di(const Esito &esito) const;
+
     const Opzioni &m_opzioni;
     Console &m_console;
+    StoricoSqlite *m_storico;
     RapportoRiga m_rapporto;
     Aggiornatore m_motore;
     QElapsedTimer m_durata;
     int m_segnale = 0;
     bool m_scritto = false; // a transfer completed
+    bool m_saltato = false; // --skip-if-current found nothing to do
+    bool m_cancellazione_confermata = false;
     QString m_classe;
 };

@@ -6,6 +6,7 @@
 #include "cli/signals.h"
 #include "cli/transcript.h"
 #include "engine/command_channel.h"
+#include "history/history_db.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -37,6 +38,8 @@ bool terminale(std::FILE *flusso)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    // The window's name: the update history is kept in the same data folder.
+    QCoreApplication::setApplicationName(QStringLiteral("kestra-updater"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KESTRA_VERSIONE));
     QFile uscita, errori, ingresso, registro;
     uscita.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered);
@@ -64,7 +67,11 @@ int main(int argc, char *argv[])
     Console console({uscita, errori, ingresso},
                     {opzioni.json, !opzioni.json && terminale(stderr), terminale(stdin), opzioni.lingua,
                      segnale_ricevuto});
-    Esecuzione esecuzione(opzioni, canale, console);
+    StoricoSqlite storico(percorso_storico(), [&console](const QString &perche) {
+        console.avviso(QStringLiteral("kestra-flash: ") + perche);
+        console.evento("warning", {{"text", perche}});
+    });
+    Esecuzione esecuzione(opzioni, canale, console, &storico);
 
     // A signal only raises a flag: the waits' event loops act on it, so
     // that the step running ends after its current command.

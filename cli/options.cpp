@@ -9,8 +9,22 @@
 
 namespace {
 
-constexpr std::pair<const char *, Comando> comandi[] = {
-    {"check", Comando::Controlla}, {"identify", Comando::Identifica}, {"reset", Comando::Riavvia}};
+constexpr int massimo_numero = 100000;
+
+constexpr std::pair<const char *, Comando> comandi[] = {{"check", Comando::Controlla},
+                                                        {"identify", Comando::Identifica},
+                                                        {"reset", Comando::Riavvia},
+                                                        {"history", Comando::Storico}};
+
+// A whole number from 0 up to `massimo` in the option's value.
+std::optional<int> numero(const QCommandLineParser &parser, const char *opzione, int massimo)
+{
+    bool ok = false;
+    const int valore = parser.value(opzione).toInt(&ok);
+    if (!ok || valore < 0 || valore > massimo)
+        return std::nullopt;
+    return valore;
+}
 
 void aggiungi_opzioni(QCommandLineParser &parser)
 {
@@ -21,7 +35,8 @@ void aggiungi_opzioni(QCommandLineParser &parser)
         "  kestra-flash [options] FIRMWARE.BIN   update the device\n"
         "  kestra-flash --check FIRMWARE.BIN     check the file only; no network\n"
         "  kestra-flash --identify [options]     connect, identify, print the identity\n"
-        "  kestra-flash --reset [options]        send the module's restart command"));
+        "  kestra-flash --reset [options]        send the module's restart command\n"
+        "  kestra-flash --history [--limit N]    list the update history, newest first"));
     parser.addOptions({
         {{"a", "address"}, "The module's address (default " + ap + ").", "addr", ap},
         {{"p", "port"}, "TCP port (default " + porta + ").", "n", porta},
@@ -41,6 +56,12 @@ void aggiungi_opzioni(QCommandLineParser &parser)
         {"check", "Check the file only; no network."},
         {"identify", "Connect, identify, print the identity."},
         {"reset", "Send the module's restart command."},
+        {"history", "List the update history of this user, newest first (with --json, one record a line)."},
+        {"limit", "With --history: only the newest N records.", "n"},
+        {"wait", "Keep trying to connect, about once a second, for up to this many seconds.", "seconds"},
+        {"retries", "When an update fails once the erase has begun, start again from connecting, up to N more "
+                    "times.", "n"},
+        {"skip-if-current", "When the device already reports the file's firmware version, erase nothing."},
     });
     parser.addPositionalArgument("FIRMWARE.BIN", "The firmware file, to update or to --check.");
 }
@@ -56,8 +77,18 @@ QString leggi(const QCommandLineParser &parser, Opzioni &opzioni)
         }
     }
     if (scelti > 1)
-        return QStringLiteral("--check, --identify and --reset exclude each other");
+        return QStringLiteral("--check, --identify, --reset and --history exclude each other");
     const bool con_file = opzioni.comando == Comando::Aggiorna || opzioni.comando == Comando::Controlla;
+    const std::pair<const char *, int *> numeri[] = {
+        {"limit", &opzioni.limite}, {"wait", &opzioni.attesa_s}, {"retries", &opzioni.tentativi}};
+    for (const auto &[nome, valore] : numeri) {
+        if (!parser.isSet(nome))
+            continue;
+        const std::optional<int> letto = numero(parser, nome, massimo_numero);
+        if (!letto)
+            return QStringLiteral("--%1 must be a number from 0 to %2").arg(nome).arg(massimo_numero);
+        *valore = *letto;
+    }
     if (parser.positionalArguments().size() != int(con_file))
         return con_file ? QStringLiteral("one firmware file expected") : QStringLiteral("no file expected");
     bool ok = false;
@@ -78,6 +109,7 @@ QString leggi(const QCommandLineParser &parser, Opzioni &opzioni)
     opzioni.access_point = parser.isSet("switch-to-ap");
     opzioni.si = parser.isSet("yes");
     opzioni.forza = parser.isSet("force");
+    opzioni.salta_se_attuale = parser.isSet("skip-if-current");
     opzioni.json = parser.isSet("json");
     opzioni.registro = parser.value("log");
     return {};

@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <optional>
 
-enum class Comando { Aggiorna, Controlla, Identifica, Riavvia };
+enum class Comando { Aggiorna, Controlla, Identifica, Riavvia, Storico };
 
 struct Opzioni
 {
@@ -14,6 +14,10 @@ struct Opzioni
     bool access_point = false; // --switch-to-ap
     bool si = false;           // --yes
     bool forza = false;        // --force: write a damaged file, or one for another board
+    bool salta_se_attuale = false; // --skip-if-current
+    int attesa_s = 0;   // --wait: seconds to keep trying to connect
+    int tentativi = 0;  // --retries: more tries after a failure once the erase has begun
+    int limite = 0;     // --history --limit: the newest records only; 0 all
     bool json = false;
     int lingua = 0;
 };

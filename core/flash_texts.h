@@ -10,7 +10,6 @@ namespace testo_flash {
 inline constexpr Messaggio domanda_cancellazione{
     {"Cancellazione", "Erase"}, {"Cancellare il dispositivo?", "Erase the device?"}, Icona::Critico, Pulsanti::SiNo};
 
-inline constexpr Testo interrotto{"Interrotto.", "Interrupted."};
 inline constexpr Testo da_aggiornare{"Il dispositivo è cancellato e va aggiornato di nuovo.",
                                      "The device is erased and must be updated again."};
 inline constexpr Testo senza_terminale{"lo standard input non è un terminale: rispondere alle domande con --yes",
@@ -55,6 +54,15 @@ inline constexpr Testo prova_dimensione{"L'immagine è di %1 byte; il tipo di CP
                                         "The image is %1 bytes; CPU type \"%2\" takes at most %3."};
 // %1 the page, %2 the pages in all.
 inline constexpr Testo prova_pagina{"Pagina %1 di %2 non scritta.", "Page %1 of %2 was not written."};
+
+// --retries: %1 this try, %2 the tries in all.
+inline constexpr Testo di_nuovo{"Nuovo tentativo (%1 di %2): il dispositivo è cancellato.",
+                                "Trying again (%1 of %2): the device is erased."};
+// --skip-if-current: %1 the version.
+inline constexpr Testo gia_aggiornato{"Il dispositivo ha già il firmware %1: non è stato cancellato nulla.",
+                                      "The device is already at firmware %1: nothing was erased."};
+inline constexpr Testo storico_illeggibile{"Lo storico degli aggiornamenti non si può leggere.",
+                                           "The update history cannot be read."};
 
 // The summary: %1 bytes, %2 seconds, %3 KB/s, %4 half pages sent again.
 inline constexpr Testo riepilogo{"Scritti %1 byte in %2 s (%3 KB/s), %4 mezze pagine inviate di nuovo",

@@ -1,5 +1,6 @@
 #include "core/labels.h"
 
+#include "core/firmware_header.h"
 #include "core/hex_format.h"
 #include "core/identity.h"
 
@@ -45,7 +46,12 @@ QString testo_data(const IdentitaDispositivo &identita)
     return due_cifre(identita.giorno) + u'.' + due_cifre(identita.mese) + u'.' + due_cifre(identita.anno);
 }
 
-QString versione_di(const QString &etichetta_firmware)
+QString versione_file(const IntestazioneFirmware &intestazione)
 {
-    return etichetta_firmware.mid(prefisso_firmware.size());
+    return etichetta_firmware_file(intestazione.fw_maggiore, intestazione.fw_minore).mid(prefisso_firmware.size());
+}
+
+QString versione_dispositivo(const IdentitaDispositivo &identita)
+{
+    return etichetta_firmware_dispositivo(identita).mid(prefisso_firmware.size());
 }

@@ -4,6 +4,7 @@
 #include <QString>
 
 struct IdentitaDispositivo;
+struct IntestazioneFirmware;
 
 // The texts that show the values of the firmware file and of the device.
 
@@ -26,5 +27,7 @@ QString etichetta_firmware_dispositivo(const IdentitaDispositivo &identita);
 // The date as "dd.mm.yy", each part at least two digits.
 QString testo_data(const IdentitaDispositivo &identita);
 
-// The version after "Firmware: v." in a label of the file or the device: "2.15".
-QString versione_di(const QString &etichetta_firmware);
+// The firmware versions as a record and a comparison take them, without the
+// label's prefix: "2.13".
+QString versione_file(const IntestazioneFirmware &intestazione);
+QString versione_dispositivo(const IdentitaDispositivo &identita);

@@ -31,6 +31,8 @@ enum class TipoEsito {
 // The name of a kind in a JSON line or a history record: "completed", "erase".
 const char *nome_tipo_esito(TipoEsito tipo);
 
+inline constexpr Testo testo_interrotto{"Interrotto.", "Interrupted."};
+
 // A kind and the text that said so: a status, or a message box's title and text.
 struct Esito
 {
@@ -39,6 +41,12 @@ struct Esito
     Testo testo = nessun_testo;
     QStringList valori; // stand for %1, %2, ... in the text
 
+    Esito() = default;
+    Esito(TipoEsito tipo) : tipo(tipo) {}
+    Esito(TipoEsito tipo, const Testo &titolo, const Testo &testo, QStringList valori)
+        : tipo(tipo), titolo(titolo), testo(testo), valori(std::move(valori))
+    {
+    }
     static Esito di_stato(TipoEsito tipo, const Testo &stato, const QString &valore = {});
     static Esito di_messaggio(TipoEsito tipo, const Messaggio &messaggio, const QString &valore = {});
 

@@ -1,12 +1,17 @@
 #pragma once
 
+#include "core/attempt.h"
 #include "core/checksums.h"
 #include "core/identity.h"
 #include "core/outcome.h"
 #include "engine/link.h"
 #include "engine/report.h"
 
+#include <QElapsedTimer>
 #include <QString>
+
+#include <functional>
+#include <optional>
 
 struct TipoCpu;
 
@@ -41,6 +46,16 @@ struct StatoCondiviso
     StatoCondiviso();
 };
 
+// Who records the update attempts, and as whom.
+struct Registrazione
+{
+    Storico *storico = nullptr; // none: nothing is recorded
+    QString front_end;          // "window" or "cli"
+    QString versione;           // the program's
+    // The exit code an outcome stands for; nothing where there is none.
+    std::function<std::optional<int>(const Esito &)> codice_uscita = [](const Esito &) { return std::nullopt; };
+};
+
 // What every conversation with the module works with: the link, the front
 // end that shows what happens, the shared state and the steps on offer.
 class Sessione
@@ -66,13 +81,24 @@ public:
     Esito esito_stato(TipoEsito tipo, const Testo &testo, const QString &valore = {});
     Esito esito_messaggio(TipoEsito tipo, const Messaggio &messaggio, const QString &valore = {});
     // The program is ending: nothing more is shown.
-    static Esito interrotto() { return {TipoEsito::Interrotto}; }
+    static Esito interrotto() { return Esito::di_stato(TipoEsito::Interrotto, testo_interrotto); }
+
+    // An update attempt starts with the erase of the device, the file's
+    // bytes as they are sent, and ends with an outcome.
+    void inizia_tentativo(const QByteArray &byte_file);
+    // Its transfer completed: the CRC16 sent is its.
+    void tentativo_trasferito();
+    void concludi_tentativo(const Esito &esito);
+    bool tentativo_in_corso() const { return m_tentativo.has_value(); }
+    Registrazione registrazione;
 
     Passi passi() const { return m_passi; }
     void imposta_passi(std::initializer_list<std::pair<Passo, bool>> passi);
 
 private:
     Passi m_passi = Passo::Connetti;
+    std::optional<Tentativo> m_tentativo;
+    QElapsedTimer m_durata_tentativo;
 };
 
 // The user is kept waiting until released or destroyed, so that every way

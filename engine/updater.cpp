@@ -36,13 +36,17 @@ Esito Aggiornatore::esegui(Passo passo, Passaggio passaggio)
 
 Esito Aggiornatore::connetti()
 {
-    return esegui(Passo::Connetti, ::connetti);
+    return esegui(Passo::Connetti, [](Sessione &s) {
+        s.concludi_tentativo(Sessione::interrotto());
+        return ::connetti(s);
+    });
 }
 
 Esito Aggiornatore::disconnetti()
 {
     if (!m_sessione.passi().testFlag(Passo::Disconnetti))
         return {TipoEsito::NonDisponibile};
+    m_sessione.concludi_tentativo(Sessione::interrotto());
     chiudi_socket(m_sessione);
     return {};
 }
@@ -64,12 +68,22 @@ Esito Aggiornatore::chiedi_identita()
 
 Esito Aggiornatore::trasferisci()
 {
-    return esegui(Passo::Trasferisci, ::trasferisci);
+    return esegui(Passo::Trasferisci, [](Sessione &s) {
+        const Esito esito = ::trasferisci(s);
+        if (!esito.riuscito()) // a completed transfer waits for its verification
+            s.concludi_tentativo(esito);
+        return esito;
+    });
 }
 
 Esito Aggiornatore::aggiorna()
 {
-    return esegui(Passo::Aggiorna, ::aggiorna);
+    return esegui(Passo::Aggiorna, [](Sessione &s) {
+        const Esito esito = ::aggiorna(s);
+        if (esito.tipo != TipoEsito::Rinuncia) // No leaves the update on offer
+            s.concludi_tentativo(esito);
+        return esito;
+    });
 }
 
 Esito Aggiornatore::riavvia_modulo()
@@ -96,4 +110,5 @@ Esito Aggiornatore::attendi_collegamento(int ms)
 void Aggiornatore::termina()
 {
     m_sessione.link.interrompi();
+    m_sessione.concludi_tentativo(Sessione::interrotto());
 }

@@ -46,6 +46,13 @@ public:
     // nothing more is sent or shown.
     void termina();
 
+    // Update attempts are recorded there from now on: each from the start of
+    // its erase to its transfer's failure or its verification's end, or to
+    // the link's end (interrupted).
+    void registra_in(Registrazione registrazione) { m_sessione.registrazione = std::move(registrazione); }
+    // Ends the attempt under way, if any, as `esito` says.
+    void chiudi_tentativo(const Esito &esito) { m_sessione.concludi_tentativo(esito); }
+
     // The module's address, as typed.
     void imposta_indirizzo(const QString &indirizzo) { m_sessione.stato.indirizzo = indirizzo; }
     // The folder the next firmware file is looked for in (from the settings).

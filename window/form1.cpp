@@ -26,6 +26,7 @@ Form1::Form1(Dialoghi &dialoghi, QString cartella_programma, QString indirizzo_a
     , m_dialoghi(dialoghi)
     , m_cartella_programma(std::move(cartella_programma))
     , m_canale(this)
+    , m_storico(percorso_storico(), [](const QString &perche) { qWarning("%s", qPrintable(perche)); })
     , m_aggiornatore(m_canale, *this, std::move(indirizzo_access_point), porta)
 {
     setObjectName(QStringLiteral("Form1"));
@@ -34,6 +35,7 @@ Form1::Form1(Dialoghi &dialoghi, QString cartella_programma, QString indirizzo_a
     crea_menu();
     setFixedSize(sizeHint());
     collega_controlli();
+    m_aggiornatore.registra_in({&m_storico, QStringLiteral("window"), QStringLiteral(KESTRA_VERSIONE)});
 }
 
 Form1::~Form1() = default;

@@ -5,6 +5,7 @@
 #include "engine/command_channel.h"
 #include "engine/report.h"
 #include "engine/updater.h"
+#include "history/history_db.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -80,6 +81,7 @@ private:
     QPointer<Form2> m_form2;
     TraduzioneQt m_traduzione_qt;
     CanaleComandi m_canale;
+    StoricoSqlite m_storico;
     Aggiornatore m_aggiornatore;
 
     QPushButton *Command1 = nullptr, *Command2 = nullptr, *Command3 = nullptr, *Command4 = nullptr,

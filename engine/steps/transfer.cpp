@@ -84,6 +84,7 @@ Fine cancella_e_scrivi(Sessione &s)
     s.stato_in(stato::cancellazione, QString::number(tipo.kb_area));
     s.rapporto.avanzamento({Avanzamento::Fase::Cancellazione, 0, 0, 0});
     stato.cancellato = true;
+    s.inizia_tentativo(stato.byte_intestazione + immagine.dati);
     if (const Fine fine = cancella(s, tipo))
         return fine;
 
@@ -126,6 +127,7 @@ Esito trasferisci(Sessione &s)
         }
         return *fine;
     }
+    s.tentativo_trasferito();
     s.segna(Tappa::Trasferimento, StatoTappa::Fatta);
     const Esito esito = s.esito_stato(TipoEsito::Completato, stato::trasferimento_ok);
     s.rapporto.crc_trasferito(s.stato.crc.crc16);
