@@ -90,7 +90,9 @@ done < <(grep '^usr/bin/' "$work/files")
 
 depends=$(dpkg-deb -f "$deb" Depends)
 grep -Eq '(^|, )libqt6[a-z]*6( |,|$)' <<<"$depends" || problems+=("Depends names no Qt library: $depends")
-grep -Eq '(^|, )qt6-translations-l10n( |,|$)' <<<"$depends" || problems+=("Depends lacks qt6-translations-l10n: $depends")
+for plugin_package in qt6-translations-l10n libqt6sql6-sqlite; do
+    grep -Eq "(^|, )$plugin_package( |,|\$)" <<<"$depends" || problems+=("Depends lacks $plugin_package: $depends")
+done
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || problems+=("package version is not $version")
 
 if ((${#problems[@]})); then

@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/ensure-packages.sh cmake g++ make qt6-base-dev libgl-dev qt6-translations-l10n
+scripts/ensure-packages.sh cmake g++ make qt6-base-dev libgl-dev qt6-translations-l10n libqt6sql6-sqlite
 
 build_dir=${1:-build}
 shift || true

@@ -28,15 +28,13 @@ bool ProcessoSimulatore::avvia(QString &errore, const QStringList &opzioni)
 {
     for (int tentativo = 0; tentativo < tentativi; ++tentativo) {
         const quint16 porta = porta_libera();
-        if (porta != 0 && avvia_su(porta, opzioni, errore)) {
-            m_porta = porta;
+        if (porta != 0 && avvia_su_porta(porta, errore, opzioni))
             return true;
-        }
     }
     return false;
 }
 
-bool ProcessoSimulatore::avvia_su(quint16 porta, const QStringList &opzioni, QString &errore)
+bool ProcessoSimulatore::avvia_su_porta(quint16 porta, QString &errore, const QStringList &opzioni)
 {
     ferma();
     m_processo.setProgram(QCoreApplication::applicationDirPath() + QStringLiteral("/kestra-sim"));
@@ -56,8 +54,10 @@ bool ProcessoSimulatore::avvia_su(quint16 porta, const QStringList &opzioni, QSt
         }
     }
     const QByteArray riga = m_processo.readLine().trimmed();
-    if (riga.startsWith("listening on"))
+    if (riga.startsWith("listening on")) {
+        m_porta = porta;
         return true;
+    }
     errore = QStringLiteral("kestra-sim: ") + QString::fromLocal8Bit(riga);
     return false;
 }

@@ -16,6 +16,8 @@ public:
     // Starts it and waits until it listens; false, with the reason in
     // `errore`, when it does not.
     bool avvia(QString &errore, const QStringList &opzioni = {});
+    // The same on a port given.
+    bool avvia_su_porta(quint16 porta, QString &errore, const QStringList &opzioni = {});
 
     quint16 porta() const { return m_porta; }
     // What it has printed since it began to listen, once a line ending in
@@ -23,7 +25,6 @@ public:
     QByteArray uscita(const QByteArray &fine, int ms = 2000);
 
 private:
-    bool avvia_su(quint16 porta, const QStringList &opzioni, QString &errore);
     void ferma();
 
     QProcess m_processo;

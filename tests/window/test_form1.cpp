@@ -1,5 +1,6 @@
 #include "window/dialogs.h"
 #include "window/form1.h"
+#include "history/history_db.h"
 #include "sim/module_simulator.h"
 #include "testing/files.h"
 #include "testing/scripted_dialogs.h"
@@ -236,6 +237,12 @@ private slots:
         QCOMPARE(banco.dialoghi.titoli, (QStringList{"Aggiornamento Firmware", "Aggiornamento"}));
         QCOMPARE(banco.sim.flash().first(dati.size()), dati);
         QCOMPARE(banco.lampada("Shape2"), rosso);
+        // The attempt is in the history, as the window's, which has no exit code.
+        StoricoSqlite storico(percorso_storico(), [](const QString &avviso) { QFAIL(qPrintable(avviso)); });
+        const Tentativo tentativo = storico.elenco(1).value().value(0);
+        QCOMPARE((QStringList{tentativo.front_end, tentativo.classe, tentativo.file, tentativo.crc16}),
+                 (QStringList{"window", "completed", "<b>a[*].BIN", "4D6"}));
+        QVERIFY(!tentativo.codice_uscita && !tentativo.cancellato);
 
         banco.clicca("Command3");
         QCOMPARE(banco.abilitati(), QStringList{"Command5"});

@@ -1,0 +1,197 @@
+// kestra-flash as an unattended station runs it, against kestra-sim, each a
+// process of its own, with the update history in a temporary data folder.
+
+#include "testing/files.h"
+#include "testing/simulator_process.h"
+
+#include <QCryptographicHash>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+namespace {
+
+// A port of 127.0.0.1 that nothing listens on now.
+quint16 porta_libera()
+{
+    QTcpServer prova;
+    return prova.listen(QHostAddress::LocalHost, 0) ? prova.serverPort() : 0;
+}
+
+struct Stazione
+{
+    QTemporaryDir dati; // XDG_DATA_HOME: where the history is kept
+    QString firmware = scrivi_file(dati.filePath("FW.BIN"), firmware_integro('s', dati_di_prova(20000)));
+
+    void avvia(QProcess &flash, quint16 porta, const QStringList &opzioni) const
+    {
+        QProcessEnvironment ambiente = QProcessEnvironment::systemEnvironment();
+        ambiente.insert(QStringLiteral("XDG_DATA_HOME"), dati.path());
+        flash.setProcessEnvironment(ambiente);
+        flash.start(QCoreApplication::applicationDirPath() + "/kestra-flash",
+                    QStringList{"--json", "--yes", "--language", "en", "-a", "127.0.0.1", "--ap-address", "127.0.0.1",
+                                "-p", QString::number(porta)}
+                        + opzioni);
+    }
+
+    // Runs kestra-flash to its end; its exit code, and its JSON events by name.
+    int esegui(quint16 porta, const QStringList &opzioni, QHash<QString, QJsonObject> *eventi = nullptr) const
+    {
+        QProcess flash;
+        avvia(flash, porta, opzioni);
+        if (!flash.waitForFinished(60000))
+            return -1;
+        for (const QByteArray &riga : flash.readAllStandardOutput().split('\n')) {
+            const QJsonObject evento = QJsonDocument::fromJson(riga).object();
+            if (eventi && !evento.isEmpty())
+                eventi->insert(evento.value("event").toString(), evento);
+        }
+        return flash.exitCode();
+    }
+
+    // The history, newest first.
+    QList<QJsonObject> storico() const
+    {
+        QProcess flash;
+        avvia(flash, 7999, {"--history"}); // the address and port are not used
+        flash.waitForFinished();
+        QList<QJsonObject> record;
+        for (const QByteArray &riga : flash.readAllStandardOutput().split('\n')) {
+            if (!riga.isEmpty())
+                record.append(QJsonDocument::fromJson(riga).object());
+        }
+        return record;
+    }
+};
+
+} // namespace
+
+class TestStation : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void an_update_is_recorded_with_its_file_and_device()
+    {
+        Stazione stazione;
+        ProcessoSimulatore sim;
+        QString errore;
+        QVERIFY2(sim.avvia(errore, {"--fault", "PGP#5:reply:C", "--board", "KR01"}), qPrintable(errore));
+        QCOMPARE(stazione.esegui(sim.porta(), {stazione.firmware}), 0);
+        const QList<QJsonObject> storico = stazione.storico();
+        QCOMPARE(storico.size(), 1);
+        const QJsonObject &r = storico.first();
+        const QByteArray file = leggi_file(stazione.firmware);
+        QCOMPARE((QStringList{r["front_end"].toString(), r["class"].toString(), r["file"].toString(),
+                              r["firmware"].toString(), r["device_firmware"].toString(), r["crc16"].toString(),
+                              r["file_sha256"].toString(), r["text"].toString()}),
+                 (QStringList{"cli", "completed", "FW.BIN", "2.13", "2.15", r["crc16_stored"].toString(),
+                              QCryptographicHash::hash(file, QCryptographicHash::Sha256).toHex(),
+                              "Programming started..."}));
+        QCOMPARE((QList<int>{r["exit_code"].toInt(), r["resends"].toInt(), r["pages"].toInt(), r["port"].toInt()}),
+                 (QList<int>{0, 1, 79, sim.porta()}));
+        QVERIFY(r["completed"].toBool() && !r["erased"].toBool());
+    }
+
+    void a_run_that_is_killed_leaves_a_record_not_completed()
+    {
+        Stazione stazione;
+        ProcessoSimulatore sim;
+        QString errore;
+        QVERIFY2(sim.avvia(errore, {"--write-ms", "5"}), qPrintable(errore));
+        QProcess flash;
+        stazione.avvia(flash, sim.porta(), {stazione.firmware});
+        QByteArray uscita;
+        while (!uscita.contains("\"progress\"") && flash.waitForReadyRead(10000))
+            uscita += flash.readAllStandardOutput();
+        flash.kill();
+        QVERIFY(flash.waitForFinished());
+        const QList<QJsonObject> storico = stazione.storico();
+        QCOMPARE(storico.size(), 1);
+        QVERIFY(!storico.first()["completed"].toBool());
+        QVERIFY(storico.first()["duration_ms"].isNull());
+    }
+
+    void wait_for_a_module_that_comes_late()
+    {
+        Stazione stazione;
+        const quint16 porta = porta_libera();
+        QProcess flash;
+        stazione.avvia(flash, porta, {"--wait", "20", stazione.firmware});
+        QTest::qWait(2500); // two tries or so find nothing
+        ProcessoSimulatore sim;
+        QString errore;
+        QVERIFY2(sim.avvia_su_porta(porta, errore), qPrintable(errore));
+        QVERIFY(flash.waitForFinished(30000));
+        QCOMPARE(flash.exitCode(), 0);
+        QVERIFY(!flash.readAllStandardOutput().contains("\"warning\""));
+    }
+
+    void wait_gives_up_in_time()
+    {
+        Stazione stazione;
+        QElapsedTimer orologio;
+        orologio.start();
+        QCOMPARE(stazione.esegui(porta_libera(), {"--wait", "2", stazione.firmware}), 4);
+        QVERIFY(orologio.elapsed() >= 2000);
+        QVERIFY(stazione.storico().isEmpty()); // nothing was erased
+    }
+
+    void retries_after_a_link_dropped_once()
+    {
+        Stazione stazione;
+        ProcessoSimulatore sim;
+        QString errore;
+        QVERIFY2(sim.avvia(errore, {"--fault", "PGP#30:drop-before"}), qPrintable(errore));
+        QHash<QString, QJsonObject> eventi;
+        QCOMPARE(stazione.esegui(sim.porta(), {"--retries", "2", stazione.firmware}, &eventi), 0);
+        QCOMPARE(eventi["retry"]["try"].toInt(), 2);
+        const QList<QJsonObject> storico = stazione.storico();
+        QCOMPARE(storico.size(), 2);
+        QCOMPARE((QStringList{storico[0]["class"].toString(), storico[1]["class"].toString()}),
+                 (QStringList{"completed", "transfer"}));
+        QCOMPARE((QList<bool>{storico[0]["erased"].toBool(), storico[1]["erased"].toBool()}),
+                 (QList<bool>{false, true}));
+        QCOMPARE(storico[1]["exit_code"].toInt(), 9);
+    }
+
+    void retries_run_out()
+    {
+        Stazione stazione;
+        ProcessoSimulatore sim;
+        QString errore;
+        QVERIFY2(sim.avvia(errore, {"--fault", "PGX:reply:E"}), qPrintable(errore));
+        QCOMPARE(stazione.esegui(sim.porta(), {"--retries", "1", stazione.firmware}), 10);
+        QCOMPARE(stazione.storico().size(), 2);
+    }
+
+    void skip_if_current_data()
+    {
+        QTest::addColumn<QString>("minore"); // the device's minor version
+        QTest::addColumn<bool>("saltato");
+        QTest::newRow("the same version: nothing erased") << "0x13" << true;
+        QTest::newRow("another version: updated") << "0x15" << false;
+    }
+    void skip_if_current()
+    {
+        QFETCH(QString, minore);
+        QFETCH(bool, saltato);
+        Stazione stazione;
+        ProcessoSimulatore sim;
+        QString errore;
+        QVERIFY2(sim.avvia(errore, {"--major", "2", "--minor", minore}), qPrintable(errore));
+        QHash<QString, QJsonObject> eventi;
+        QCOMPARE(stazione.esegui(sim.porta(), {"--skip-if-current", stazione.firmware}, &eventi), 0);
+        QCOMPARE(eventi["done"]["skipped"].toBool(), saltato);
+        QCOMPARE(eventi.contains("erase"), !saltato);
+        QCOMPARE(stazione.storico().size(), saltato ? 0 : 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStation)
+#include "test_station.moc"
