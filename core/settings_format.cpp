@@ -154,15 +154,15 @@ qint16 lingua_da_testo(QStringView testo)
 }
 
 // The reader cuts a line at a comma unless the whole line is in double
-// quotes; a folder with a quote or a line break cannot be stored whole.
+// quotes, which end at the first quote: a folder with both a comma and a
+// quote, or with a line break, cannot be stored whole.
 QString riga_percorso(const QString &cartella)
 {
     const QString riga = QStringLiteral("Path = ");
-    if (cartella.contains(u'"') || cartella.contains(u'\r') || cartella.contains(u'\n'))
+    const bool virgola = cartella.contains(u',');
+    if ((virgola && cartella.contains(u'"')) || cartella.contains(u'\r') || cartella.contains(u'\n'))
         return riga;
-    if (cartella.contains(u','))
-        return u'"' + riga + cartella + u'"';
-    return riga + cartella;
+    return virgola ? u'"' + riga + cartella + u'"' : riga + cartella;
 }
 
 } // namespace

@@ -18,6 +18,6 @@ struct Impostazioni
 Impostazioni leggi_impostazioni(QByteArrayView contenuto);
 
 // "Path = <folder>" CR LF "Language = <number>" CR LF. A folder with a comma
-// is written with its whole line in double quotes; one with a double quote,
-// CR or LF is left out ("Path = " alone).
+// is written with its whole line in double quotes; one with both a comma and
+// a double quote, or with CR or LF, is left out ("Path = " alone).
 QByteArray componi_impostazioni(const Impostazioni &impostazioni);

@@ -1,9 +1,9 @@
 // The reader of "BootLoader.ini" and the round trip through its writer.
 //
 // What is written reads back the same, a folder with commas included (its
-// line is written in double quotes), unless the folder holds a double quote,
-// CR or LF: such a folder cannot be stored and is written empty. It can only
-// come from a field in double quotes; a second round trip changes nothing.
+// line is written in double quotes), unless the folder holds CR or LF, or
+// both a comma and a double quote: such a folder cannot be stored and is
+// written empty. A second round trip changes nothing.
 
 #include "fuzz/fuzz_check.h"
 #include "core/settings_format.h"
@@ -18,7 +18,8 @@ namespace {
 
 bool non_memorizzabile(const QString &cartella)
 {
-    return cartella.contains(u'"') || cartella.contains(u'\r') || cartella.contains(u'\n');
+    return (cartella.contains(u'"') && cartella.contains(u',')) || cartella.contains(u'\r')
+           || cartella.contains(u'\n');
 }
 
 bool stesse(const Impostazioni &a, const Impostazioni &b)

@@ -4,6 +4,7 @@
 #include "core/module.h"
 #include "core/language.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -73,4 +74,12 @@ Form2::Form2(int lingua, QWidget *parent)
         emit confermata(QString());
         close();
     });
+}
+
+void Form2::keyPressEvent(QKeyEvent *evento)
+{
+    if (evento->matches(QKeySequence::Cancel))
+        Command1->click();
+    else
+        QDialog::keyPressEvent(evento);
 }

@@ -19,6 +19,10 @@ signals:
     // The password confirmed: the text as typed, or "" for Cancel.
     void confermata(const QString &password);
 
+protected:
+    // Escape is Cancel; the close box alone keeps the password confirmed before.
+    void keyPressEvent(QKeyEvent *evento) override;
+
 private:
     QLabel *Label1;
     QLabel *Label2;

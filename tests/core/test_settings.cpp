@@ -75,6 +75,7 @@ private slots:
         // The reader takes the quoted line whole; a folder that cannot be stored whole is left out.
         QTest::newRow("a comma: the line quoted")
             << "/srv/fw,v2/" << 1 << QByteArray("\"Path = /srv/fw,v2/\"\r\nLanguage = 1\r\n");
+        QTest::newRow("a quote, no comma: as it is") << "/a\"b/\"" << 1 << QByteArray("Path = /a\"b/\"\r\nLanguage = 1\r\n");
         QTest::newRow("a quote and a comma: left out") << "/a\"b,/" << 0 << predefiniti;
         QTest::newRow("a CR: left out") << "/a\rb/" << 0 << predefiniti;
         QTest::newRow("an LF: left out") << "/a\nb/" << 0 << predefiniti;
@@ -163,6 +164,7 @@ private slots:
         QTest::addColumn<int>("lingua");
         QTest::newRow("a comma") << "C:\\a,b\\" << 1;
         QTest::newRow("two commas") << "/srv/fw,v2/,x/" << 0;
+        QTest::newRow("quotes, no comma") << "\"/srv/\"fw\"/" << 1;
         QTest::newRow("UTF-8 and a blank, the lowest language") << QString::fromUtf8("/caff\u00e8 2/") << -32768;
     }
     void round_trip()

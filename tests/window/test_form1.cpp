@@ -328,11 +328,33 @@ private slots:
         QCOMPARE(visto, (QStringList{"Command2", "Command1", "Text1", "Password Login",
                                      "To continue, you must provide the password", "Cancel", "40718253"}));
         QCOMPARE(banco.sim.comandi("PAS="), QList<QByteArray>{"PAS=40718253"});
-        // Cancel forgets the password: nothing is sent.
-        al_dialogo("Form2", [](QWidget *dialogo) { dialogo->findChild<QPushButton *>("Command1")->click(); });
+    }
+
+    // A password was confirmed; how the next challenge's dialog is left decides what is sent.
+    void the_next_challenge_data()
+    {
+        QTest::addColumn<std::function<void(QWidget *)>>("azione");
+        QTest::addColumn<QString>("titolo"); // of the box that follows
+        QTest::addColumn<int>("password");   // sent in all
+        QTest::newRow("Cancel: nothing sent") << std::function<void(QWidget *)>(
+            [](QWidget *d) { d->findChild<QPushButton *>("Command1")->click(); }) << "Password requested" << 1;
+        QTest::newRow("Escape, as Cancel: nothing sent") << std::function<void(QWidget *)>(
+            [](QWidget *d) { QTest::keyClick(d->focusWidget(), Qt::Key_Escape); }) << "Password requested" << 1;
+        QTest::newRow("the close box: the earlier password again")
+            << std::function<void(QWidget *)>([](QWidget *d) { d->close(); }) << "Access Point mode setting" << 2;
+    }
+    void the_next_challenge()
+    {
+        QFETCH(std::function<void(QWidget *)>, azione);
+        Banco banco(stazione, altro_ap);
+        banco.lingua(1);
+        banco.dialoghi.risposte = {risposta_no, risposta_no};
+        al_dialogo("Form2", [](QWidget *dialogo) { dialogo->findChild<QPushButton *>("Command2")->click(); });
         banco.clicca("Command5");
-        QCOMPARE(banco.dialoghi.titoli, (QStringList{"Access Point mode setting", "Password requested"}));
-        QCOMPARE(banco.sim.comandi("PAS=").size(), 1);
+        al_dialogo("Form2", azione);
+        banco.clicca("Command5");
+        QTEST(banco.dialoghi.titoli.value(1), "titolo");
+        QTEST(int(banco.sim.comandi("PAS=").size()), "password");
     }
 
     // The row names the control of the password dialog; where it is, in twips.
