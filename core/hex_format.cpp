@@ -4,7 +4,9 @@
 
 namespace {
 
-constexpr double modulo_32_bit = 4294967296.0;
+// Every whole value below this fits a qint64; a float beyond is a multiple
+// of 2^33, its low 32 bits all 0.
+constexpr double oltre_i_bit_bassi = 0x1p62;
 
 // The low 32 bits of the rounded value, negative values in two's complement
 // (as the hexadecimal text of a 32-bit integer). A larger value keeps its last
@@ -13,12 +15,9 @@ constexpr double modulo_32_bit = 4294967296.0;
 quint32 bit_bassi(float valore)
 {
     const double intero = std::nearbyint(double(valore)); // halves to even
-    if (!std::isfinite(intero))
+    if (!(std::fabs(intero) < oltre_i_bit_bassi))
         return 0;
-    double resto = std::fmod(intero, modulo_32_bit);
-    if (resto < 0)
-        resto += modulo_32_bit;
-    return quint32(resto);
+    return quint32(qint64(intero)); // modulo 2^32
 }
 
 } // namespace

@@ -84,6 +84,7 @@ void SimulatoreModulo::accetta()
                 leggi();
         });
         connect(nuovo, &QTcpSocket::disconnected, nuovo, &QObject::deleteLater);
+        connect(nuovo, &QTcpSocket::disconnected, this, &SimulatoreModulo::cliente_scollegato);
         emit cliente_connesso();
         if (m_opzioni.modo == OpzioniSimulatore::Modo::Stazione)
             rispondi("PAS?", conta("PAS?"), false);

@@ -109,6 +109,8 @@ signals:
     void comando_ricevuto(const QByteArray &comando);
     // A client was accepted, before the challenge goes out in station mode.
     void cliente_connesso();
+    // The client closed the connection.
+    void cliente_scollegato();
     // Bytes written to the client: a reply, a piece of one, the challenge or unsolicited data.
     void risposta_inviata(const QByteArray &byte);
     // A "PGX"/"PGW" was checked: did the CRC16 of the pages match?

@@ -5,6 +5,8 @@
 
 #include <QStringList>
 
+#include <functional>
+
 // Answers message boxes and the file dialog from a script and records what
 // was shown.
 class DialoghiScriptati final : public Dialoghi
@@ -18,12 +20,15 @@ public:
     QList<int> risposte;                // to the Yes/No boxes, in order; then No
     QList<std::optional<QString>> file; // chosen in the file dialog, in order; then Cancel
     QStringList titoli, testi;          // of the boxes shown
+    std::function<void()> al_messaggio; // runs while a box shows
     QList<RichiestaFile> richieste_file;
 
     int mostra_messaggio(QWidget *, const QString &titolo, const QString &testo, Icona, Pulsanti pulsanti) override
     {
         titoli.append(titolo);
         testi.append(testo);
+        if (al_messaggio)
+            al_messaggio();
         return risposta_a(pulsanti, risposte);
     }
 

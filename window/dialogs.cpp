@@ -40,9 +40,8 @@ std::optional<QString> DialoghiQt::scegli_file(QWidget *parent, const QString &t
     dialogo.setAcceptMode(QFileDialog::AcceptOpen);
     dialogo.setOption(QFileDialog::ReadOnly);
     // Qt's own dialog matches the upper-case pattern case-insensitively on
-    // every platform; firmware files often come as ".bin".
+    // every platform (a desktop's may not); firmware files often come as ".bin".
     dialogo.setOption(QFileDialog::DontUseNativeDialog);
-    dialogo.setFilter(dialogo.filter() & ~QDir::CaseSensitive);
     if (dialogo.exec() != QDialog::Accepted || dialogo.selectedFiles().isEmpty())
         return std::nullopt;
     return dialogo.selectedFiles().constFirst();

@@ -488,6 +488,7 @@ private slots:
     void a_signal_during_the_transfer_data()
     {
         QTest::addColumn<int>("segnale");
+        QTest::newRow("Ctrl-C") << int(SIGINT);
         QTest::newRow("SIGTERM") << int(SIGTERM);
         QTest::newRow("SIGHUP") << int(SIGHUP);
     }

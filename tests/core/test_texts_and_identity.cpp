@@ -51,7 +51,10 @@ private slots:
         QTest::newRow("-1 in ten digits") << -1.0f << 10 << "00FFFFFFFF";
         QTest::newRow("2^32 wraps") << 4294967296.0f << 2 << "00";
         QTest::newRow("past 2^32: the low bits kept") << 4294967808.0f << 4 << "0200";
+        QTest::newRow("-2^32 - 512") << -4294967808.0f << 8 << "FFFFFE00";
+        QTest::newRow("a float beyond 2^62") << 0x1p70f << 2 << "00";
         QTest::newRow("NaN") << std::numeric_limits<float>::quiet_NaN() << 2 << "00";
+        QTest::newRow("minus infinity") << -std::numeric_limits<float>::infinity() << 2 << "00";
         QTest::newRow("no digits") << 10.0f << 0 << "";
     }
     void formatta_hex()

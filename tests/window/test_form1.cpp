@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QAbstractItemView>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,6 +17,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -214,7 +216,10 @@ private slots:
                  (QStringList{"CPU: STM32F0 64K (256B)", "Booloader: v.1.2", "Firmware: v.2.13", "Scheda: <hr>",
                               "1A98"}));
         banco.sim.opzioni().scheda = "<s>K";
+        Qt::CursorShape nell_attesa = Qt::ArrowCursor;
+        QTimer::singleShot(100, banco.finestra.get(), [&] { nell_attesa = banco.finestra->cursor().shape(); });
         banco.clicca("Command7");
+        QCOMPARE(nell_attesa, Qt::WaitCursor);
         QCOMPARE((QStringList{banco.testo("Label11"), banco.testo("Label12"), banco.testo("Label13"),
                               banco.testo("Label14"), banco.testo("Text2")}),
                  (QStringList{"Firmware: v.2.15", "Scheda: <s>K", "Nome file: KESTRA01", "Data: 05.03.18",
@@ -231,7 +236,10 @@ private slots:
         QCOMPARE(banco.abilitati(), (QStringList{"Command3", "Command4"}));
         QCOMPARE(banco.finestra->cursor().shape(), Qt::ArrowCursor);
         banco.dialoghi.risposte = {risposta_si};
+        QStringList lampade_ai_messaggi; // Shape2 while each box shows
+        banco.dialoghi.al_messaggio = [&] { lampade_ai_messaggi << banco.lampada("Shape2").name(); };
         banco.clicca("Command4");
+        QCOMPARE(lampade_ai_messaggi, (QStringList{"#ff0000", "#00ff00"})); // green until "Update completed." is closed
         QCOMPARE(stati, (QStringList{"Cancellazione 64KB in corso...", "Trasferimento in corso...", "Trasferimento OK",
                                      "Verifica CRC16 in corso...", "Programmazione avviata..."}));
         QCOMPARE(banco.dialoghi.titoli, (QStringList{"Aggiornamento Firmware", "Aggiornamento"}));
@@ -383,6 +391,27 @@ private slots:
         QCOMPARE(posto, atteso);
     }
 
+    void a_new_connection_starts_from_a_closed_socket_and_the_end_closes_it()
+    {
+        OpzioniSimulatore opzioni = stazione;
+        opzioni.guasti = {{"MOP=", 0, Guasto::Tipo::NessunaRisposta, {}, 0}}; // the link stays open
+        Banco banco(opzioni, altro_ap);
+        QSignalSpy collegati(&banco.sim, &SimulatoreModulo::cliente_connesso);
+        QSignalSpy scollegati(&banco.sim, &SimulatoreModulo::cliente_scollegato);
+        banco.dialoghi.risposte = {risposta_si, risposta_si}; // both links left open
+        for (int volta = 1; volta <= 2; ++volta) {
+            banco.sim.opzioni().modo = OpzioniSimulatore::Modo::Stazione; // the mode command was carried out
+            al_dialogo("Form2", [](QWidget *dialogo) { dialogo->findChild<QPushButton *>("Command2")->click(); });
+            banco.clicca("Command5");
+            QCOMPARE(collegati.count(), volta);
+        }
+        QTRY_COMPARE(scollegati.count(), 1); // the first link, before the second one
+        QTest::qWait(100);
+        QCOMPARE(scollegati.count(), 1);
+        banco.finestra->close(); // the window is still there, its link closed
+        QTRY_COMPARE(scollegati.count(), 2);
+    }
+
     void exit_inside_a_wait_ends_the_program_there()
     {
         OpzioniSimulatore opzioni;
@@ -485,15 +514,29 @@ private slots:
         QCOMPARE(domanda(Pulsanti::Ok).mid(4), (QStringList{"OK", "1"}));
 
         QStringList file;
+        for (const char *nome : {"a.BIN", "b.bin", "c.txt"})
+            scrivi_file(banco.cartella.filePath(nome), "x");
         al_dialogo("QFileDialog", [&](QWidget *finestra) {
             auto *dialogo = static_cast<QFileDialog *>(finestra);
             file << dialogo->windowTitle() << dialogo->directory().path()
                  << QString::number(dialogo->testOption(QFileDialog::ReadOnly))
-                 << QString::number(dialogo->filter().testFlag(QDir::CaseSensitive));
+                 << QString::number(dialogo->testOption(QFileDialog::DontUseNativeDialog));
+            // What the list shows, once the folder is read: ".bin" as well as ".BIN".
+            const QAbstractItemView *elenco = dialogo->findChild<QAbstractItemView *>("listView");
+            const auto mostrati = [elenco] {
+                QStringList nomi;
+                for (int riga = 0; riga < elenco->model()->rowCount(elenco->rootIndex()); ++riga)
+                    nomi << elenco->model()->index(riga, 0, elenco->rootIndex()).data().toString();
+                return nomi;
+            };
+            QTRY_VERIFY(mostrati().contains("a.BIN"));
+            QStringList nomi = mostrati().filter(".");
+            nomi.sort();
+            file << nomi.join(u' ');
             dialogo->reject();
         });
         QVERIFY(!veri.scegli_file(banco.finestra.get(), "T", banco.cartella.path(), "File BIN (*.BIN)"));
-        QCOMPARE(file, (QStringList{"T", banco.cartella.path(), "1", "0"}));
+        QCOMPARE(file, (QStringList{"T", banco.cartella.path(), "1", "1", "a.BIN b.bin"}));
     }
 
 protected:
