@@ -1,11 +1,14 @@
 // kestra-bench: times the real updater window and kestra-flash against
 // kestra-sim and sets them beside the least a blocking client needs for the
-// same exchanges.
+// same exchanges; and, on request, runs updates against a module that stalls
+// and refuses (see tools/bench/options.h).
 //
-//   kestra-bench [runs]      runs per figure, 5 when not given
+//   kestra-bench [runs] [--campaign [updates]] [--seed N]
 
+#include "tools/bench/campaign.h"
 #include "tools/bench/flash_process.h"
 #include "tools/bench/floor_client.h"
+#include "tools/bench/options.h"
 #include "tools/bench/report.h"
 #include "tools/bench/sample_image.h"
 #include "testing/simulator_process.h"
@@ -21,19 +24,6 @@ namespace {
 
 // The small image first: the peak memory after it is its own.
 constexpr CampioneFirmware campioni[] = {{'s', 128}, {'W', 756}};
-constexpr int prove_predefinite = 5;
-constexpr int prove_massime = 1000;
-
-std::optional<int> leggi_prove(const QStringList &argomenti)
-{
-    if (argomenti.size() == 1)
-        return prove_predefinite;
-    bool ok = false;
-    const int prove = argomenti.size() == 2 ? argomenti[1].toInt(&ok) : 0;
-    if (!ok || prove < 1 || prove > prove_massime)
-        return std::nullopt;
-    return prove;
-}
 
 bool scrivi(const QString &percorso, const QByteArray &byte)
 {
@@ -91,6 +81,26 @@ int fallito(const QString &errore)
     return 1;
 }
 
+QString misura(int prove, quint16 porta, const QTemporaryDir &cartella)
+{
+    stampa_intestazione(prove, porta);
+    for (const CampioneFirmware &campione : campioni) {
+        RisultatiCampione risultati;
+        const QString errore = misura_campione(campione, prove, porta, cartella, risultati);
+        if (!errore.isEmpty())
+            return errore;
+        stampa_campione(risultati);
+        std::fflush(stdout);
+    }
+    RisultatiAttesa attesa;
+    const QString errore = misura_attesa(prove, porta, cartella, attesa);
+    if (!errore.isEmpty())
+        return errore;
+    stampa_attesa(attesa);
+    std::fflush(stdout);
+    return {};
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -99,33 +109,31 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
 
-    const std::optional<int> prove = leggi_prove(app.arguments());
-    if (!prove) {
-        std::fprintf(stderr, "usage: kestra-bench [runs]   (runs 1 to %d, default %d)\n", prove_massime,
-                     prove_predefinite);
-        return 2;
+    QString errore;
+    const std::optional<OpzioniBanco> opzioni
+        = leggi_opzioni(app.arguments(), qgetenv("KESTRA_BENCH_SEED"), errore);
+    if (!opzioni || opzioni->aiuto) {
+        if (!opzioni)
+            std::fprintf(stderr, "kestra-bench: %s\n", qPrintable(errore));
+        std::fputs(qPrintable(uso_banco()), opzioni ? stdout : stderr);
+        return opzioni ? 0 : 2;
     }
     QTemporaryDir cartella;
     if (!cartella.isValid())
         return fallito(QStringLiteral("no temporary folder: ") + cartella.errorString());
-    ProcessoSimulatore simulatore;
-    QString errore;
-    if (!simulatore.avvia(errore))
-        return fallito(errore);
+    // The update history of the window and of kestra-flash goes here, not
+    // into the user's: for this process and every process it starts.
+    qputenv("XDG_DATA_HOME", QFile::encodeName(cartella.path()));
 
-    stampa_intestazione(*prove, simulatore.porta());
-    for (const CampioneFirmware &campione : campioni) {
-        RisultatiCampione risultati;
-        errore = misura_campione(campione, *prove, simulatore.porta(), cartella, risultati);
+    if (opzioni->prove) {
+        ProcessoSimulatore simulatore;
+        if (!simulatore.avvia(errore))
+            return fallito(errore);
+        errore = misura(*opzioni->prove, simulatore.porta(), cartella);
         if (!errore.isEmpty())
             return fallito(errore);
-        stampa_campione(risultati);
-        std::fflush(stdout);
     }
-    RisultatiAttesa attesa;
-    errore = misura_attesa(*prove, simulatore.porta(), cartella, attesa);
-    if (!errore.isEmpty())
-        return fallito(errore);
-    stampa_attesa(attesa);
+    if (opzioni->campagna && !esegui_campagna(*opzioni->campagna, opzioni->seme, cartella))
+        return 1;
     return 0;
 }

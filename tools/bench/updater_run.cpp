@@ -65,17 +65,24 @@ Misura fallita(const char *cosa, const Finestra &finestra)
     return {0, 0, QStringLiteral("%1 (status: \"%2\")").arg(QLatin1String(cosa), finestra.stato())};
 }
 
+// Connects, opens `file` and identifies the device, as a user would; Yes
+// will answer the confirmation of the update.
+bool prepara(Finestra &finestra, const QString &file)
+{
+    finestra.dialoghi.file = {file};
+    finestra.dialoghi.risposte = {risposta_si};
+    // The identification waits a fixed time for its reply, so it starts, as
+    // a user's click would, once the link is up.
+    return finestra.clicca("Command5") && finestra.collegata() && finestra.clicca("Command6")
+           && finestra.clicca("Command7");
+}
+
 } // namespace
 
 Misura misura_aggiornamento(quint16 porta, const QString &file, const QString &cartella)
 {
     Finestra finestra(indirizzo_simulatore, porta, cartella);
-    finestra.dialoghi.file = {file};
-    finestra.dialoghi.risposte = {risposta_si};
-    // The identification waits a fixed time for its reply, so it starts, as
-    // a user's click would, once the link is up.
-    if (!finestra.clicca("Command5") || !finestra.collegata() || !finestra.clicca("Command6")
-        || !finestra.clicca("Command7"))
+    if (!prepara(finestra, file))
         return fallita("connecting, opening or identifying failed", finestra);
 
     const Cronometro cronometro;
@@ -96,4 +103,18 @@ Misura misura_attesa_silenziosa(quint16 porta, const QString &cartella)
     if (!cliccato || !finestra.abilitato("Command6"))
         return fallita("the connection did not become ready", finestra);
     return misura;
+}
+
+FineAggiornamento aggiorna_con_finestra(quint16 porta, const QString &file, const QString &cartella)
+{
+    Finestra finestra(indirizzo_simulatore, porta, cartella);
+    if (!prepara(finestra, file))
+        return {QStringLiteral("connecting, opening or identifying failed (status: \"%1\")").arg(finestra.stato()),
+                {}};
+    if (!finestra.clicca("Command2"))
+        return {QStringLiteral("the transfer could not start (status: \"%1\")").arg(finestra.stato()), {}};
+    // A transfer that failed leaves nothing to verify: its status is the outcome.
+    if (finestra.abilitato("Command4"))
+        finestra.clicca("Command4");
+    return {{}, finestra.stato()};
 }

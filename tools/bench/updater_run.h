@@ -14,3 +14,14 @@ Misura misura_aggiornamento(quint16 porta, const QString &file, const QString &c
 // Measures the connect click (Command5) at an address other than the Access
 // Point's: the whole wait for the first data of a module that stays silent.
 Misura misura_attesa_silenziosa(quint16 porta, const QString &cartella);
+
+// How a whole update of the window ended.
+struct FineAggiornamento
+{
+    QString errore; // it could not be carried out: the link or the file failed first
+    QString stato;  // the status line at the end (Text2)
+};
+
+// Connects, opens `file`, identifies the device, transfers and, when the
+// transfer completes, verifies; the status line tells the outcome.
+FineAggiornamento aggiorna_con_finestra(quint16 porta, const QString &file, const QString &cartella);
