@@ -113,18 +113,12 @@ private slots:
         };
         riga("updated", {}, s, {}, 0, fatto);
         riga("file missing", {QDir::tempPath() + "/missing/FW.BIN"}, {}, {}, 3, "error done");
-        riga("bootloader 2.0", {}, firmware('s', "x", 2, 0), {}, 3, "header error done");
-        riga("unknown CPU", {}, firmware('x', "x"), {}, 3, "header error done");
-        riga("no data", {}, firmware('s', {}), {}, 3, "header error done");
-        riga("too large for its CPU", {}, firmware('t', dati_di_prova(64 * 1024 + 1)), {}, 3, "header error done");
         riga("cut short: damaged", {}, troncato, {}, 3, "header error done");
         riga("cut short, --force", {"--force"}, troncato, {}, 0, "header warning connected identity erase progress "
                                                                  "transferred verified done");
         riga("cut short, checked only", {"--check"}, troncato, {}, 3, "header error done");
         riga("checked only", {"--check"}, s, {}, 0, "header done");
         riga("password refused", altrove, s, {{"PAS=", 0, r("PAS=ERR", 1)}}, 5, "header connected challenge error done",
-             "PAS?");
-        riga("password empty", altrove + QStringList{"--password="}, s, {}, 5, "header connected challenge error done",
              "PAS?");
         riga("not in Access Point mode", altrove, s, {}, 6, "header connected challenge error done", "PAS?");
         riga("switched to Access Point mode", altrove + QStringList{"--switch-to-ap"}, s, {}, 11,
@@ -140,13 +134,7 @@ private slots:
         riga("erase refused", {}, s, {{"PGS", 2, r("N", 1)}}, 8, "header connected identity erase erased error done");
         riga("checksum refused three times", {}, s, {{"PGP", 0, r("C", 1)}}, 9,
              "header connected identity erase erased error done");
-        riga("write failure", {}, s, {{"PGP", 3, r("N", 1)}}, 9,
-             "header connected identity erase progress erased error done");
-        riga("module closes the link", {}, s, {{"PGP", 5, {{}, true}}}, 9,
-             "header connected identity erase progress erased error done");
         riga("CRC16 error", {}, s, {{"PGX", 0, r("E", 1)}}, 10,
-             "header connected identity erase progress transferred erased error done");
-        riga("verification unanswered", {}, s, {{"PGX", 0, Risposta{}}}, 10,
              "header connected identity erase progress transferred erased error done");
         riga("identify, no file", {"--identify"}, {}, {}, 0, "connected identity done");
         riga("identify, no information", {"--identify"}, {}, {{"FWI", 0, r("FWI=???", 1)}}, 7, "connected error done");
@@ -418,13 +406,8 @@ private slots:
              "header connected error done", "-> 46 57 49");
         riga("station, wrong password", {"--mode", "station"}, {"--ap-address", "127.0.0.2", "--password", "sbagliata"},
              s, 5, "header connected challenge error done", "-> PAS=***");
-        riga("bootloader 2.0", {}, {}, firmware('s', "x", 2, 0), 3, "header error done", "");
         riga("checksum always refused", {"--fault", "PGP:reply:C"}, {}, s, 9,
              "header connected identity erase erased error done", "<- 43");
-        riga("link dropped", {"--fault", "PGP#5:drop-before"}, {}, s, 9,
-             "header connected identity erase progress erased error done", "");
-        riga("another board", {"--board", "KS01"}, {}, s, 12, "header connected identity error done", "<- 46 57 49");
-        riga("cut short", {}, {}, s.first(s.size() - 1), 3, "header error done", "");
     }
     void di_processo()
     {
