@@ -1,22 +1,18 @@
 #include "cli/flash_run.h"
 
 #include "cli/exit_codes.h"
-#include "core/commands.h"
-#include "core/cpu_types.h"
+#include "cli/hints.h"
+#include "cli/history_lines.h"
 #include "core/firmware_header.h"
 #include "core/firmware_image.h"
 #include "core/flash_texts.h"
 #include "core/labels.h"
 #include "core/statuses.h"
 
-#include "cli/history_lines.h"
-
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QTimer>
-#include <algorithm>
-#include <iterator>
 
 namespace {
 
@@ -60,7 +56,7 @@ int Esecuzione::esegui()
     m_motore.chiudi_tentativo(esito);
     const int codice = codice_di(esito);
     concludi(codice, QLatin1String(nome_tipo_esito(esito.tipo)), esito.in(m_console.lingua()),
-             suggerimento(esito.tipo));
+             suggerimento(esito.tipo, fatti(), m_console.lingua()));
     return codice;
 }
 
@@ -265,65 +261,6 @@ Esito Esecuzione::aggiorna()
     return esito;
 }
 
-QString Esecuzione::suggerimento(TipoEsito tipo) const
-{
-    static constexpr std::pair<TipoEsito, Suggerimento> suggerimenti[] = {
-        {TipoEsito::Connessione, &Esecuzione::prova_indirizzo},
-        {TipoEsito::Password, &Esecuzione::prova_password},
-        {TipoEsito::AccessPoint, &Esecuzione::prova_access_point},
-        {TipoEsito::ModoCambiato, &Esecuzione::prova_rete_access_point},
-        {TipoEsito::FileRifiutato, &Esecuzione::prova_file},
-        {TipoEsito::Trasferimento, &Esecuzione::prova_pagina},
-    };
-    const auto trovato = std::find_if(std::begin(suggerimenti), std::end(suggerimenti),
-                                      [tipo](const auto &s) { return s.first == tipo; });
-    return trovato == std::end(suggerimenti) ? QString() : (this->*trovato->second)();
-}
-
-QString Esecuzione::prova_indirizzo() const
-{
-    return m_console.testo(testo_flash::prova_indirizzo).arg(m_opzioni.indirizzo).arg(m_opzioni.porta);
-}
-
-QString Esecuzione::prova_password() const
-{
-    return m_console.testo(testo_flash::prova_password);
-}
-
-QString Esecuzione::prova_access_point() const
-{
-    return m_console.testo(testo_flash::prova_access_point);
-}
-
-QString Esecuzione::prova_rete_access_point() const
-{
-    return m_console.testo(testo_flash::prova_rete_access_point, m_opzioni.indirizzo_access_point);
-}
-
-// An unknown CPU letter, or an image larger than its CPU's area.
-QString Esecuzione::prova_file() const
-{
-    if (!m_rapporto.intestazione())
-        return {};
-    const QString lettera(QLatin1Char(m_rapporto.intestazione()->tipo_cpu));
-    const TipoCpu *tipo = m_rapporto.tipo();
-    if (!tipo) {
-        QStringList note;
-        for (const TipoCpu &noto : tipi_cpu())
-            note.append(QStringLiteral("\"%1\"").arg(QLatin1Char(noto.lettera)));
-        return m_console.testo(testo_flash::prova_cpu).arg(lettera, note.join(QStringLiteral(", ")));
-    }
-    if (byte_immagine() > tipo->byte_massimi())
-        return m_console.testo(testo_flash::prova_dimensione).arg(byte_immagine()).arg(lettera).arg(tipo->byte_massimi());
-    return {};
-}
-
-QString Esecuzione::prova_pagina() const
-{
-    const int pagine = int((byte_immagine() + dimensione_pagina - 1) / dimensione_pagina);
-    return m_console.testo(testo_flash::prova_pagina).arg(m_motore.stato().pagine_inviate + 1).arg(pagine);
-}
-
 void Esecuzione::concludi(int codice, const QString &classe, const QString &testo, const QString &suggerimento)
 {
     m_classe = classe;
@@ -356,6 +293,13 @@ void Esecuzione::concludi(int codice, const QString &classe, const QString &test
                               {"resends", m_motore.stato().rinvii},
                               {"erased", cancellato},
                               {"skipped", m_saltato}});
+}
+
+FattiDellaCorsa Esecuzione::fatti() const
+{
+    return {m_opzioni.indirizzo,   m_opzioni.indirizzo_access_point, m_opzioni.porta,
+            m_rapporto.intestazione(), m_rapporto.tipo(),              byte_immagine(),
+            m_motore.stato().pagine_inviate};
 }
 
 qint64 Esecuzione::byte_immagine() const

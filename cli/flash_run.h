@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/console_report.h"
+#include "cli/hints.h"
 #include "cli/options.h"
 #include "engine/updater.h"
 #include "history/history_db.h"
@@ -24,7 +25,6 @@ public:
 
 private:
     using Passaggio = std::function<Esito()>;
-    using Suggerimento = QString (Esecuzione::*)() const;
 
     Esito svolgi();
     // The update, tried again from connecting as --retries allows.
@@ -49,14 +49,8 @@ private:
     // A refusal that --force lets through: told, and then a completed step.
     Esito salvo_force(const Esito &rifiuto);
 
-    // What to try next after a failure of each kind; empty when nothing.
-    QString suggerimento(TipoEsito tipo) const;
-    QString prova_indirizzo() const;
-    QString prova_password() const;
-    QString prova_access_point() const;
-    QString prova_rete_access_point() const;
-    QString prova_file() const;
-    QString prova_pagina() const;
+    // What the run knows, for what to try next.
+    FattiDellaCorsa fatti() const;
 
     void concludi(int codice, const QString &classe, const QString &testo, const QString &suggerimento = {});
     qint64 byte_immagine() const;
