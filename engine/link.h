@@ -74,7 +74,6 @@ public:
     // Waits until no reply is owed, up to ms for each owed reply in turn.
     // Returns true when none is owed any more.
     bool attendi_risposte_dovute(int ms);
-    int risposte_dovute() const { return m_dovute; }
 
     // Processes what is pending once (clicks, socket and timer events).
     // Returns false when the program is ending.
