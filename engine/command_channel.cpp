@@ -9,20 +9,13 @@ CanaleComandi::CanaleComandi(QObject *parent) : Collegamento(parent), m_winsock(
         timer->setSingleShot(true);
         timer->setTimerType(Qt::PreciseTimer);
     }
-    connect(&Timer1, &QTimer::timeout, this, [this] {
-        timer1_scaduto = 1;
-        sveglia();
-    });
-    connect(&Timer2, &QTimer::timeout, this, [this] {
-        timer2_scaduto = 1;
-        sveglia();
-    });
+    connect(&Timer1, &QTimer::timeout, this, [this] { timer1_scaduto = 1; });
+    connect(&Timer2, &QTimer::timeout, this, [this] { timer2_scaduto = 1; });
     connect(&m_winsock, &QTcpSocket::connected, this, [this] {
         m_winsock.setSocketOption(QAbstractSocket::LowDelayOption, 1);
         emit connesso();
     });
     connect(&m_winsock, &QTcpSocket::readyRead, this, [this] { ricevi(m_winsock.readAll()); });
-    connect(&m_winsock, &QTcpSocket::stateChanged, this, &CanaleComandi::sveglia);
     connect(&m_winsock, &QTcpSocket::errorOccurred, this, &CanaleComandi::errore_socket);
 }
 
@@ -36,13 +29,8 @@ bool CanaleComandi::attendi_finestra(const std::function<bool()> &finita)
 {
     if (interrotto())
         return false;
-    m_attesa.attendi([this, &finita] { return interrotto() || finita(); });
+    attesa_eventi::attendi([this, &finita] { return interrotto() || finita(); });
     return !interrotto();
-}
-
-void CanaleComandi::sveglia()
-{
-    m_attesa.sveglia();
 }
 
 bool CanaleComandi::scrivi(const QByteArray &byte)
@@ -80,7 +68,7 @@ void CanaleComandi::attendi(Timer timer, int ms, const std::function<bool()> &fi
     int &scaduto = timer == Timer::Timer1 ? timer1_scaduto : timer2_scaduto;
     orologio.start(ms);
     scaduto = 0;
-    m_attesa.attendi([&finita, &scaduto] { return scaduto == 1 || finita(); });
+    attesa_eventi::attendi([&finita, &scaduto] { return scaduto == 1 || finita(); });
     orologio.stop();
 }
 

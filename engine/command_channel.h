@@ -7,8 +7,8 @@
 #include <QTimer>
 
 // The TCP link to the Wi-Fi module. Each command is one write, sent at once
-// (Nagle's algorithm off); each wait is a nested event loop ended by the
-// socket, Timer1 or Timer2, so the window stays responsive meanwhile. The
+// (Nagle's algorithm off); each wait processes events until the socket,
+// Timer1 or Timer2 ends it, so the window stays responsive meanwhile. The
 // socket is the channel's child named "Winsock1".
 class CanaleComandi final : public Collegamento
 {
@@ -18,10 +18,8 @@ public:
     explicit CanaleComandi(QObject *parent = nullptr);
 
     // A wait of the window's own (for a dialog): processes events until
-    // `finita` holds; the window calls sveglia() when what it reads changes.
-    // Returns false when the program is ending.
+    // `finita` holds. Returns false when the program is ending.
     bool attendi_finestra(const std::function<bool()> &finita);
-    void sveglia() override;
     bool collegato() const override;
 
 protected:
@@ -31,6 +29,8 @@ protected:
     bool aperto() const override;
     void attendi(Timer timer, int ms, const std::function<bool()> &finita) override;
     void elabora() override;
+    // Nothing to do: every wait tests its condition after each event.
+    void sveglia() override {}
 
 private:
     void errore_socket(QAbstractSocket::SocketError errore);
@@ -40,5 +40,4 @@ private:
     QTimer Timer2; // time-out of the wait for the first data
     int timer1_scaduto = 0;
     int timer2_scaduto = 0;
-    AttesaEventi m_attesa;
 };

@@ -3,22 +3,14 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 
-void AttesaEventi::attendi(const std::function<bool()> &finita)
+void attesa_eventi::attendi(const std::function<bool()> &finita)
 {
     if (finita()) {
         QCoreApplication::processEvents();
         return;
     }
-    QEventLoop loop;
-    m_loop = &loop;
-    m_finita = &finita;
-    loop.exec();
-    m_loop = nullptr;
-    m_finita = nullptr;
-}
-
-void AttesaEventi::sveglia()
-{
-    if (m_loop && (*m_finita)())
-        m_loop->quit();
+    // Each pass sleeps until an event comes (the socket, a timer, a click)
+    // and returns once it has been handled.
+    while (!finita())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }

@@ -2,21 +2,12 @@
 
 #include <functional>
 
-class QEventLoop;
-
-// A wait that keeps the window responsive: a nested event loop that ends as
-// soon as its condition holds. Whoever changes what the condition reads calls
-// sveglia(). Only one wait runs at a time.
-class AttesaEventi
-{
-public:
-    // Processes events until `finita` returns true (at least one pass).
-    void attendi(const std::function<bool()> &finita);
-
-    // Re-tests the condition of the running wait.
-    void sveglia();
-
-private:
-    QEventLoop *m_loop = nullptr;
-    const std::function<bool()> *m_finita = nullptr;
-};
+// A wait that keeps the window responsive: events are processed, sleeping
+// while none comes, until the condition holds. The condition is tested again
+// after every pass of the event loop, so nothing has to end the wait from
+// outside: a nested QEventLoop ended by quit() would cost a wake-up of the
+// event loop, and a pass more, for every reply of a transfer.
+namespace attesa_eventi {
+// Processes events until `finita` returns true (at least one pass).
+void attendi(const std::function<bool()> &finita);
+} // namespace attesa_eventi

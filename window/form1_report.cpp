@@ -115,10 +115,7 @@ std::optional<QString> Form1::chiedi_password()
     bool form2_aperta = true;
     connect(m_form2, &Form2::confermata, this, [&password](const QString &confermata) { password = confermata; });
     // However the dialog is closed: OK, Cancel or its close box.
-    connect(m_form2, &QDialog::finished, this, [this, &form2_aperta] {
-        form2_aperta = false;
-        m_canale.sveglia();
-    });
+    connect(m_form2, &QDialog::finished, this, [&form2_aperta] { form2_aperta = false; });
     m_form2->show();
     m_canale.attendi_finestra([&form2_aperta] { return !form2_aperta; });
     if (m_form2)
