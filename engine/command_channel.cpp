@@ -13,16 +13,28 @@ CanaleComandi::CanaleComandi(QObject *parent) : Collegamento(parent), m_winsock(
     connect(&Timer2, &QTimer::timeout, this, [this] { timer2_scaduto = 1; });
     connect(&m_winsock, &QTcpSocket::connected, this, [this] {
         m_winsock.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        if (!m_da_inviare.isEmpty())
+            m_winsock.write(std::exchange(m_da_inviare, {}));
         emit connesso();
     });
-    connect(&m_winsock, &QTcpSocket::readyRead, this, [this] { ricevi(m_winsock.readAll()); });
+    connect(&m_winsock, &QTcpSocket::readyRead, this, [this] {
+        // One read of what has arrived (readAll() would read again until
+        // nothing is left); the rest, if any, brings another readyRead. A
+        // read that fails has closed the link, with no signal of the
+        // socket's: its error is told as Qt's buffered socket tells it.
+        char byte[4096];
+        const qint64 letti = m_winsock.read(byte, sizeof byte);
+        if (letti < 0)
+            errore_socket(m_winsock.error());
+        ricevi(QByteArrayView(byte, qMax<qint64>(letti, 0)));
+    });
     connect(&m_winsock, &QTcpSocket::errorOccurred, this, &CanaleComandi::errore_socket);
 }
 
 void CanaleComandi::apri_canale(const QString &host, quint16 porta)
 {
     chiudi_canale();
-    m_winsock.connectToHost(host, porta);
+    m_winsock.connectToHost(host, porta, QIODevice::ReadWrite | QIODevice::Unbuffered);
 }
 
 bool CanaleComandi::attendi_finestra(const std::function<bool()> &finita)
@@ -35,21 +47,30 @@ bool CanaleComandi::attendi_finestra(const std::function<bool()> &finita)
 
 bool CanaleComandi::scrivi(const QByteArray &byte)
 {
-    const QAbstractSocket::SocketState stato = m_winsock.state();
-    const bool collegato = stato == QAbstractSocket::ConnectedState || stato == QAbstractSocket::ConnectingState
-                           || stato == QAbstractSocket::HostLookupState;
-    if (!collegato || m_winsock.write(byte) != byte.size())
+    switch (m_winsock.state()) {
+    case QAbstractSocket::ConnectedState: {
+        if (m_winsock.write(byte) == byte.size())
+            return true;
+        // As Qt's buffered socket does with a write that fails: the link
+        // closes and the error is told.
+        const QAbstractSocket::SocketError errore = m_winsock.error();
+        m_winsock.abort();
+        errore_socket(errore);
         return false;
-    // On a link that is up the command leaves now, not at the wait's first
-    // pass of the event loop; while connecting it leaves once connected.
-    if (stato == QAbstractSocket::ConnectedState)
-        m_winsock.flush();
-    return true;
+    }
+    case QAbstractSocket::HostLookupState:
+    case QAbstractSocket::ConnectingState:
+        m_da_inviare += byte;
+        return true;
+    default:
+        return false;
+    }
 }
 
 void CanaleComandi::chiudi_canale()
 {
     m_winsock.abort();
+    m_da_inviare.clear();
 }
 
 bool CanaleComandi::collegato() const
