@@ -7,6 +7,7 @@
 #include "engine/updater.h"
 #include "history/history_db.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPointer>
 
@@ -71,6 +72,7 @@ private:
     std::optional<QString> chiedi_password() override;
 
     void annuncia_stato();
+    void mostra_avanzamento();
     QString testo(const Testo &testo) const { return testo.in(m_lingua); }
     QFrame *Shape(Tappa tappa) const;
 
@@ -79,6 +81,8 @@ private:
     QString m_percorso_app; // the folder that keeps "BootLoader.ini", with the trailing separator
     qint16 m_lingua = 0;    // 0 Italian, anything else English
     QPointer<Form2> m_form2;
+    Avanzamento m_avanzamento{Avanzamento::Fase::Cancellazione, 0, 0, 0}; // the last reported
+    QElapsedTimer m_barra_mostrata; // since ProgressBar1 last took a value
     TraduzioneQt m_traduzione_qt;
     CanaleComandi m_canale;
     StoricoSqlite m_storico;

@@ -90,15 +90,34 @@ void Form1::indirizzo(const QString &indirizzo)
 
 void Form1::avanzamento(const Avanzamento &avanzamento)
 {
-    ProgressBar1->setValue(avanzamento.percento);
+    // QProgressBar::setValue() repaints the bar there and then, with the
+    // window, the frame and the bar under it, and a link as fast as the
+    // simulator's reports a new value every few pages. Within a phase the bar
+    // takes a value at most every 50 ms, as often as the eye follows; the
+    // start and the end of a phase show at once, and the end of the step
+    // shows what is left.
+    constexpr int intervallo_ms = 50;
+    const bool nuova_fase = avanzamento.fase != m_avanzamento.fase;
+    m_avanzamento = avanzamento;
+    if (nuova_fase || avanzamento.fatti == 0 || avanzamento.fatti == avanzamento.totale
+        || !m_barra_mostrata.isValid() || m_barra_mostrata.hasExpired(intervallo_ms))
+        mostra_avanzamento();
+}
+
+void Form1::mostra_avanzamento()
+{
+    ProgressBar1->setValue(m_avanzamento.percento);
+    m_barra_mostrata.start();
 }
 
 void Form1::occupato(bool occupato)
 {
-    if (occupato)
+    if (occupato) {
         setCursor(Qt::WaitCursor);
-    else
-        unsetCursor();
+        return;
+    }
+    mostra_avanzamento();
+    unsetCursor();
 }
 
 int Form1::messaggio(const Messaggio &messaggio, const QString &valore)
