@@ -48,6 +48,8 @@ int Esecuzione::esegui()
         const Esito esito = elenca_storico();
         return codice_uscita(esito.tipo);
     }
+    if (m_storico && m_opzioni.comando == Comando::Aggiorna)
+        m_storico->prepara();
     Esito esito = svolgi();
     if (interrotta()) {
         esito = Esito::di_stato(TipoEsito::Interrotto, testo_interrotto);

@@ -42,8 +42,10 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("kestra-updater"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KESTRA_VERSIONE));
     QFile uscita, errori, ingresso, registro;
-    uscita.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered);
-    errori.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    // By descriptor, not through C's buffered streams: each line leaves as it
+    // is written, also into a pipe, where a script reads the events as they come.
+    uscita.open(1, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    errori.open(2, QIODevice::WriteOnly | QIODevice::Unbuffered);
     ingresso.open(stdin, QIODevice::ReadOnly);
 
     const Richiesta richiesta = leggi_opzioni(app.arguments());

@@ -1,16 +1,16 @@
 #include "engine/event_wait.h"
 
-#include <QCoreApplication>
 #include <QEventLoop>
 
 void attesa_eventi::attendi(const std::function<bool()> &finita)
 {
+    QEventLoop ciclo;
     if (finita()) {
-        QCoreApplication::processEvents();
+        ciclo.processEvents();
         return;
     }
     // Each pass sleeps until an event comes (the socket, a timer, a click)
     // and returns once it has been handled.
     while (!finita())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        ciclo.processEvents(QEventLoop::WaitForMoreEvents);
 }

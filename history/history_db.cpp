@@ -212,7 +212,11 @@ bool StoricoSqlite::apri()
         const bool sano = esegui(query, QStringLiteral("PRAGMA quick_check")) && query.next()
                           && query.value(0).toString() == QLatin1String("ok");
         if (sano) {
-            if (!esegui(query, QStringLiteral("PRAGMA journal_mode=WAL")) || !esegui(query, QLatin1String(crea_tabella))) {
+            // With the write-ahead log, a normal sync keeps the database sound; an
+            // attempt written just before the machine loses power may be lost.
+            if (!esegui(query, QStringLiteral("PRAGMA journal_mode=WAL"))
+                || !esegui(query, QStringLiteral("PRAGMA synchronous=NORMAL"))
+                || !esegui(query, QLatin1String(crea_tabella))) {
                 avvisa(query.lastError().text());
                 return false;
             }

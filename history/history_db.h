@@ -23,6 +23,9 @@ public:
     StoricoSqlite(const StoricoSqlite &) = delete;
     StoricoSqlite &operator=(const StoricoSqlite &) = delete;
 
+    // Opens the database now, so that the first attempt does not wait for it.
+    void prepara() { aperto(); }
+
     void inizio(const Tentativo &tentativo) override;
     void fine(const Tentativo &tentativo) override;
 

@@ -82,6 +82,7 @@ void Form1::avvia()
     carica_parametri();
     imposta_lingua();
     stato(stato::attesa_connessione, {});
+    m_storico.prepara();
 }
 
 void Form1::closeEvent(QCloseEvent *event)
