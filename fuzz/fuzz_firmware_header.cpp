@@ -5,6 +5,7 @@
 #include "fuzz/fuzz_check.h"
 #include "core/cpu_types.h"
 #include "core/firmware_header.h"
+#include "core/labels.h"
 
 #include <QByteArrayView>
 #include <QLocale>

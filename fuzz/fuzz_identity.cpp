@@ -5,6 +5,7 @@
 #include "fuzz/fuzz_check.h"
 #include "core/hex_format.h"
 #include "core/identity.h"
+#include "core/labels.h"
 
 #include <QByteArrayView>
 #include <QRegularExpression>
