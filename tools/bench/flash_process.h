@@ -13,10 +13,8 @@ struct EsecuzioneFlash
 };
 
 // kestra-flash, the one beside this program, run as a process that updates
-// the device of the simulator at 127.0.0.1:`porta` with `file` (--yes --json),
-// its standard output a pseudo-terminal, so that each JSON line reaches this
-// process as it is written. It inherits this process's environment,
-// XDG_DATA_HOME included.
+// the device of the simulator at 127.0.0.1:`porta` with `file` (--yes --json).
+// It inherits this process's environment, XDG_DATA_HOME included.
 EsecuzioneFlash esegui_flash(quint16 porta, const QString &file);
 
 // The same, timed from its "identity" event to its "verified" event, as the
