@@ -42,6 +42,11 @@ Fine invia_pagina(Sessione &s, const TipoCpu &tipo, const QByteArray &dati, quin
 {
     static constexpr Testo errore_checksum[] = {stato::errore_checksum_pagina_1, stato::errore_checksum_pagina_2};
     int tentativi = 0;
+    // What a lost link would be sent again never leaves, and is no resend.
+    const auto rinvio = [&s] {
+        if (s.link.collegato())
+            ++s.stato.rinvii;
+    };
     for (int meta = 0; meta < 2;) {
         const QByteArrayView dati_meta
             = QByteArrayView(dati).sliced(meta * dimensione_mezza_pagina, dimensione_mezza_pagina);
@@ -58,12 +63,12 @@ Fine invia_pagina(Sessione &s, const TipoCpu &tipo, const QByteArray &dati, quin
         case RispostaDispositivo::ChecksumErrato:
             if (++tentativi == tentativi_per_pagina)
                 return fallito(TipoEsito::Trasferimento, errore_checksum[meta]);
-            ++s.stato.rinvii;
+            rinvio();
             break;
         case RispostaDispositivo::Altro:
             if (++tentativi == tentativi_per_pagina)
                 return fallito(TipoEsito::Trasferimento, stato::errore_trasferimento);
-            ++s.stato.rinvii;
+            rinvio();
             break;
         }
     }

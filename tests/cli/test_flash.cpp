@@ -9,6 +9,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSet>
 
 #include <csignal>
 
@@ -34,6 +35,23 @@ QString eventi(const QByteArray &uscita, QHash<QString, QJsonObject> *ultimi = n
             ultimi->insert(nome, evento.object());
     }
     return nomi.join(u' ');
+}
+
+// The programming commands of a transcript that left again, identical to
+// one that left before: the half pages sent again.
+int comandi_ripetuti(const QByteArray &registro)
+{
+    QSet<QByteArray> inviati;
+    int ripetuti = 0;
+    for (const QByteArray &riga : registro.split('\n')) {
+        const qsizetype inizio = riga.indexOf(" ms -> 50 47 ");
+        if (inizio < 0)
+            continue;
+        const QByteArray comando = riga.sliced(inizio);
+        ripetuti += inviati.contains(comando);
+        inviati.insert(comando);
+    }
+    return ripetuti;
 }
 
 // kestra-flash on the scripted link, its standard output, error and input in memory.
@@ -406,6 +424,8 @@ private slots:
              "header connected error done", "-> 46 57 49");
         riga("station, wrong password", {"--mode", "station"}, {"--ap-address", "127.0.0.2", "--password", "sbagliata"},
              s, 5, "header connected challenge error done", "-> PAS=***");
+        riga("the link lost during the transfer", {"--fault", "PGP#6:drop-before"}, {}, s, 9,
+             "header connected identity erase progress erased error done", "-> 50 47 50");
         riga("checksum always refused", {"--fault", "PGP:reply:C"}, {}, s, 9,
              "header connected identity erase erased error done", "<- 43");
     }
@@ -450,6 +470,7 @@ private slots:
         }
         const QByteArray righe = leggi_file(registro);
         QVERIFY2(righe.contains(nel_registro), righe.constData());
+        QCOMPARE(ultimi["done"]["resends"].toInt(), comandi_ripetuti(righe));
         // The header names the run; each line the milliseconds since the start, the way and the bytes; the result last.
         const QString intestazione = QStringLiteral("^# \\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ  kestra-flash "
                                                     "\\d+\\.\\d+\\.\\d+  127\\.0\\.0\\.1:%1  FW\\.BIN\n")
