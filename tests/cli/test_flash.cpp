@@ -214,6 +214,24 @@ private slots:
             QCOMPARE(corsa.link.comandi.size(), segnale_in_attesa); // the command of that wait is the last
     }
 
+    // On a terminal the bar is drawn at once, then no more often than the eye
+    // follows, and always at the end of a phase: this update takes far less
+    // than that between two drawings.
+    void a_terminal_sees_the_first_and_last_bar_of_a_phase()
+    {
+        Motore banco;
+        Corsa corsa({banco.scrivi_firmware(firmware_integro('s', dati_di_prova(40 * 256)))});
+        corsa.modo.barra = true;
+        QCOMPARE(corsa.esegui(), 0);
+        const QString errori = QString::fromUtf8(corsa.errori);
+        const QString pieno = QString(30, u'#');
+        QVERIFY2(errori.contains("\rcancellazione  [" + QString(15, u'#') + QString(15, u'.') + "]  50%  blocco 1 di 2"),
+                 qPrintable(errori));
+        QVERIFY2(errori.contains("\rcancellazione  [" + pieno + "] 100%  blocco 2 di 2"), qPrintable(errori));
+        QVERIFY2(errori.contains("\rtrasferimento  [" + pieno + "] 100%"), qPrintable(errori));
+        QVERIFY2(errori.count(u'\r') < 10, qPrintable(errori)); // 40 pages
+    }
+
     void a_yes_of_the_language_erases_anything_else_does_not_data()
     {
         QTest::addColumn<int>("lingua");
