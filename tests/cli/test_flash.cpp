@@ -489,6 +489,12 @@ private slots:
         const QByteArray righe = leggi_file(registro);
         QVERIFY2(righe.contains(nel_registro), righe.constData());
         QCOMPARE(ultimi["done"]["resends"].toInt(), comandi_ripetuti(righe));
+        // The summary's writing time takes in a stall of the module.
+        const QRegularExpressionMatch stallo = QRegularExpression(":stall:(\\d+)").match(simulatore.join(u' '));
+        const QRegularExpressionMatch sommario
+            = QRegularExpression(" in (\\d+\\.\\d) s \\(").match(QString::fromUtf8(flash.readAllStandardError()));
+        if (stallo.hasMatch() && ultimi.contains("transferred"))
+            QVERIFY2(sommario.captured(1).toDouble() * 1000 >= stallo.captured(1).toInt(), qPrintable(sommario.captured()));
         // The header names the run; each line the milliseconds since the start, the way and the bytes; the result last.
         const QString intestazione = QStringLiteral("^# \\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ  kestra-flash "
                                                     "\\d+\\.\\d+\\.\\d+  127\\.0\\.0\\.1:%1  FW\\.BIN\n")
