@@ -406,6 +406,20 @@ private slots:
         QVERIFY2(richiesta.testo.contains(testo), qPrintable(richiesta.testo));
     }
 
+    void a_transcript_that_cannot_be_written_stops_the_run_before_it_starts()
+    {
+        Motore banco;
+        QProcess flash;
+        flash.start(QCoreApplication::applicationDirPath() + "/kestra-flash",
+                    {"--yes", "-a", "127.0.0.1", "-p", "1", "--log", banco.cartella.filePath("missing/kestra.log"),
+                     banco.scrivi_firmware(firmware_integro('s', dati_di_prova(300)))});
+        QVERIFY(flash.waitForFinished(10000));
+        QCOMPARE(flash.exitCode(), 2);
+        const QByteArray errori = flash.readAllStandardError();
+        QVERIFY2(errori.startsWith("kestra-flash: --log: "), errori.constData());
+        QVERIFY(flash.readAllStandardOutput().isEmpty());
+    }
+
     // kestra-flash itself against kestra-sim, each a process of its own.
     void di_processo_data()
     {
