@@ -395,6 +395,19 @@ private slots:
         QTest::newRow("version") << QStringList{"--version"} << 0 << "kestra-flash ";
         QTest::newRow("unknown option") << QStringList{"--bogus"} << 2 << "Try 'kestra-flash --help'.";
         QTest::newRow("no file") << QStringList{} << 2 << "kestra-flash: ";
+        const auto rifiuto = [](const char *nome, QStringList opzioni, const char *testo) {
+            QTest::newRow(nome) << opzioni << 2 << QStringLiteral("kestra-flash: %1\n").arg(testo);
+        };
+        rifiuto("two commands", {"--check", "--reset"}, "--check, --identify, --reset and --history exclude each other");
+        rifiuto("a file too many", {"A.BIN", "B.BIN"}, "one firmware file expected");
+        rifiuto("a file to identify", {"--identify", "A.BIN"}, "no file expected");
+        rifiuto("port 0", {"-p", "0", "A.BIN"}, "--port must be a number from 1 to 65535");
+        rifiuto("port past the last", {"-p", "65536", "A.BIN"}, "--port must be a number from 1 to 65535");
+        rifiuto("port not a number", {"-p", "x", "A.BIN"}, "--port must be a number from 1 to 65535");
+        rifiuto("retries below 0", {"--retries", "-1", "A.BIN"}, "--retries must be a number from 0 to 100000");
+        rifiuto("wait past the limit", {"--wait", "100001", "A.BIN"}, "--wait must be a number from 0 to 100000");
+        rifiuto("limit not a number", {"--history", "--limit", "x"}, "--limit must be a number from 0 to 100000");
+        rifiuto("another language", {"--language", "de", "A.BIN"}, "--language must be it or en");
     }
     void help_version_and_usage()
     {
@@ -418,6 +431,47 @@ private slots:
         const QByteArray errori = flash.readAllStandardError();
         QVERIFY2(errori.startsWith("kestra-flash: --log: "), errori.constData());
         QVERIFY(flash.readAllStandardOutput().isEmpty());
+    }
+
+    void options_at_their_bounds_data()
+    {
+        QTest::addColumn<QStringList>("argomenti");
+        QTest::addColumn<QList<int>>("numeri"); // port, --wait, --retries, --limit
+        QTest::newRow("the lowest") << QStringList{"-p", "1", "--wait", "0", "--retries", "0", "A.BIN"}
+                                    << QList<int>{1, 0, 0, 0};
+        QTest::newRow("the highest") << QStringList{"-p", "65535", "--wait", "100000", "--retries", "100000", "A.BIN"}
+                                     << QList<int>{65535, 100000, 100000, 0};
+        QTest::newRow("a limit") << QStringList{"--history", "--limit", "100000"} << QList<int>{7999, 0, 0, 100000};
+    }
+    void options_at_their_bounds()
+    {
+        QFETCH(QStringList, argomenti);
+        const Richiesta richiesta = leggi_opzioni(QStringList{"kestra-flash"} + argomenti);
+        QVERIFY2(richiesta.opzioni, qPrintable(richiesta.testo));
+        const Opzioni &o = *richiesta.opzioni;
+        QTEST((QList<int>{o.porta, o.attesa_s, o.tentativi, o.limite}), "numeri");
+    }
+
+    // The help is asked for: standard output; a mistake: standard error.
+    void help_and_mistakes_as_a_process_data()
+    {
+        QTest::addColumn<QString>("opzione");
+        QTest::addColumn<int>("codice");
+        QTest::newRow("help") << "--help" << 0;
+        QTest::newRow("version") << "--version" << 0;
+        QTest::newRow("an unknown option") << "--bogus" << 2;
+    }
+    void help_and_mistakes_as_a_process()
+    {
+        QFETCH(QString, opzione);
+        QFETCH(int, codice);
+        QProcess flash;
+        flash.start(QCoreApplication::applicationDirPath() + "/kestra-flash", {opzione});
+        QVERIFY(flash.waitForFinished(10000));
+        QCOMPARE(flash.exitCode(), codice);
+        const QByteArray uscita = flash.readAllStandardOutput(), errori = flash.readAllStandardError();
+        QCOMPARE((QList<bool>{uscita.startsWith("kestra-flash ") || uscita.startsWith("Usage: "), errori.isEmpty()}),
+                 (QList<bool>{codice == 0, codice == 0}));
     }
 
     // kestra-flash itself against kestra-sim, each a process of its own.

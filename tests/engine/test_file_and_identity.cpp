@@ -64,6 +64,9 @@ const Identificazione identificazioni[] = {
      "Connesso...", {}, "KR01 KESTRA01 05.03.18", identificato},
     {"pieces after the wait are not read", ap, 't', {{{1, identita_intera.first(10)}, {501, identita_intera.sliced(10)}}},
      {}, "Connesso...", {}, "KR01  00.00.00", identificato},
+    {"a flood: the identity read, the rest kept up to the buffer's size", ap, 't',
+     {{{1, identita_intera + QByteArray(40000, 'x')}, {2, QByteArray(40000, 'x')}}}, {}, "Connesso...", {},
+     "KR01 KESTRA01 05.03.18", identificato},
     {"no information, t", ap, 't', r("FWI=???", 1), {}, "Connesso: INFO non disponibile", {}, {}, identificato},
     {"no information, W: warning", ap, 'W', r("FWI=???", 1), {}, "Connesso: INFO non disponibile", {wgm110}, {},
      identificato},
@@ -153,6 +156,7 @@ private slots:
         QCOMPARE(motore.passi(), caso.passi);
         QCOMPARE(motore.link.comandi.size(), caso.messaggi.contains(riavviato) ? 2 : 1);
         QCOMPARE(motore.link.attese.first(), (Attesa{1, 500, 500}));
+        QVERIFY(motore.link.buffer_rx().size() <= Collegamento::capienza_ricezione);
         QCOMPARE(motore.rapporto.stato_di(Tappa::Identificazione),
                  caso.passi == identificato ? StatoTappa::Fatta : StatoTappa::DaFare);
         QVERIFY(!motore.rapporto.in_attesa);

@@ -297,6 +297,21 @@ private slots:
         QCOMPARE(motore.rapporto.campi, QStringList{"KR01 KESTRA01 05.03.18"});
     }
 
+    // Replies owed on a link that was closed can never come: a new link's
+    // first bytes are the identity's.
+    void a_new_link_owes_nothing_of_the_old_one()
+    {
+        Motore motore;
+        motore.link.script("PGP", 0, CollegamentoScriptato::silenzio());
+        QVERIFY(motore.pronto('t', dati_di_prova(300)));
+        motore.aggiornatore.trasferisci();
+        QCOMPARE(motore.rapporto.stati.last(), QStringLiteral("Errore trasferimento"));
+        motore.aggiornatore.disconnetti();
+        motore.aperto(firmware('t', dati_di_prova(300)));
+        motore.aggiornatore.identifica();
+        QCOMPARE(motore.rapporto.campi, QStringList{"KR01 KESTRA01 05.03.18"});
+    }
+
     void ending_inside_a_wait_sends_and_shows_nothing_more_data()
     {
         QTest::addColumn<char>("cpu");
