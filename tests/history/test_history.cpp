@@ -114,11 +114,31 @@ private slots:
         QVERIFY(std::all_of(elenco.begin(), elenco.end(), [](const Tentativo &t) { return t.concluso(); }));
     }
 
+    void a_damaged_file_is_moved_aside_and_a_new_one_started_data()
+    {
+        QTest::addColumn<bool>("da_un_archivio"); // damaged in a page of a history, or not a database at all
+        QTest::newRow("not a database") << false;
+        QTest::newRow("a page whose free space is wrong") << true; // found by its check, not as an error
+    }
     void a_damaged_file_is_moved_aside_and_a_new_one_started()
     {
+        QFETCH(bool, da_un_archivio);
         QTemporaryDir cartella;
-        const QByteArray rovinato(4096, 'x');
-        scrivi_file(cartella.filePath("history.sqlite"), rovinato);
+        const QString file = cartella.filePath("history.sqlite");
+        QByteArray rovinato(4096, 'x');
+        if (da_un_archivio) {
+            {
+                StoricoProvato storico(cartella.path());
+                for (int n = 0; n < 30; ++n) {
+                    storico.db.inizio(di_prova(n));
+                    storico.db.fine(concluso(di_prova(n)));
+                }
+            }
+            rovinato = leggi_file(file);
+            QVERIFY(rovinato.size() > 3 * 4096);
+            rovinato.replace(4096 + 1, 2, QByteArray("\x0f\xf0", 2)); // the table's page: its first free block
+        }
+        scrivi_file(file, rovinato);
         StoricoProvato storico(cartella.path());
         storico.db.inizio(di_prova(1));
         storico.db.fine(concluso(di_prova(1)));
