@@ -26,6 +26,14 @@ QByteArray verifica(QByteArrayView testa, int pagine, quint16 crc)
     return testa.toByteArray() + char(pagine >> 8) + char(pagine) + char(crc >> 8) + char(crc);
 }
 
+// The attempts as a history would get them: the start, then the end.
+struct StoricoRegistrato : Storico
+{
+    void inizio(const Tentativo &t) override { iniziati.append(t); }
+    void fine(const Tentativo &t) override { conclusi.append(t); }
+    QList<Tentativo> iniziati, conclusi;
+};
+
 const QByteArray blocco0("PGS\0", 4);
 const QByteArray blocco1("PGS\1", 4);
 const QByteArray tutto("PGF\0", 4);
@@ -295,6 +303,54 @@ private slots:
         motore.azzera_registri();
         motore.aggiornatore.identifica();
         QCOMPARE(motore.rapporto.campi, QStringList{"KR01 KESTRA01 05.03.18"});
+    }
+
+    void an_attempt_ends_once_as_what_ended_it_data()
+    {
+        QTest::addColumn<Script>("script");
+        QTest::addColumn<QString>("dopo"); // what the user does after the transfer
+        QTest::addColumn<QString>("classe");
+        QTest::addColumn<bool>("cancellato");
+        QTest::addColumn<bool>("trasferito");
+        const auto r = [](const char *byte) { return CollegamentoScriptato::risposta(byte); };
+        QTest::newRow("completed") << Script{} << "update" << "completed" << false << true;
+        QTest::newRow("refused") << Script{{"PGX", 0, r("E")}} << "update" << "verification" << true << true;
+        QTest::newRow("a transfer failure") << Script{{"PGP", 0, r("N")}} << "" << "transfer" << true << false;
+        QTest::newRow("disconnected before the update") << Script{} << "disconnect" << "interrupted" << true << true;
+        QTest::newRow("the program ends before the update") << Script{} << "end" << "interrupted" << true << true;
+    }
+    void an_attempt_ends_once_as_what_ended_it()
+    {
+        QFETCH(Script, script);
+        QFETCH(QString, dopo);
+        Motore motore;
+        StoricoRegistrato storico;
+        motore.aggiornatore.registra_in({&storico, "window", "1.0.0"});
+        for (const auto &[testa, occorrenza, risposta] : script)
+            motore.link.script(testa, occorrenza, risposta);
+        QVERIFY(motore.pronto('t', dati_di_prova(300)));
+        QVERIFY(storico.iniziati.isEmpty()); // nothing erased yet
+        motore.rapporto.risposte = {risposta_si};
+        motore.aggiornatore.trasferisci();
+        if (dopo == "update")
+            motore.aggiornatore.aggiorna();
+        else if (dopo == "disconnect")
+            motore.aggiornatore.disconnetti();
+        else if (dopo == "end")
+            motore.aggiornatore.termina();
+        QCOMPARE(storico.conclusi.size(), 1);
+        motore.aggiornatore.termina(); // an attempt that ended is not ended again
+        QCOMPARE(storico.iniziati.size(), 1);
+        QCOMPARE(storico.conclusi.size(), 1);
+        const Tentativo &t = storico.conclusi.first();
+        QCOMPARE((QStringList{t.front_end, t.file, t.cpu, t.scheda_dispositivo}),
+                 (QStringList{"window", "FW.BIN", "t", "KR01"}));
+        QTEST(t.classe, "classe");
+        QTEST(t.cancellato, "cancellato");
+        QFETCH(bool, trasferito);
+        const QString crc = QString::number(crc_del_dispositivo(a_pagine_intere(dati_di_prova(300))), 16).toUpper();
+        QCOMPARE(t.crc16, trasferito ? crc : QString());
+        QCOMPARE(t.pagine, trasferito ? 2 : 0);
     }
 
     // Replies owed on a link that was closed can never come: a new link's
