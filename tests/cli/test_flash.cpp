@@ -209,6 +209,7 @@ private slots:
         QCOMPARE(std::any_of(attese.begin(), attese.end(), [](const Attesa &a) { return a.timer == 2; }),
                  opzioni.contains("module"));
         QVERIFY(!corsa.uscita.contains("40718253") && !corsa.errori.contains("40718253"));
+        QVERIFY(!corsa.errori.contains('\r')); // no progress bar but on a terminal
         QCOMPARE(corsa.link.comandi.contains("RST!"), opzioni.contains("--reset")); // never a reset nobody asked for
         if (segnale_in_attesa)
             QCOMPARE(corsa.link.comandi.size(), segnale_in_attesa); // the command of that wait is the last

@@ -39,13 +39,16 @@ struct Stazione
                         + opzioni);
     }
 
-    // Runs kestra-flash to its end; its exit code, and its JSON events by name.
-    int esegui(quint16 porta, const QStringList &opzioni, QHash<QString, QJsonObject> *eventi = nullptr) const
+    // Runs kestra-flash to its end; its exit code, its JSON events by name and its standard error.
+    int esegui(quint16 porta, const QStringList &opzioni, QHash<QString, QJsonObject> *eventi = nullptr,
+               QByteArray *errori = nullptr) const
     {
         QProcess flash;
         avvia(flash, porta, opzioni);
         if (!flash.waitForFinished(60000))
             return -1;
+        if (errori)
+            *errori = flash.readAllStandardError();
         for (const QByteArray &riga : flash.readAllStandardOutput().split('\n')) {
             const QJsonObject evento = QJsonDocument::fromJson(riga).object();
             if (eventi && !evento.isEmpty())
@@ -149,7 +152,9 @@ private slots:
         QString errore;
         QVERIFY2(sim.avvia(errore, {"--fault", "PGP#30:drop-before"}), qPrintable(errore));
         QHash<QString, QJsonObject> eventi;
-        QCOMPARE(stazione.esegui(sim.porta(), {"--retries", "2", stazione.firmware}, &eventi), 0);
+        QByteArray errori;
+        QCOMPARE(stazione.esegui(sim.porta(), {"--retries", "2", stazione.firmware}, &eventi, &errori), 0);
+        QVERIFY2(errori.contains("\nTrying again (2 of 3): the device is erased.\n"), errori.constData());
         QCOMPARE((QList<int>{eventi["retry"]["try"].toInt(), eventi["retry"]["of"].toInt()}), (QList<int>{2, 3}));
         const QList<QJsonObject> storico = stazione.storico();
         QCOMPARE(storico.size(), 2);
