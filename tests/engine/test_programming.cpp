@@ -1,5 +1,7 @@
 #include "tests/engine/engine_bench.h"
 
+#include <QCryptographicHash>
+
 namespace {
 
 const QString conferma = registrato(messaggio::conferma_aggiornamento);
@@ -312,12 +314,20 @@ private slots:
         QTest::addColumn<QString>("classe");
         QTest::addColumn<bool>("cancellato");
         QTest::addColumn<bool>("trasferito");
+        QTest::addColumn<QString>("testo"); // in English
+        QTest::addColumn<int>("rinvii");
         const auto r = [](const char *byte) { return CollegamentoScriptato::risposta(byte); };
-        QTest::newRow("completed") << Script{} << "update" << "completed" << false << true;
-        QTest::newRow("refused") << Script{{"PGX", 0, r("E")}} << "update" << "verification" << true << true;
-        QTest::newRow("a transfer failure") << Script{{"PGP", 0, r("N")}} << "" << "transfer" << true << false;
-        QTest::newRow("disconnected before the update") << Script{} << "disconnect" << "interrupted" << true << true;
-        QTest::newRow("the program ends before the update") << Script{} << "end" << "interrupted" << true << true;
+        QTest::newRow("completed") << Script{} << "update" << "completed" << false << true << "Programming started..." << 0;
+        QTest::newRow("completed, a half page sent again")
+            << Script{{"PGP", 3, r("C")}} << "update" << "completed" << false << true << "Programming started..." << 1;
+        QTest::newRow("refused") << Script{{"PGX", 0, r("E")}} << "update" << "verification" << true << true
+                                 << "CRC16 error" << 0;
+        QTest::newRow("a transfer failure") << Script{{"PGP", 0, r("N")}} << "" << "transfer" << true << false
+                                            << "Page write error" << 0;
+        QTest::newRow("disconnected before the update")
+            << Script{} << "disconnect" << "interrupted" << true << true << "Interrupted." << 0;
+        QTest::newRow("the program ends before the update")
+            << Script{} << "end" << "interrupted" << true << true << "Interrupted." << 0;
     }
     void an_attempt_ends_once_as_what_ended_it()
     {
@@ -343,9 +353,19 @@ private slots:
         QCOMPARE(storico.iniziati.size(), 1);
         QCOMPARE(storico.conclusi.size(), 1);
         const Tentativo &t = storico.conclusi.first();
-        QCOMPARE((QStringList{t.front_end, t.file, t.cpu, t.scheda_dispositivo}),
-                 (QStringList{"window", "FW.BIN", "t", "KR01"}));
+        const QByteArray file = firmware('t', dati_di_prova(300));
+        QCOMPARE((QStringList{t.front_end, t.versione, t.indirizzo, QString::number(t.porta), t.file,
+                              t.file_sha256, t.cpu, t.bootloader, t.firmware, t.scheda, t.crc16_memorizzato}),
+                 (QStringList{"window", "1.0.0", ap, "7999", "FW.BIN",
+                              QCryptographicHash::hash(file, QCryptographicHash::Sha256).toHex(), "t", "1.2", "2.13",
+                              "BRD1", "1A98"}));
+        QCOMPARE((QStringList{t.firmware_dispositivo, t.scheda_dispositivo, t.nome_dispositivo, t.data_dispositivo}),
+                 (QStringList{"2.15", "KR01", "KESTRA01", "05.03.18"}));
+        QCOMPARE(t.inizio.timeSpec(), Qt::UTC);
+        QVERIFY(t.concluso() && !t.codice_uscita);
+        QTEST(t.rinvii, "rinvii");
         QTEST(t.classe, "classe");
+        QTEST(t.testo, "testo");
         QTEST(t.cancellato, "cancellato");
         QFETCH(bool, trasferito);
         const QString crc = QString::number(crc_del_dispositivo(a_pagine_intere(dati_di_prova(300))), 16).toUpper();
