@@ -215,24 +215,6 @@ private slots:
             QCOMPARE(corsa.link.comandi.size(), segnale_in_attesa); // the command of that wait is the last
     }
 
-    // On a terminal the bar is drawn at once, then no more often than the eye
-    // follows, and always at the end of a phase: this update takes far less
-    // than that between two drawings.
-    void a_terminal_sees_the_first_and_last_bar_of_a_phase()
-    {
-        Motore banco;
-        Corsa corsa({banco.scrivi_firmware(firmware_integro('s', dati_di_prova(40 * 256)))});
-        corsa.modo.barra = true;
-        QCOMPARE(corsa.esegui(), 0);
-        const QString errori = QString::fromUtf8(corsa.errori);
-        const QString pieno = QString(30, u'#');
-        QVERIFY2(errori.contains("\rcancellazione  [" + QString(15, u'#') + QString(15, u'.') + "]  50%  blocco 1 di 2"),
-                 qPrintable(errori));
-        QVERIFY2(errori.contains("\rcancellazione  [" + pieno + "] 100%  blocco 2 di 2"), qPrintable(errori));
-        QVERIFY2(errori.contains("\rtrasferimento  [" + pieno + "] 100%"), qPrintable(errori));
-        QVERIFY2(errori.count(u'\r') < 10, qPrintable(errori)); // 40 pages
-    }
-
     void a_yes_of_the_language_erases_anything_else_does_not_data()
     {
         QTest::addColumn<int>("lingua");
@@ -378,6 +360,10 @@ private slots:
                      .match(QString::fromUtf8(riga("erase"))).hasMatch(), riga("erase").constData());
         QVERIFY2(QRegularExpression("^transfer +\\[#{30}\\] 100%  \\d+\\.\\d KB/s  0:00 left")
                      .match(QString::fromUtf8(riga("transfer"))).hasMatch(), riga("transfer").constData());
+        // Drawn at once, then no more often than the eye follows: far less than this update takes.
+        QVERIFY2(righe.contains("erase          [" + QByteArray(15, '#') + QByteArray(15, '.') + "]  50%  block 1 of 2, 0.0 s"),
+                 corsa.errori.constData());
+        QVERIFY2(righe.size() < 8, corsa.errori.constData()); // 12 pages
         QVERIFY(corsa.errori.contains("Erase the device? [y/N] "));
         QVERIFY(corsa.errori.contains("Do you want to proceed? [y/N] "));
         QVERIFY(!corsa.link.comandi.last().startsWith("PGX")); // "no" to the update
