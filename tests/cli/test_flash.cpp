@@ -453,7 +453,7 @@ private slots:
         riga("W", {}, {}, firmware_integro('W', dati_di_prova(12345)), 0, fatto, "<- 41");
         riga("a module silent for the first 5 s", {}, {"--ap-address", "127.0.0.2"}, s, 0, fatto, "<- 41");
         riga("faults that cost retries only",
-             {"--fault", "PGP#3:reply:C", "--fault", "FWI:split:20", "--fault", "PGS:delay:300"}, {}, s, 0, fatto,
+             {"--fault", "PGP#3:reply:C", "--fault", "FWI:split:5", "--fault", "PGS:delay:300"}, {}, s, 0, fatto,
              "<- 43");
         // A module on a slow link: replies in order, 2 ms a half page, one stall of up to 2.5 s.
         riga("a stall of 2.5 s", {"--write-ms", "2", "--fault", "PGP#30:stall:2500"}, {}, s, 0, fatto, "(late");
