@@ -203,6 +203,8 @@ private slots:
         QVERIFY(!ultimi.contains("error") || !ultimi["error"]["text"].toString().isEmpty());
         const QJsonObject done = ultimi["done"];
         QCOMPARE(done["erased"].toBool(), ultimi.contains("erased"));
+        QFETCH(int, codice);
+        QCOMPARE((std::pair{done["exit_code"].toInt(), done["ok"].toBool()}), (std::pair{codice, codice == 0}));
         QCOMPARE(done["bytes"].toInteger(), file.isEmpty() ? 0 : file.size() - 15);
         // Only away from the Access Point is the module's first data waited for.
         const QList<Attesa> &attese = corsa.link.attese;

@@ -5,6 +5,7 @@
 #include "testing/simulator_process.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -99,6 +100,24 @@ private slots:
         QCOMPARE((QList<int>{r["exit_code"].toInt(), r["resends"].toInt(), r["pages"].toInt(), r["port"].toInt()}),
                  (QList<int>{0, 1, 79, sim.porta()}));
         QVERIFY(r["completed"].toBool() && !r["erased"].toBool());
+        QVERIFY(QFile::exists(stazione.dati.filePath("kestra-updater/history.sqlite"))); // the window's too
+    }
+
+    void a_damaged_history_is_told_and_the_update_goes_on()
+    {
+        Stazione stazione;
+        QDir(stazione.dati.path()).mkpath("kestra-updater");
+        scrivi_file(stazione.dati.filePath("kestra-updater/history.sqlite"), QByteArray(4096, 'x'));
+        ProcessoSimulatore sim;
+        QString errore;
+        QVERIFY2(sim.avvia(errore), qPrintable(errore));
+        QHash<QString, QJsonObject> eventi;
+        QByteArray errori;
+        QCOMPARE(stazione.esegui(sim.porta(), {stazione.firmware}, &eventi, &errori), 0);
+        QVERIFY2(errori.contains("kestra-flash: history ") && errori.contains(" was damaged: moved aside"),
+                 errori.constData());
+        QVERIFY(eventi["warning"]["text"].toString().startsWith("history "));
+        QCOMPARE(stazione.storico().size(), 1);
     }
 
     void a_run_that_is_killed_leaves_a_record_not_completed()
@@ -191,8 +210,10 @@ private slots:
         QString errore;
         QVERIFY2(sim.avvia(errore, {"--major", "2", "--minor", minore}), qPrintable(errore));
         QHash<QString, QJsonObject> eventi;
-        QCOMPARE(stazione.esegui(sim.porta(), {"--skip-if-current", stazione.firmware}, &eventi), 0);
+        QByteArray errori;
+        QCOMPARE(stazione.esegui(sim.porta(), {"--skip-if-current", stazione.firmware}, &eventi, &errori), 0);
         QCOMPARE(eventi["done"]["skipped"].toBool(), saltato);
+        QCOMPARE(errori.contains("The device is already at firmware 2.13: nothing was erased."), saltato);
         QCOMPARE(eventi.contains("erase"), !saltato);
         QCOMPARE(stazione.storico().size(), saltato ? 0 : 1);
     }
