@@ -158,6 +158,10 @@ private slots:
         riga("identify, no information", {"--identify"}, {}, {{"FWI", 0, r("FWI=???", 1)}}, 7, "connected error done");
         riga("reset acknowledged", {"--reset"}, {}, {}, 0, "connected done");
         riga("reset unanswered", {"--reset"}, {}, {{"RST!", 0, Risposta{}}}, 1, "connected error done");
+        riga("reset answered in 4 bytes, the shortest reply", {"--reset"}, {}, {{"RST!", 0, r("RST=", 1)}}, 0,
+             "connected done");
+        riga("reset answered in 3 bytes: too short", {"--reset"}, {}, {{"RST!", 0, r("RST", 1)}}, 1,
+             "connected error done");
         riga("a warning, then the update", {}, firmware_integro('W', dati_di_prova(300)),
              {{"FWI", 0, r("FWI=???", 1)}}, 0, "header connected warning erase progress transferred verified done");
         const auto con = [&](const char *nome, int errore, int segnale, QByteArray risposte, int codice,
