@@ -73,6 +73,9 @@ private slots:
             StoricoProvato storico(cartella.path());
             storico.db.inizio(di_prova(1));
             storico.db.fine(concluso(di_prova(1)));
+            Tentativo di_nuovo = concluso(di_prova(1));
+            di_nuovo.classe = QStringLiteral("verification");
+            storico.db.fine(di_nuovo); // an attempt ends once: nothing begun, nothing changed
             storico.db.inizio(di_prova(2)); // killed: it never ends
         }
         StoricoProvato storico(cartella.path());
