@@ -1,5 +1,6 @@
 #include "cli/flash_run.h"
 #include "cli/transcript.h"
+#include "history/history_db.h"
 #include "tests/engine/engine_bench.h"
 #include "testing/simulator_process.h"
 
@@ -77,7 +78,7 @@ struct Corsa
     {
         Trascrizione trascrizione(link, canale_registro);
         Console console({canale_uscita, canale_errori, canale_ingresso}, modo);
-        Esecuzione esecuzione(opzioni_lette, link, console);
+        Esecuzione esecuzione(opzioni_lette, link, console, &storico);
         link.durante_attesa = [&](int n) {
             if (n == errore_in_attesa) {
                 emit link.errore();
@@ -94,6 +95,8 @@ struct Corsa
     Console::Modo modo{true, false, true, 0};
     Opzioni opzioni_lette;
     CollegamentoScriptato link;
+    QTemporaryDir dati;
+    StoricoSqlite storico{dati.filePath("history.sqlite"), [](const QString &avviso) { QFAIL(qPrintable(avviso)); }};
     int errore_in_attesa = 0;                 // the link fails in this wait (from 1)
     std::pair<int, int> segnale_in_attesa{0, 0}; // this wait, this signal
 };
@@ -177,6 +180,8 @@ private slots:
             "header connected identity erase progress erased error done");
         con("no terminal, no --yes", 0, 0, "", 2, "error done");
         con("erase declined", 0, 0, "n\n", 1, "header connected identity error done");
+        con("update declined", 0, 0, "s\nn\n", 1,
+            "header connected identity erase progress transferred erased error done");
         con("both questions answered yes", 0, 0, "s\nsì\n", 0, qPrintable(fatto));
     }
     void esito()
@@ -209,6 +214,14 @@ private slots:
         QCOMPARE(done["erased"].toBool(), ultimi.contains("erased"));
         QFETCH(int, codice);
         QCOMPARE((std::pair{done["exit_code"].toInt(), done["ok"].toBool()}), (std::pair{codice, codice == 0}));
+        // An update that reached the erase is one record, ended as the run ended; any other run, none.
+        const QList<Tentativo> storico = corsa.storico.elenco(0).value();
+        QCOMPARE(storico.size(), int(ultimi.contains("erased") || ultimi.contains("verified")));
+        if (!storico.isEmpty()) {
+            const Tentativo &t = storico.first();
+            QCOMPARE((std::tuple{t.concluso(), t.codice_uscita.value_or(-1), t.classe}),
+                     (std::tuple{true, codice, codice ? ultimi["error"]["class"].toString() : "completed"}));
+        }
         QCOMPARE(done["bytes"].toInteger(), file.isEmpty() ? 0 : file.size() - 15);
         // Only away from the Access Point is the module's first data waited for.
         const QList<Attesa> &attese = corsa.link.attese;
@@ -216,6 +229,7 @@ private slots:
                  opzioni.contains("module"));
         QVERIFY(!corsa.uscita.contains("40718253") && !corsa.errori.contains("40718253"));
         QVERIFY(!corsa.errori.contains('\r')); // no progress bar but on a terminal
+        QVERIFY(!risposte.isNull() || !corsa.errori.contains("/N] ")); // --yes asks nothing
         QCOMPARE(corsa.link.comandi.contains("RST!"), opzioni.contains("--reset")); // never a reset nobody asked for
         if (segnale_in_attesa)
             QCOMPARE(corsa.link.comandi.size(), segnale_in_attesa); // the command of that wait is the last
@@ -525,8 +539,13 @@ private slots:
         const QRegularExpressionMatch stallo = QRegularExpression(":stall:(\\d+)").match(simulatore.join(u' '));
         const QRegularExpressionMatch sommario
             = QRegularExpression(" in (\\d+\\.\\d) s \\(").match(QString::fromUtf8(flash.readAllStandardError()));
-        if (stallo.hasMatch() && ultimi.contains("transferred"))
-            QVERIFY2(sommario.captured(1).toDouble() * 1000 >= stallo.captured(1).toInt(), qPrintable(sommario.captured()));
+        if (stallo.hasMatch() && ultimi.contains("transferred")) {
+            const double secondi = sommario.captured(1).toDouble();
+            QVERIFY2(secondi * 1000 >= stallo.captured(1).toInt(), qPrintable(sommario.captured()));
+            // The last speed shown is the pages' bytes over that time (given to a tenth of a second).
+            const QJsonObject &p = ultimi["progress"];
+            QVERIFY(qAbs(p["bytes_per_s"].toDouble() * secondi / p["total"].toDouble() - 1) < 0.05);
+        }
         // The header names the run; each line the milliseconds since the start, the way and the bytes; the result last.
         const QString intestazione = QStringLiteral("^# \\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ  kestra-flash "
                                                     "\\d+\\.\\d+\\.\\d+  127\\.0\\.0\\.1:%1  FW\\.BIN\n")
