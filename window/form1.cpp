@@ -49,7 +49,6 @@ void Form1::crea_menu()
         QAction *voce = menu_lingua->addAction(QLatin1String(voci[indice]));
         voce->setObjectName(QStringLiteral("menu_lingua_item_%1").arg(indice));
         voce->setCheckable(true);
-        voce->setChecked(indice == 0);
         connect(voce, &QAction::triggered, this, [this, indice] { menu_lingua_item_Click(indice); });
         menu_lingua_item[indice] = voce;
     }
