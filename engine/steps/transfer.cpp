@@ -42,7 +42,7 @@ Fine invia_pagina(Sessione &s, const TipoCpu &tipo, const QByteArray &dati, quin
 {
     static constexpr Testo errore_checksum[] = {stato::errore_checksum_pagina_1, stato::errore_checksum_pagina_2};
     int tentativi = 0;
-    // What a lost link would be sent again never leaves, and is no resend.
+    // A half page sent again on a lost link never leaves: it is no resend.
     const auto rinvio = [&s] {
         if (s.link.collegato())
             ++s.stato.rinvii;
