@@ -230,6 +230,7 @@ private slots:
         QVERIFY(!corsa.uscita.contains("40718253") && !corsa.errori.contains("40718253"));
         QVERIFY(!corsa.errori.contains('\r')); // no progress bar but on a terminal
         QVERIFY(!risposte.isNull() || !corsa.errori.contains("/N] ")); // --yes asks nothing
+        QCOMPARE(corsa.errori.contains("\nAggiornamento: Aggiornamento terminato.\n"), ultimi.contains("verified"));
         QCOMPARE(corsa.link.comandi.contains("RST!"), opzioni.contains("--reset")); // never a reset nobody asked for
         if (segnale_in_attesa)
             QCOMPARE(corsa.link.comandi.size(), segnale_in_attesa); // the command of that wait is the last
