@@ -32,8 +32,6 @@ protected:
     bool aperto() const override;
     void attendi(Timer timer, int ms, const std::function<bool()> &finita) override;
     void elabora() override;
-    // Nothing to do: every wait tests its condition after each event.
-    void sveglia() override {}
 
 private:
     void errore_socket(QAbstractSocket::SocketError errore);

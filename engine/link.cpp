@@ -103,7 +103,6 @@ void Collegamento::interrompi()
 {
     m_interrotto = true;
     chiudi();
-    sveglia();
 }
 
 bool Collegamento::nulla_in_arrivo() const
@@ -134,5 +133,4 @@ void Collegamento::ricevi(QByteArrayView dati)
         m_dati_ricevuti = 1;
         emit arrivato(dati.toByteArray());
     }
-    sveglia();
 }

@@ -108,12 +108,11 @@ protected:
     virtual bool scrivi(const QByteArray &byte) = 0;
     // False once nothing can arrive any more.
     virtual bool aperto() const = 0;
-    // Lets events happen until `finita` holds or ms pass on the timer.
+    // Lets events happen until `finita` holds or ms pass on the timer; the
+    // condition is tested after every event, so nothing has to wake the wait.
     virtual void attendi(Timer timer, int ms, const std::function<bool()> &finita) = 0;
     // Processes what is pending once.
     virtual void elabora() = 0;
-    // Something that a running wait's condition reads has changed.
-    virtual void sveglia() = 0;
 
     // The receive path: bytes that arrived pay the owed replies, the rest is
     // appended to buffer_rx.

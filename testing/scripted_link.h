@@ -55,7 +55,6 @@ protected:
     bool collegato() const override { return m_aperto && !mai_collegato; }
     void attendi(Timer timer, int ms, const std::function<bool()> &finita) override;
     void elabora() override {}
-    void sveglia() override {}
 
 private:
     struct Evento
