@@ -38,7 +38,7 @@ void RapportoRiga::tappa(Tappa tappa, StatoTappa stato)
 }
 
 void RapportoRiga::file_aperto(const QString &nome_file, const IntestazioneFirmware &intestazione,
-                               const TipoCpu *tipo)
+                               const TipoCpu *tipo, std::optional<qint32> crc_immagine)
 {
     // The file is checked before the engine opens it: its header is shown once.
     if (std::exchange(m_intestazione_mostrata, true))
@@ -58,8 +58,8 @@ void RapportoRiga::file_aperto(const QString &nome_file, const IntestazioneFirmw
         {"board", scheda, con_prefisso(prefisso::scheda, m_console.lingua(), scheda)},
         {"crc16", crc, QStringLiteral("CRC16: ") + crc},
     };
-    if (m_crc_immagine) {
-        const QString immagine = testo_crc(*m_crc_immagine);
+    if (crc_immagine) {
+        const QString immagine = testo_crc(*crc_immagine);
         campi.append({"crc16_image", immagine, m_console.testo(crc_dell_immagine) + u' ' + immagine});
     }
     m_console.risultato("header", campi);

@@ -24,8 +24,6 @@ public:
     // The header of the firmware file shown, and its CPU type (nullptr when unknown).
     const std::optional<IntestazioneFirmware> &intestazione() const { return m_intestazione; }
     const TipoCpu *tipo() const { return m_tipo; }
-    // The CRC16 of the file's image, shown beside the header's.
-    void imposta_crc_immagine(qint32 crc16) { m_crc_immagine = crc16; }
     // How long the pages of the last transfer took to write, in seconds.
     double secondi_scrittura() const { return m_secondi_scrittura; }
     // The warnings shown since the last call: message boxes with OK that do
@@ -35,8 +33,8 @@ public:
     void stato(const Testo &testo, const QString &valore = {}) override;
     void tappa(Tappa tappa, StatoTappa stato) override;
     void passi(Passi) override {}
-    void file_aperto(const QString &nome_file, const IntestazioneFirmware &intestazione,
-                     const TipoCpu *tipo) override;
+    void file_aperto(const QString &nome_file, const IntestazioneFirmware &intestazione, const TipoCpu *tipo,
+                     std::optional<qint32> crc_immagine) override;
     void identita(const IdentitaDispositivo &identita) override;
     void crc_trasferito(qint32 crc16) override;
     void indirizzo(const QString &) override {} // the Access Point message says what to do
@@ -55,7 +53,6 @@ private:
     const Risposte m_risposte;
     std::optional<IntestazioneFirmware> m_intestazione;
     const TipoCpu *m_tipo = nullptr;
-    std::optional<qint32> m_crc_immagine;
     QElapsedTimer m_orologio; // since the erase started, then since the pages started
     double m_secondi_scrittura = 0;
     int m_percento = -1; // of the last progress event

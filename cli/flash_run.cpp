@@ -3,15 +3,16 @@
 #include "cli/exit_codes.h"
 #include "cli/hints.h"
 #include "cli/history_lines.h"
+#include "core/cpu_types.h"
 #include "core/firmware_header.h"
 #include "core/firmware_image.h"
 #include "core/flash_texts.h"
 #include "core/labels.h"
 #include "core/statuses.h"
 
+#include "engine/event_wait.h"
+
 #include <QDeadlineTimer>
-#include <QEventLoop>
-#include <QFileInfo>
 #include <QTimer>
 
 namespace {
@@ -31,6 +32,7 @@ Esecuzione::Esecuzione(const Opzioni &opzioni, Collegamento &link, Console &cons
     , m_motore(link, m_rapporto, opzioni.indirizzo_access_point, opzioni.porta)
 {
     m_motore.imposta_indirizzo(opzioni.indirizzo);
+    m_motore.richiedi_identita_intera();
     m_motore.registra_in({storico, QStringLiteral("cli"), QStringLiteral(KESTRA_VERSIONE),
                           [this](const Esito &esito) { return std::optional(codice_di(esito)); }});
 }
@@ -51,7 +53,8 @@ int Esecuzione::esegui()
     if (m_storico && m_opzioni.comando == Comando::Aggiorna)
         m_storico->prepara();
     Esito esito = svolgi();
-    if (interrotta()) {
+    // A signal that came while the verdict was on its way let it come: the run ends as the device said.
+    if (interrotta() && !m_verdetto) {
         esito = Esito::di_stato(TipoEsito::Interrotto, testo_interrotto);
         m_console.avviso(m_console.testo(testo_interrotto));
     }
@@ -69,10 +72,13 @@ int Esecuzione::codice_di(const Esito &esito) const
     return codice_uscita(esito.tipo);
 }
 
-void Esecuzione::interrompi(int segnale)
+void Esecuzione::interrompi(int segnale, bool subito)
 {
     m_segnale = segnale;
-    m_motore.termina();
+    if (subito || !m_motore.verdetto_in_arrivo())
+        return m_motore.termina();
+    const int secondi = m_motore.stato().trasferito.cpu->attesa_verifica_ms / 1000;
+    m_console.avviso(m_console.testo(testo_flash::attesa_verdetto, QString::number(secondi)));
 }
 
 Esito Esecuzione::svolgi()
@@ -94,13 +100,31 @@ Esito Esecuzione::svolgi()
     return file.riuscito() ? aggiorna_con_tentativi() : file;
 }
 
+namespace {
+
+// The failures that leave the device erased.
+bool lascia_cancellato(TipoEsito tipo)
+{
+    return tipo == TipoEsito::Cancellazione || tipo == TipoEsito::Trasferimento || tipo == TipoEsito::Verifica;
+}
+
+} // namespace
+
 Esito Esecuzione::aggiorna_con_tentativi()
 {
+    std::optional<Esito> cancellante; // the last failure that left the device erased
     for (int tentativo = 1;; ++tentativo) {
-        const Esito esito = prova_aggiornamento();
+        Esito esito = prova_aggiornamento();
+        if (lascia_cancellato(esito.tipo))
+            cancellante = esito;
+        const bool ancora_cancellato = !esito.riuscito() && m_motore.stato().cancellato;
         // A try that failed once the erase had begun leaves the device erased: it is tried again.
-        if (esito.riuscito() || !m_motore.stato().cancellato || interrotta() || tentativo > m_opzioni.tentativi)
-            return esito;
+        if (!ancora_cancellato || esito.tipo == TipoEsito::Rinuncia || interrotta() || tentativo > m_opzioni.tentativi) {
+            // A later try that erased nothing does not hide the failure that left the device erased.
+            const bool nascosto = ancora_cancellato && cancellante && esito.tipo != TipoEsito::Rinuncia
+                                  && esito.tipo != TipoEsito::Interrotto && !lascia_cancellato(esito.tipo);
+            return nascosto ? *cancellante : esito;
+        }
         m_motore.chiudi_tentativo(esito);
         m_console.avviso(m_console.testo(testo_flash::di_nuovo).arg(tentativo + 1).arg(m_opzioni.tentativi + 1));
         m_console.evento("retry", {{"try", tentativo + 1}, {"of", m_opzioni.tentativi + 1}});
@@ -112,7 +136,7 @@ Esito Esecuzione::prova_aggiornamento()
 {
     const Esito identificato = in_sequenza({
         [this] { return connetti(); },
-        [this] { return m_motore.apri(m_opzioni.firmware); },
+        [this] { return m_motore.apri(m_opzioni.file_firmware); },
         [this] { return m_motore.identifica(); },
         [this] { return controlla_scheda(); },
     });
@@ -166,18 +190,23 @@ Esito Esecuzione::connetti()
             return esito;
         m_rapporto.prendi_avvisi(); // the module is waited for: its absence is no warning
         m_motore.disconnetti();
-        // About once a second.
-        QEventLoop pausa;
-        QTimer::singleShot(int(qMax<qint64>(0, intervallo_collegamento_ms - prova.elapsed())), &pausa, &QEventLoop::quit);
-        pausa.exec();
+        // About once a second; a signal ends the pause at once.
+        QTimer sveglia;
+        sveglia.setSingleShot(true);
+        sveglia.start(int(qMax<qint64>(0, intervallo_collegamento_ms - prova.elapsed())));
+        attesa_eventi::attendi([&] { return interrotta() || !sveglia.isActive(); });
     }
 }
 
 bool Esecuzione::gia_aggiornato() const
 {
+    // The version bytes, not their labels: the file writes the minor version
+    // as two decimal digits, the device as two hexadecimal ones. A device this
+    // run erased is never current.
     const StatoCondiviso &stato = m_motore.stato();
-    return stato.identita.info_disponibile && m_rapporto.intestazione()
-           && versione_dispositivo(stato.identita) == versione_file(*m_rapporto.intestazione());
+    const std::optional<IntestazioneFirmware> &file = m_rapporto.intestazione();
+    return stato.identita.info_disponibile && file && !stato.cancellato && stato.identita.maggiore == file->fw_maggiore
+           && stato.identita.minore == file->fw_minore;
 }
 
 Esito Esecuzione::elenca_storico()
@@ -210,15 +239,8 @@ Esito Esecuzione::identifica_soltanto()
 // computed for: a file cut short keeps the CRC16 of the whole image.
 Esito Esecuzione::controlla_file()
 {
-    const std::optional<CrcFirmware> crc = leggi_crc_firmware(m_opzioni.firmware);
-    if (crc)
-        m_rapporto.imposta_crc_immagine(crc->immagine);
-    const Esito esito = m_motore.controlla(m_opzioni.firmware);
-    if (!esito.riuscito() || !crc || crc->intestazione == crc->immagine)
-        return esito;
-    Esito danneggiato = Esito::di_stato(TipoEsito::FileDanneggiato, testo_flash::file_danneggiato);
-    danneggiato.valori = {testo_crc(crc->intestazione), testo_crc(crc->immagine)};
-    return salvo_force(danneggiato);
+    const Esito esito = m_motore.controlla(m_opzioni.file_firmware);
+    return esito.tipo == TipoEsito::FileDanneggiato ? salvo_force(esito) : esito;
 }
 
 // A device that reports a board must have the file's; one that reports none
@@ -234,14 +256,17 @@ Esito Esecuzione::controlla_scheda()
     return salvo_force(diversa);
 }
 
+// The refusal is told; with --force, as what will be done instead.
 Esito Esecuzione::salvo_force(const Esito &rifiuto)
 {
     const QString testo = rifiuto.in(m_console.lingua());
-    m_console.avviso(testo);
-    if (!m_opzioni.forza)
+    if (!m_opzioni.forza) {
+        m_console.avviso(testo);
         return rifiuto;
-    m_console.avviso(m_console.testo(testo_flash::forzato));
-    m_console.evento("warning", {{"text", testo}});
+    }
+    const QString avviso = testo + u' ' + m_console.testo(testo_flash::forzato);
+    m_console.avviso(avviso);
+    m_console.evento("warning", {{"text", avviso}});
     return {};
 }
 
@@ -258,6 +283,7 @@ Esito Esecuzione::chiedi_cancellazione()
 Esito Esecuzione::aggiorna()
 {
     const Esito esito = m_motore.aggiorna();
+    m_verdetto = esito.tipo == TipoEsito::Completato || esito.tipo == TipoEsito::Verifica;
     if (esito.riuscito())
         m_console.evento("verified");
     return esito;
@@ -267,6 +293,7 @@ void Esecuzione::concludi(int codice, const QString &classe, const QString &test
 {
     m_classe = classe;
     const bool cancellato = m_motore.stato().cancellato;
+    const bool ignoto = m_motore.stato().verdetto_ignoto;
     if (m_scritto) {
         const double secondi = m_rapporto.secondi_scrittura();
         m_console.avviso(m_console.testo(testo_flash::riepilogo)
@@ -278,7 +305,9 @@ void Esecuzione::concludi(int codice, const QString &classe, const QString &test
     if (codice != 0) {
         if (!suggerimento.isEmpty())
             m_console.avviso(suggerimento);
-        if (cancellato) {
+        if (ignoto) {
+            m_console.avviso(m_console.testo(testo_flash::verdetto_ignoto));
+        } else if (cancellato) {
             m_console.avviso(m_console.testo(testo_flash::da_aggiornare));
             m_console.evento("erased", {{"text", m_console.testo(testo_flash::da_aggiornare)}});
         }
@@ -293,19 +322,20 @@ void Esecuzione::concludi(int codice, const QString &classe, const QString &test
                               {"duration_ms", m_durata.elapsed()},
                               {"bytes", byte_immagine()},
                               {"resends", m_motore.stato().rinvii},
-                              {"erased", cancellato},
+                              {"erased", ignoto ? QJsonValue() : QJsonValue(cancellato)},
                               {"skipped", m_saltato}});
 }
 
 FattiDellaCorsa Esecuzione::fatti() const
 {
-    return {m_opzioni.indirizzo,   m_opzioni.indirizzo_access_point, m_opzioni.porta,
-            m_rapporto.intestazione(), m_rapporto.tipo(),              byte_immagine(),
-            m_motore.stato().pagine_inviate};
+    return {m_opzioni.indirizzo,        m_opzioni.indirizzo_access_point, m_opzioni.porta,
+            m_opzioni.access_point,     m_rapporto.intestazione(),        m_rapporto.tipo(),
+            byte_immagine(),            m_motore.stato().pagine_inviate,  m_motore.stato().verdetto_ignoto};
 }
 
 qint64 Esecuzione::byte_immagine() const
 {
-    return m_opzioni.firmware.isEmpty() ? 0
-                                        : qMax<qint64>(QFileInfo(m_opzioni.firmware).size() - lunghezza_intestazione, 0);
+    std::error_code errore;
+    const std::uintmax_t dimensione = std::filesystem::file_size(m_opzioni.file_firmware, errore);
+    return m_opzioni.firmware.isEmpty() || errore ? 0 : qMax<qint64>(qint64(dimensione) - lunghezza_intestazione, 0);
 }

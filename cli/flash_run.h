@@ -18,8 +18,10 @@ public:
     Esecuzione(const Opzioni &opzioni, Collegamento &link, Console &console, StoricoSqlite *storico = nullptr);
 
     int esegui(); // returns the exit code
-    // A signal (SIGINT, SIGTERM, SIGHUP): the step running ends after its current command.
-    void interrompi(int segnale);
+    // A signal (SIGINT, SIGTERM, SIGHUP): the run ends at once, unless the
+    // device's verdict is on its way, which is then awaited; `subito` (a
+    // second signal) ends it at once all the same.
+    void interrompi(int segnale, bool subito = false);
     // The class of the outcome that decided the exit code: "completed", "erase", ...
     QString classe() const { return m_classe; }
 
@@ -67,5 +69,6 @@ private:
     bool m_scritto = false; // a transfer completed
     bool m_saltato = false; // --skip-if-current found nothing to do
     bool m_cancellazione_confermata = false;
+    bool m_verdetto = false; // the device gave its verdict, or let its wait run out
     QString m_classe;
 };

@@ -22,9 +22,19 @@ QString prova_password(const FattiDellaCorsa &, int lingua)
     return testo_flash::prova_password.in(lingua);
 }
 
-QString prova_access_point(const FattiDellaCorsa &, int lingua)
+QString prova_access_point(const FattiDellaCorsa &f, int lingua)
 {
-    return testo_flash::prova_access_point.in(lingua);
+    return (f.access_point_chiesto ? testo_flash::prova_access_point_di_nuovo : testo_flash::prova_access_point).in(lingua);
+}
+
+QString prova_force(const FattiDellaCorsa &, int lingua)
+{
+    return testo_flash::rifiutato.in(lingua);
+}
+
+QString prova_verifica(const FattiDellaCorsa &f, int lingua)
+{
+    return f.verdetto_ignoto ? testo_flash::verdetto_ignoto.in(lingua) : QString();
 }
 
 QString prova_rete_access_point(const FattiDellaCorsa &f, int lingua)
@@ -62,6 +72,9 @@ constexpr std::pair<TipoEsito, Suggerimento> suggerimenti[] = {
     {TipoEsito::ModoCambiato, &prova_rete_access_point},
     {TipoEsito::FileRifiutato, &prova_file},
     {TipoEsito::Trasferimento, &prova_pagina},
+    {TipoEsito::Scheda, &prova_force},
+    {TipoEsito::FileDanneggiato, &prova_force},
+    {TipoEsito::Interrotto, &prova_verifica},
 };
 
 } // namespace

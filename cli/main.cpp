@@ -5,6 +5,7 @@
 #include "cli/flash_run.h"
 #include "cli/signals.h"
 #include "cli/transcript.h"
+#include "core/firmware_file.h"
 #include "engine/command_channel.h"
 #include "history/history_db.h"
 
@@ -33,6 +34,23 @@ bool terminale(std::FILE *flusso)
 #endif
 }
 
+// The firmware file as the system names it. A name that is not valid text
+// in the locale's encoding cannot come back from the QString the options
+// hold: it is taken from the program's own arguments, as they were given.
+std::filesystem::path percorso_nativo(const QString &firmware, int argc, char *argv[])
+{
+#ifndef Q_OS_WIN
+    for (int i = argc - 1; i > 0; --i) {
+        if (QFile::decodeName(argv[i]) == firmware)
+            return std::filesystem::path(argv[i]);
+    }
+#else
+    Q_UNUSED(argc);
+    Q_UNUSED(argv);
+#endif
+    return percorso_di(firmware);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -53,7 +71,8 @@ int main(int argc, char *argv[])
         (richiesta.codice == 0 ? uscita : errori).write(richiesta.testo.toUtf8());
         return richiesta.codice;
     }
-    const Opzioni &opzioni = *richiesta.opzioni;
+    Opzioni opzioni = *richiesta.opzioni;
+    opzioni.file_firmware = percorso_nativo(opzioni.firmware, argc, argv);
     CanaleComandi canale;
     std::optional<Trascrizione> trascrizione;
     if (!opzioni.registro.isEmpty()) {
@@ -75,14 +94,15 @@ int main(int argc, char *argv[])
     });
     Esecuzione esecuzione(opzioni, canale, console, &storico);
 
-    // A signal only raises a flag: the waits' event loops act on it, so
-    // that the step running ends after its current command.
+    // A signal only raises a flag, which is looked at here: the first ends
+    // the run (after the device's verdict when it is on its way), a second at once.
     installa_gestori_segnali();
     QTimer controllo;
+    int visti = 0;
     QObject::connect(&controllo, &QTimer::timeout, [&] {
-        if (segnale_ricevuto() != 0 && controllo.isActive()) {
-            controllo.stop();
-            esecuzione.interrompi(segnale_ricevuto());
+        if (segnali_ricevuti() > visti) {
+            visti = segnali_ricevuti();
+            esecuzione.interrompi(segnale_ricevuto(), visti > 1);
         }
     });
     controllo.start(controllo_segnali_ms);

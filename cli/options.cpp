@@ -1,6 +1,7 @@
 #include "cli/options.h"
 
 #include "cli/exit_codes.h"
+#include "core/firmware_file.h"
 #include "core/module.h"
 
 #include <QCommandLineParser>
@@ -101,6 +102,7 @@ QString leggi(const QCommandLineParser &parser, Opzioni &opzioni)
         return QStringLiteral("--language must be it or en");
     opzioni.lingua = int(lingua == "en");
     opzioni.firmware = parser.positionalArguments().value(0);
+    opzioni.file_firmware = percorso_di(opzioni.firmware);
     opzioni.indirizzo = parser.value("address");
     opzioni.indirizzo_access_point = parser.value("ap-address");
     opzioni.password = parser.isSet("password")                    ? parser.value("password")

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <filesystem>
 #include <optional>
 
 enum class Comando { Aggiorna, Controlla, Identifica, Riavvia, Storico };
@@ -10,6 +11,7 @@ struct Opzioni
 {
     Comando comando = Comando::Aggiorna;
     QString firmware, indirizzo, indirizzo_access_point, password, registro; // registro: --log
+    std::filesystem::path file_firmware; // the firmware file as the system names it
     quint16 porta = 0;
     bool access_point = false; // --switch-to-ap
     bool si = false;           // --yes

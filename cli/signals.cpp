@@ -11,10 +11,12 @@
 namespace {
 
 volatile std::sig_atomic_t ricevuto = 0;
+volatile std::sig_atomic_t quanti = 0;
 
 void gestore(int segnale)
 {
     ricevuto = segnale;
+    quanti = quanti + 1;
 }
 
 } // namespace
@@ -38,4 +40,9 @@ void installa_gestori_segnali()
 int segnale_ricevuto()
 {
     return ricevuto;
+}
+
+int segnali_ricevuti()
+{
+    return quanti;
 }

@@ -8,3 +8,5 @@ void installa_gestori_segnali();
 
 // The last of those signals received, 0 for none.
 int segnale_ricevuto();
+// How many of them were received.
+int segnali_ricevuti();

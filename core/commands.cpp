@@ -2,6 +2,7 @@
 
 #include "core/checksums.h"
 #include "core/cpu_types.h"
+#include "core/identity.h"
 
 #include <initializer_list>
 
@@ -39,9 +40,21 @@ QByteArray comando_identificazione()
     return QByteArrayLiteral("FWI");
 }
 
-bool risponde_con_un_byte(QByteArrayView comando)
+FormaRisposta forma_risposta(QByteArrayView comando)
 {
-    return comando.startsWith("PG");
+    static constexpr std::pair<const char *, FormaRisposta> forme[] = {
+        {"PG", {1}}, {"FWI", {20, risposta_info_non_disponibile}}, {"PAS=", {4}}, {"MOP=", {4}}, {"RST!", {4}},
+    };
+    for (const auto &[testa, forma] : forme) {
+        if (comando.startsWith(testa))
+            return forma;
+    }
+    return {};
+}
+
+bool risposta_intera(const FormaRisposta &forma, QByteArrayView ricevuti)
+{
+    return ricevuti.size() >= forma.byte || (forma.intera_se && ricevuti == QByteArrayView(forma.intera_se));
 }
 
 QList<QByteArray> comandi_cancellazione(const TipoCpu &tipo)

@@ -15,9 +15,21 @@ QByteArray comando_access_point();                     // "MOP=" 0x02
 QByteArray comando_reset();                            // "RST!"
 QByteArray comando_identificazione();                  // "FWI"
 
-// To the device's bootloader, which answers each of these ("PGS", "PGF",
-// "PGP", "PGp", "PGX", "PGW") with exactly one byte.
-bool risponde_con_un_byte(QByteArrayView comando);
+// What a whole reply to a command is: so many bytes (at least so many, for
+// the module's own commands, whose replies differ in length), or a shorter
+// reply that is whole as it is. The device's bootloader answers each
+// programming command ("PGS", "PGF", "PGP", "PGp", "PGX", "PGW") with exactly
+// one byte; "FWI" gets 20 bytes, or exactly "FWI=???"; "PAS=", "MOP=" and
+// "RST!" get at least 4 bytes.
+struct FormaRisposta
+{
+    qsizetype byte = 0;              // 0: the command gets no reply
+    const char *intera_se = nullptr; // a shorter reply that is whole as it is
+};
+FormaRisposta forma_risposta(QByteArrayView comando);
+
+// The bytes received make a whole reply of that shape.
+bool risposta_intera(const FormaRisposta &forma, QByteArrayView ricevuti);
 
 // The image goes in pages of 256 bytes, each sent as two halves.
 inline constexpr int dimensione_pagina = 256;

@@ -12,23 +12,25 @@ inline constexpr Messaggio domanda_cancellazione{
 
 inline constexpr Testo da_aggiornare{"Il dispositivo è cancellato e va aggiornato di nuovo.",
                                      "The device is erased and must be updated again."};
+inline constexpr Testo verdetto_ignoto{
+    "Il verdetto del dispositivo non è arrivato: può essere cancellato. Controllarlo e, se serve, aggiornarlo di "
+    "nuovo.",
+    "The device's verdict did not come: it may be erased. Check it, and update it again if need be."};
+// %1 the seconds the verdict may still take.
+inline constexpr Testo attesa_verdetto{
+    "Il verdetto del dispositivo è in arrivo: lo si attende (al massimo %1 s). Un altro segnale termina subito.",
+    "The device's verdict is on its way: waiting for it (at most %1 s). Another signal ends at once."};
 inline constexpr Testo senza_terminale{"lo standard input non è un terminale: rispondere alle domande con --yes",
                                        "standard input is not a terminal: answer the questions with --yes"};
 
-// Refusals that --force lets through.
+// Refusals that --force lets through: the fact, then what was done of it.
 // %1 the file's board, %2 the device's.
-inline constexpr Testo scheda_diversa{
-    "Il file è per la scheda \"%1\", il dispositivo riporta la scheda \"%2\": non è stato cancellato nulla. "
-    "Con --force il file viene scritto comunque.",
-    "The file is for board \"%1\", the device reports board \"%2\": nothing was erased. "
-    "--force writes it all the same."};
-// %1 the CRC16 in the header, %2 the image's.
-inline constexpr Testo file_danneggiato{
-    "Il file firmware è danneggiato o troncato: l'intestazione dà il CRC16 %1, l'immagine ha %2. "
-    "Con --force il file viene scritto comunque.",
-    "The firmware file is damaged or was cut short: its header gives CRC16 %1, its image has %2. "
-    "--force writes it all the same."};
-inline constexpr Testo forzato{"--force: si prosegue.", "--force: going on."};
+inline constexpr Testo scheda_diversa{"Il file è per la scheda \"%1\", il dispositivo riporta la scheda \"%2\".",
+                                      "The file is for board \"%1\", the device reports board \"%2\"."};
+inline constexpr Testo rifiutato{"Non è stato cancellato nulla. Con --force il file viene scritto comunque.",
+                                 "Nothing was erased. --force writes it all the same."};
+inline constexpr Testo forzato{"--force: il dispositivo verrà cancellato e scritto.",
+                               "--force: the device will be erased and written."};
 
 // What to try next, after a failure.
 // %1 the address, %2 the port.
@@ -41,6 +43,10 @@ inline constexpr Testo prova_password{
 inline constexpr Testo prova_access_point{
     "Il modulo non è in modalità Access Point: eseguire di nuovo con --switch-to-ap.",
     "The module is not in Access Point mode: run again with --switch-to-ap."};
+inline constexpr Testo prova_access_point_di_nuovo{
+    "Il modulo non ha risposto al passaggio in modalità Access Point: controllare il collegamento ed eseguire di "
+    "nuovo.",
+    "The module did not answer the switch to Access Point mode: check the link and run again."};
 // %1 the Access Point address.
 inline constexpr Testo prova_rete_access_point{
     "Il modulo è stato portato in modalità Access Point: collegare il PC alla sua rete Wi-Fi, attendere 30 s ed "

@@ -8,6 +8,7 @@ constexpr Testo imposta_modalita{"Imposta Modalità", "Mode Setup"};
 constexpr Testo reset_modulo{"Reset Modulo WiFi", "WiFi Module Reset"};
 constexpr Testo errore_lettura{"Errore lettura modulo", "Module reading error"};
 constexpr Testo aggiornamento_firmware{"Aggiornamento Firmware", "Firmware Update"};
+constexpr Testo apri_firmware{"Apri firmware", "Open firmware"};
 
 constexpr Messaggio avviso(Testo titolo, Testo testo)
 {
@@ -77,9 +78,15 @@ constexpr Messaggio avviso_wgm110 = avviso(
     {"La scheda potrebbe non supportare il modulo WGM110",
      "The board may not support the WGM110 module"});
 
-constexpr Messaggio file_inesistente = avviso(
-    {"Apri firmware", "Open firmware"},
-    {"File Inesistente", "File not found"});
+constexpr Messaggio file_inesistente = avviso(apri_firmware, {"File Inesistente", "File not found"});
+constexpr Messaggio file_cartella = avviso(apri_firmware, {"È una cartella, non un file", "This is a folder, not a file"});
+constexpr Messaggio file_non_regolare = avviso(
+    apri_firmware,
+    {"Non è un file ordinario (una FIFO, un dispositivo o un socket)", "Not a regular file (a FIFO, a device or a socket)"});
+constexpr Messaggio file_ciclo = avviso(
+    apri_firmware, {"Collegamenti simbolici in un ciclo", "A loop of symbolic links"});
+constexpr Messaggio file_illeggibile = avviso(
+    apri_firmware, {"Impossibile leggere il file: %1", "The file cannot be read: %1"});
 
 constexpr Messaggio firmware_non_compatibile{
     {"Apri Firmware", "Open Firmware"},

@@ -34,8 +34,13 @@ extern const Messaggio reset_senza_risposta;
 // Identification.
 extern const Messaggio offerta_reset;
 extern const Messaggio avviso_wgm110;
-// Firmware file. %1 in bootloader_non_supportato: the version.
+// Firmware file. %1 in bootloader_non_supportato: the version; in
+// file_illeggibile: the system's words.
 extern const Messaggio file_inesistente;
+extern const Messaggio file_cartella;
+extern const Messaggio file_non_regolare;
+extern const Messaggio file_ciclo;
+extern const Messaggio file_illeggibile;
 extern const Messaggio firmware_non_compatibile;
 extern const Messaggio bootloader_non_supportato;
 // Verification.

@@ -18,6 +18,8 @@ inline constexpr Testo programmazione_avviata{"Programmazione avviata...", "Prog
 inline constexpr Testo errore_connessione{"errore connessione", "errore connessione"};
 inline constexpr Testo info_non_disponibile{"Connesso: INFO non disponibile", "Connected: INFO unavailable"};
 inline constexpr Testo cancellazione{"Cancellazione %1KB in corso...", "Deleting %1KB..."}; // %1: KB to erase
+// %1: the bytes that came.
+inline constexpr Testo identita_incompleta{"Identità incompleta: %1 byte di 20", "Incomplete identity: %1 of 20 bytes"};
 
 // Failures of the transfer and of the check of the CRC16.
 inline constexpr Testo errore_cancellazione{"Errore cancellazione", "Deleting error"};
@@ -29,6 +31,13 @@ inline constexpr Testo errore_crc16{"Errore CRC16", "CRC16 error"};
 inline constexpr Testo file_firmware_illeggibile{"Errore: file firmware non leggibile", "Error: firmware file cannot be read"};
 inline constexpr Testo file_firmware_vuoto{"Errore: file firmware senza dati", "Error: firmware file holds no data"};
 inline constexpr Testo file_firmware_troppo_grande{"Errore: file firmware troppo grande", "Error: firmware file too large"};
+inline constexpr Testo fuori_passo{"Errore: il modulo non ha mai risposto a un comando precedente; disconnettere e "
+                                   "connettere di nuovo",
+                                   "Error: the module never answered an earlier command; disconnect and connect again"};
+// %1 the CRC16 its header gives, %2 its image's.
+inline constexpr Testo file_danneggiato{
+    "Il file firmware è danneggiato o troncato: l'intestazione dà il CRC16 %1, l'immagine ha %2.",
+    "The firmware file is damaged or was cut short: its header gives CRC16 %1, its image has %2."};
 inline constexpr Testo file_firmware_cambiato{"Errore: file firmware cambiato, riaprirlo", "Error: firmware file changed, open it again"};
 } // namespace stato
 

@@ -24,6 +24,7 @@ void Sessione::inizia_tentativo(const QByteArray &byte_file)
     tentativo.firmware = versione_file(intestazione);
     tentativo.scheda = QString::fromLatin1(intestazione.scheda_file);
     tentativo.crc16_memorizzato = testo_crc(intestazione.crc16());
+    tentativo.cancellato = stato.cancellato;
     if (stato.identita.info_disponibile) {
         tentativo.firmware_dispositivo = versione_dispositivo(stato.identita);
         tentativo.scheda_dispositivo = QString::fromLatin1(stato.identita.scheda);

@@ -1,7 +1,5 @@
 #include "engine/link.h"
 
-#include "core/commands.h"
-
 void Collegamento::apri(const QString &host, quint16 porta)
 {
     dimentica_risposte();
@@ -18,9 +16,12 @@ void Collegamento::invia_comando(const QByteArray &buffer_tx)
 {
     azzera_ricezione();
     m_invio_fallito = !scrivi(buffer_tx);
-    m_byte_atteso = !m_invio_fallito && risponde_con_un_byte(buffer_tx);
-    if (!m_invio_fallito)
-        emit inviato(buffer_tx);
+    m_attesa.reset();
+    if (m_invio_fallito)
+        return;
+    if (const FormaRisposta forma = forma_risposta(buffer_tx); forma.byte > 0)
+        m_attesa = forma;
+    emit inviato(buffer_tx);
 }
 
 bool Collegamento::pausa(int ms, int modo)
@@ -31,9 +32,31 @@ bool Collegamento::pausa(int ms, int modo)
     attendi(Timer::Timer1, ms, [this, fine_ai_dati] {
         return nulla_in_arrivo() || (fine_ai_dati && m_dati_ricevuti == 1);
     });
-    if (std::exchange(m_byte_atteso, false) && m_dati_ricevuti == 0)
-        ++m_dovute;
+    chiudi_scambio();
     return !m_interrotto;
+}
+
+bool Collegamento::attendi_risposta_intera(int ms, int ms_pezzo)
+{
+    if (m_interrotto)
+        return false;
+    const auto intera = [this] { return !m_attesa || risposta_intera(*m_attesa, m_buffer_rx); };
+    attendi(Timer::Timer1, ms, [&] { return nulla_in_arrivo() || intera(); });
+    while (m_dati_ricevuti == 1 && !intera() && !nulla_in_arrivo() && !m_interrotto) {
+        const qsizetype prima = m_buffer_rx.size();
+        attendi(Timer::Timer1, ms_pezzo, [&] { return nulla_in_arrivo() || m_buffer_rx.size() != prima; });
+        if (m_buffer_rx.size() == prima)
+            break;
+    }
+    chiudi_scambio();
+    return !m_interrotto;
+}
+
+void Collegamento::chiudi_scambio()
+{
+    const std::optional<FormaRisposta> forma = std::exchange(m_attesa, std::nullopt);
+    if (forma && !risposta_intera(*forma, m_buffer_rx))
+        m_debiti.append({*forma, m_buffer_rx});
 }
 
 std::optional<bool> Collegamento::scambia_col_modulo(const QByteArray &comando, int ms)
@@ -41,8 +64,7 @@ std::optional<bool> Collegamento::scambia_col_modulo(const QByteArray &comando, 
     invia_comando(comando);
     if (!pausa(ms, modo_attesa_piena))
         return std::nullopt;
-    // The module's replies are at least 4 bytes long.
-    return m_buffer_rx.size() >= 4 && m_dati_ricevuti != 0;
+    return m_dati_ricevuti != 0 && risposta_intera(forma_risposta(comando), m_buffer_rx);
 }
 
 std::optional<RispostaDispositivo> Collegamento::scambia(const QByteArray &comando, int ms)
@@ -74,15 +96,27 @@ bool Collegamento::attendi_collegamento(int ms)
     return false;
 }
 
-bool Collegamento::attendi_risposte_dovute(int ms)
+bool Collegamento::inizia_conversazione()
 {
-    while (m_dovute > 0 && !m_interrotto) {
-        const int prima = m_dovute;
-        attendi(Timer::Timer1, ms, [this, prima] { return !aperto() || m_dovute < prima; });
-        if (m_dovute == prima)
+    attendi_debiti(attesa_debito_ms);
+    if (m_interrotto)
+        return false;
+    if (!m_debiti.isEmpty()) {
+        m_fuori_passo = true;
+        emit dimenticate(int(m_debiti.size()));
+        m_debiti.clear();
+    }
+    return true;
+}
+
+void Collegamento::attendi_debiti(int ms)
+{
+    while (!m_debiti.isEmpty() && !m_interrotto) {
+        const qint64 prima = m_byte_pagati;
+        attendi(Timer::Timer1, ms, [this, prima] { return !aperto() || m_byte_pagati != prima; });
+        if (m_byte_pagati == prima)
             break;
     }
-    return m_dovute == 0;
 }
 
 bool Collegamento::elabora_eventi()
@@ -115,15 +149,24 @@ bool Collegamento::nulla_in_arrivo() const
 void Collegamento::dimentica_risposte()
 {
     // Nothing sent on a link that is gone can arrive on the next one.
-    m_byte_atteso = false;
-    m_dovute = 0;
+    m_attesa.reset();
+    m_debiti.clear();
+    m_fuori_passo = false;
 }
 
 void Collegamento::ricevi(QByteArrayView dati)
 {
-    const qsizetype pagati = qMin<qsizetype>(m_dovute, dati.size());
+    // Byte by byte: a reply whose shape has two lengths ("FWI=???" or 20
+    // bytes) is whole once either is reached.
+    qsizetype pagati = 0;
+    while (pagati < dati.size() && !m_debiti.isEmpty()) {
+        Debito &debito = m_debiti.first();
+        debito.ricevuti.append(dati[pagati++]);
+        if (risposta_intera(debito.forma, debito.ricevuti))
+            m_debiti.removeFirst();
+    }
     if (pagati > 0) {
-        m_dovute -= int(pagati);
+        m_byte_pagati += pagati;
         emit in_ritardo(dati.first(pagati).toByteArray());
         dati = dati.sliced(pagati);
     }

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "core/commands.h"
 #include "core/replies.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -23,10 +25,11 @@ inline constexpr int modo_attesa_piena = 4;
 // for good once the program is ending. The transport is the implementation's:
 // the TCP channel, or a script in the tests.
 //
-// The device answers every programming command with exactly one byte, in
-// order. A reply that comes after its wait has ended is owed, not lost: the
-// bytes that arrive later pay what is owed first and are dropped, so that no
-// reply is ever taken as the answer to a later command.
+// The module answers every command in order, and the link knows the shape of
+// each reply (core/commands.h). A reply that is not whole when its wait ends
+// (given up, or come in pieces) is owed, not lost: the bytes that arrive later
+// pay what is owed first and are dropped, so that no reply is taken as the
+// answer to a later command. A conversation starts only on a quiet link.
 class Collegamento : public QObject
 {
     Q_OBJECT
@@ -35,6 +38,8 @@ public:
     // What is received since the last send is kept up to this size; replies
     // are a few bytes, so a module that floods data cannot grow memory.
     static constexpr qsizetype capienza_ricezione = 64 * 1024;
+    // How long a piece of an owed reply is awaited before a conversation starts.
+    static constexpr int attesa_debito_ms = 1000;
 
     using QObject::QObject;
 
@@ -71,9 +76,19 @@ public:
     // The connection is up: the module can be reached.
     virtual bool collegato() const = 0;
 
-    // Waits until no reply is owed, up to ms for each owed reply in turn.
-    // Returns true when none is owed any more.
-    bool attendi_risposte_dovute(int ms);
+    // Waits for the whole reply to the command sent last: up to ms, then, as
+    // long as it keeps coming in pieces, up to ms_pezzo for each further piece.
+    // Returns false when the program is ending.
+    bool attendi_risposta_intera(int ms, int ms_pezzo);
+
+    // A conversation starts: what earlier commands still owe is awaited, up
+    // to attesa_debito_ms for each piece, and dropped. What is still owed then
+    // is forgotten, and the link is out of step for good. Returns false when
+    // the program is ending.
+    bool inizia_conversazione();
+    // No reply owed on this link was ever forgotten: a late byte of one could
+    // still come, and be taken for the reply to a later command.
+    bool in_passo() const { return !m_fuori_passo; }
 
     // Processes what is pending once (clicks, socket and timer events).
     // Returns false when the program is ending.
@@ -98,6 +113,7 @@ signals:
     void inviato(const QByteArray &comando);
     void arrivato(const QByteArray &dati);
     void in_ritardo(const QByteArray &dati);
+    void dimenticate(int risposte); // owed replies forgotten as a conversation starts
 
 protected:
     enum class Timer { Timer1, Timer2 };
@@ -119,13 +135,26 @@ protected:
     void ricevi(QByteArrayView dati);
 
 private:
+    // A reply that was not whole when its wait ended, and what came of it since.
+    struct Debito
+    {
+        FormaRisposta forma;
+        QByteArray ricevuti;
+    };
+
     bool nulla_in_arrivo() const;
+    // The wait for the reply to the command sent last has ended.
+    void chiudi_scambio();
+    // Waits while owed replies keep coming in, up to ms for each piece.
+    void attendi_debiti(int ms);
     void dimentica_risposte();
 
     QByteArray m_buffer_rx;
     int m_dati_ricevuti = 0;
     bool m_invio_fallito = false;
     bool m_interrotto = false;
-    bool m_byte_atteso = false; // the last command sent is owed one byte until its wait ends
-    int m_dovute = 0;           // bytes owed for commands whose wait ended without them
+    bool m_fuori_passo = false;
+    std::optional<FormaRisposta> m_attesa; // of the reply to the command sent last, until its wait ends
+    QList<Debito> m_debiti;                // oldest first
+    qint64 m_byte_pagati = 0;              // bytes that paid owed replies, ever
 };

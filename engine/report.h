@@ -49,9 +49,10 @@ public:
     virtual void stato(const Testo &testo, const QString &valore = {}) = 0;
     virtual void tappa(Tappa tappa, StatoTappa stato) = 0;
     virtual void passi(Passi disponibili) = 0;
-    // A firmware file was read: its name and header; `tipo` is nullptr for an unknown CPU letter.
-    virtual void file_aperto(const QString &nome_file, const IntestazioneFirmware &intestazione,
-                             const TipoCpu *tipo) = 0;
+    // A firmware file was read: its name and header; `tipo` is nullptr for an
+    // unknown CPU letter; the CRC16 of its image in pages, when it was read too.
+    virtual void file_aperto(const QString &nome_file, const IntestazioneFirmware &intestazione, const TipoCpu *tipo,
+                             std::optional<qint32> crc_immagine) = 0;
     // The device told who it is.
     virtual void identita(const IdentitaDispositivo &identita) = 0;
     // The CRC16 of the pages just transferred.

@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QString>
 
+#include <filesystem>
 #include <functional>
 #include <optional>
 
@@ -18,9 +19,10 @@ struct TipoCpu;
 // The variables that the steps of an update share.
 struct StatoCondiviso
 {
-    QString indirizzo;         // the module's address as typed
-    QString nome_file;         // chosen firmware file, without its folder
-    QString percorso_firmware; // its folder, with the trailing separator
+    QString indirizzo;          // the module's address as typed
+    std::filesystem::path file; // chosen firmware file, as the system names it
+    QString nome_file;          // its name, without its folder
+    QString percorso_firmware;  // its folder, with the trailing separator
     QString password;          // last password confirmed at the prompt
     int risposta = 0;          // answer to the last message
 
@@ -33,6 +35,7 @@ struct StatoCondiviso
     int pagine_inviate = 0;  // pages sent by the last transfer
     int rinvii = 0;          // half pages the last transfer sent again
     bool cancellato = false; // the device was erased and has not verified an image since
+    bool verdetto_ignoto = false; // the run ended while the device's verdict was on its way
 
     // What the verification sends: the CPU type, pages and CRC16 of the last
     // transfer that completed, whatever file was opened since.
@@ -91,6 +94,11 @@ public:
     void concludi_tentativo(const Esito &esito);
     bool tentativo_in_corso() const { return m_tentativo.has_value(); }
     Registrazione registrazione;
+    // An identity is whole (20 bytes, or "FWI=???") or it is none; false: the
+    // reply after the fixed wait is shown whatever it holds.
+    bool identita_intera = false;
+    // The device's verdict is on its way: the verification command has left.
+    bool verdetto_in_arrivo = false;
 
     Passi passi() const { return m_passi; }
     void imposta_passi(std::initializer_list<std::pair<Passo, bool>> passi);

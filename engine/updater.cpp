@@ -51,7 +51,7 @@ Esito Aggiornatore::disconnetti()
     return {};
 }
 
-Esito Aggiornatore::apri(const QString &percorso)
+Esito Aggiornatore::apri(const std::filesystem::path &percorso)
 {
     return esegui(Passo::Apri, [&percorso](Sessione &s) { return apri_firmware(s, percorso); });
 }
@@ -91,7 +91,7 @@ Esito Aggiornatore::riavvia_modulo()
     return esegui(Passo::Disconnetti, ::reset);
 }
 
-Esito Aggiornatore::controlla(const QString &percorso)
+Esito Aggiornatore::controlla(const std::filesystem::path &percorso)
 {
     if (m_in_conversazione)
         return {TipoEsito::NonDisponibile};

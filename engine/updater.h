@@ -22,7 +22,7 @@ public:
 
     Esito connetti();
     Esito disconnetti();
-    Esito apri(const QString &percorso); // the firmware file chosen
+    Esito apri(const std::filesystem::path &percorso); // the firmware file chosen
     Esito identifica();
     // Asks the device who it is on a link that is open, with or without a
     // firmware file (the window asks only once a file is open).
@@ -35,7 +35,7 @@ public:
 
     // Checks a firmware file as opening it and transferring it would, without
     // the link and without opening it.
-    Esito controlla(const QString &percorso);
+    Esito controlla(const std::filesystem::path &percorso);
 
     // Waits up to ms for the connection to the module to be up; one that is
     // not up by then is given up as a connection error. The window does not
@@ -53,6 +53,11 @@ public:
     // Ends the attempt under way, if any, as `esito` says.
     void chiudi_tentativo(const Esito &esito) { m_sessione.concludi_tentativo(esito); }
 
+    // An identity must be whole (20 bytes, or "FWI=???"): a reply in pieces
+    // is awaited a little longer, and one that stays short is no identity.
+    // The window shows whatever came after the fixed wait.
+    void richiedi_identita_intera() { m_sessione.identita_intera = true; }
+
     // The module's address, as typed.
     void imposta_indirizzo(const QString &indirizzo) { m_sessione.stato.indirizzo = indirizzo; }
     // The folder the next firmware file is looked for in (from the settings).
@@ -64,6 +69,8 @@ public:
     const StatoCondiviso &stato() const { return m_sessione.stato; }
     // The connection to the module is up.
     bool collegato() const { return m_sessione.link.collegato(); }
+    // The verification command has left and its verdict is awaited.
+    bool verdetto_in_arrivo() const { return m_sessione.verdetto_in_arrivo; }
 
 private:
     // Runs a step when it may be taken now.

@@ -28,6 +28,9 @@ const char *const crea_tabella = R"(
         device_name TEXT, device_date TEXT, pages INTEGER, crc16 TEXT, resends INTEGER,
         exit_code INTEGER, class TEXT, text TEXT, erased INTEGER))";
 
+// When a column is written: as the attempt starts, as it ends, or both.
+enum class Quando { Inizio, Fine, Sempre };
+
 // A column of the table, and of a record's JSON: how it is read from an
 // attempt and written back into one.
 struct Colonna
@@ -35,7 +38,7 @@ struct Colonna
     const char *nome;
     QVariant (*leggi)(const Tentativo &);
     void (*scrivi)(Tentativo &, const QVariant &);
-    bool alla_fine; // written when the attempt ends, not when it starts
+    Quando quando;
 };
 
 template<auto membro>
@@ -51,17 +54,17 @@ void scrivi_campo(Tentativo &t, const QVariant &valore)
 }
 
 template<auto membro>
-constexpr Colonna campo(const char *nome, bool alla_fine = false)
+constexpr Colonna campo(const char *nome, Quando quando = Quando::Inizio)
 {
-    return {nome, &leggi_campo<membro>, &scrivi_campo<membro>, alla_fine};
+    return {nome, &leggi_campo<membro>, &scrivi_campo<membro>, quando};
 }
 
 const Colonna colonne[] = {
     {"started", [](const Tentativo &t) { return QVariant(t.inizio.toString(Qt::ISODateWithMs)); },
      [](Tentativo &t, const QVariant &v) { t.inizio = QDateTime::fromString(v.toString(), Qt::ISODateWithMs); },
-     false},
+     Quando::Inizio},
     {"duration_ms", [](const Tentativo &t) { return t.concluso() ? QVariant(t.durata_ms) : QVariant(); },
-     [](Tentativo &t, const QVariant &v) { t.durata_ms = v.isNull() ? -1 : v.toLongLong(); }, true},
+     [](Tentativo &t, const QVariant &v) { t.durata_ms = v.isNull() ? -1 : v.toLongLong(); }, Quando::Fine},
     campo<&Tentativo::front_end>("front_end"),
     campo<&Tentativo::versione>("version"),
     campo<&Tentativo::indirizzo>("address"),
@@ -77,23 +80,24 @@ const Colonna colonne[] = {
     campo<&Tentativo::scheda_dispositivo>("device_board"),
     campo<&Tentativo::nome_dispositivo>("device_name"),
     campo<&Tentativo::data_dispositivo>("device_date"),
-    campo<&Tentativo::pagine>("pages", true),
-    campo<&Tentativo::crc16>("crc16", true),
-    campo<&Tentativo::rinvii>("resends", true),
+    campo<&Tentativo::pagine>("pages", Quando::Fine),
+    campo<&Tentativo::crc16>("crc16", Quando::Fine),
+    campo<&Tentativo::rinvii>("resends", Quando::Fine),
     {"exit_code", [](const Tentativo &t) { return t.codice_uscita ? QVariant(*t.codice_uscita) : QVariant(); },
      [](Tentativo &t, const QVariant &v) { t.codice_uscita = v.isNull() ? std::nullopt : std::optional(v.toInt()); },
-     true},
-    campo<&Tentativo::classe>("class", true),
-    campo<&Tentativo::testo>("text", true),
-    campo<&Tentativo::cancellato>("erased", true),
+     Quando::Fine},
+    campo<&Tentativo::classe>("class", Quando::Fine),
+    campo<&Tentativo::testo>("text", Quando::Fine),
+    // From its start, an attempt may have left the device erased: a record never says less.
+    campo<&Tentativo::cancellato>("erased", Quando::Sempre),
 };
 
 // The names and values of the columns written at an attempt's start, or at its end.
-std::pair<QStringList, QVariantList> colonne_di(const Tentativo &t, bool alla_fine)
+std::pair<QStringList, QVariantList> colonne_di(const Tentativo &t, Quando quando)
 {
     std::pair<QStringList, QVariantList> scelte;
     for (const Colonna &colonna : colonne) {
-        if (colonna.alla_fine == alla_fine) {
+        if (colonna.quando == quando || colonna.quando == Quando::Sempre) {
             scelte.first.append(QLatin1String(colonna.nome));
             scelte.second.append(colonna.leggi(t));
         }
@@ -146,7 +150,7 @@ void StoricoSqlite::inizio(const Tentativo &tentativo)
     if (!aperto())
         return;
     QSqlQuery query(QSqlDatabase::database(m_connessione));
-    const auto [nomi, valori] = colonne_di(tentativo, false);
+    const auto [nomi, valori] = colonne_di(tentativo, Quando::Inizio);
     const QString segnaposti = QStringLiteral("?,").repeated(nomi.size()).chopped(1);
     if (!esegui(query, QStringLiteral("INSERT INTO aggiornamenti (%1) VALUES (%2)").arg(nomi.join(u','), segnaposti),
                 valori))
@@ -159,7 +163,7 @@ void StoricoSqlite::fine(const Tentativo &tentativo)
     if (m_riga < 0 || !aperto())
         return;
     QSqlQuery query(QSqlDatabase::database(m_connessione));
-    auto [nomi, valori] = colonne_di(tentativo, true);
+    auto [nomi, valori] = colonne_di(tentativo, Quando::Fine);
     valori.append(m_riga);
     if (!esegui(query, QStringLiteral("UPDATE aggiornamenti SET %1 = ? WHERE id = ?").arg(nomi.join(" = ?, ")), valori))
         avvisa(query.lastError().text());

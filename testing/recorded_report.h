@@ -41,8 +41,8 @@ public:
     }
     void tappa(Tappa tappa, StatoTappa stato) override { tappe[tappa] = stato; }
     void passi(Passi disponibili) override { passi_disponibili = disponibili; }
-    void file_aperto(const QString &nome_file, const IntestazioneFirmware &intestazione,
-                     const TipoCpu *tipo) override
+    void file_aperto(const QString &nome_file, const IntestazioneFirmware &intestazione, const TipoCpu *tipo,
+                     std::optional<qint32>) override
     {
         campi.append(QStringLiteral("%1 %2 %3 %4").arg(nome_file, QChar(tipo ? tipo->lettera : '?'))
                          .arg(intestazione.versione_bootloader)

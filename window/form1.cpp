@@ -6,6 +6,7 @@
 #include "window/stacking.h"
 #include "core/settings_store.h"
 #include "core/captions.h"
+#include "core/firmware_file.h"
 #include "core/statuses.h"
 
 #include <QCheckBox>
@@ -120,7 +121,7 @@ void Form1::Command6_Click()
     const std::optional<QString> scelta = m_dialoghi.scegli_file(
         this, testo(titolo), m_aggiornatore.stato().percorso_firmware, QStringLiteral("File BIN (*.BIN)"));
     if (scelta)
-        m_aggiornatore.apri(*scelta);
+        m_aggiornatore.apri(percorso_di(*scelta));
 }
 
 void Form1::menu_lingua_item_Click(int indice)

@@ -61,8 +61,8 @@ private:
     void stato(const Testo &testo, const QString &valore) override;
     void tappa(Tappa tappa, StatoTappa stato) override;
     void passi(Passi disponibili) override;
-    void file_aperto(const QString &nome_file, const IntestazioneFirmware &intestazione,
-                     const TipoCpu *tipo) override;
+    void file_aperto(const QString &nome_file, const IntestazioneFirmware &intestazione, const TipoCpu *tipo,
+                     std::optional<qint32> crc_immagine) override;
     void identita(const IdentitaDispositivo &identita) override;
     void crc_trasferito(qint32 crc16) override;
     void indirizzo(const QString &indirizzo) override;

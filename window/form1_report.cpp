@@ -58,7 +58,8 @@ void Form1::passi(Passi disponibili)
         pulsante->setEnabled(disponibili.testFlag(passo));
 }
 
-void Form1::file_aperto(const QString &nome_file, const IntestazioneFirmware &intestazione, const TipoCpu *tipo)
+void Form1::file_aperto(const QString &nome_file, const IntestazioneFirmware &intestazione, const TipoCpu *tipo,
+                        std::optional<qint32>)
 {
     // "[*]" in a title is Qt's placeholder for the modified mark; doubled it shows as it is.
     setWindowTitle(QStringLiteral("KESTRA Firmware updater - ")

@@ -8,8 +8,21 @@
 #include "engine/steps/restart.h"
 
 namespace {
-// A fixed wait, so that a reply in several pieces is complete.
+// A fixed wait, so that a reply in several pieces is complete; where a whole
+// identity is required, the wait ends with it, and its pieces may come later.
 constexpr int attesa_identificazione_ms = 500;
+constexpr int attesa_pezzo_ms = Collegamento::attesa_debito_ms;
+
+// Sends "FWI" on a quiet link and waits for the reply; false when the program is ending.
+bool chiedi_identita(Sessione &s)
+{
+    if (!s.link.inizia_conversazione())
+        return false;
+    s.link.invia_comando(comando_identificazione());
+    return s.identita_intera ? s.link.attendi_risposta_intera(attesa_identificazione_ms, attesa_pezzo_ms)
+                             : s.link.pausa(attesa_identificazione_ms, modo_fisso);
+}
+
 } // namespace
 
 Esito identifica(Sessione &s)
@@ -17,8 +30,7 @@ Esito identifica(Sessione &s)
     Occupato occupato(s.rapporto);
     s.segna(Tappa::Identificazione, StatoTappa::DaFare);
     s.imposta_passi({{Passo::Apri, false}, {Passo::Identifica, false}});
-    s.link.invia_comando(comando_identificazione());
-    if (!s.link.pausa(attesa_identificazione_ms, modo_fisso))
+    if (!chiedi_identita(s))
         return Sessione::interrotto();
     occupato.rilascia();
 
@@ -32,7 +44,12 @@ Esito identifica(Sessione &s)
         return muto;
     }
 
-    const IdentitaDispositivo &identita = s.stato.identita = leggi_identita(s.link.buffer_rx());
+    const QByteArray &risposta = s.link.buffer_rx();
+    if (s.identita_intera && !risposta_intera(forma_risposta(comando_identificazione()), risposta)) {
+        s.imposta_passi({{Passo::Identifica, true}});
+        return s.esito_stato(TipoEsito::Identificazione, stato::identita_incompleta, QString::number(risposta.size()));
+    }
+    const IdentitaDispositivo &identita = s.stato.identita = leggi_identita(risposta);
     const Esito esito = s.esito_stato(TipoEsito::Completato,
                                       identita.info_disponibile ? stato::connesso : stato::info_non_disponibile);
     if (identita.info_disponibile)

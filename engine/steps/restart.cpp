@@ -11,6 +11,8 @@ constexpr int attesa_dopo_reset_ms = 100;
 
 Esito reset(Sessione &s)
 {
+    if (!s.link.inizia_conversazione())
+        return Sessione::interrotto();
     const std::optional<bool> risposto = s.link.scambia_col_modulo(comando_reset(), attesa_reset_ms);
     if (!risposto)
         return Sessione::interrotto();

@@ -2,6 +2,7 @@
 
 #include "core/commands.h"
 #include "core/cpu_types.h"
+#include "core/firmware_file.h"
 #include "core/firmware_image.h"
 #include "core/statuses.h"
 #include "engine/session.h"
@@ -81,20 +82,26 @@ Fine cancella_e_scrivi(Sessione &s)
     const TipoCpu &tipo = *stato.cpu;
     stato.rinvii = 0;
     // Nothing is erased unless there is something sound to write.
-    const ImmagineFirmware immagine
-        = leggi_immagine(stato.percorso_firmware + stato.nome_file, stato.byte_intestazione, tipo);
-    if (immagine.errore)
-        return fallito(TipoEsito::FileRifiutato, *immagine.errore);
+    const FileFirmware file = leggi_file_firmware(stato.file, stato.byte_intestazione, tipo.byte_massimi());
+    if (!file.letto())
+        return fallito(TipoEsito::FileRifiutato, stato_file_firmware(file.problema));
+    const QByteArray &immagine = file.immagine;
+    if (!s.link.inizia_conversazione())
+        return Sessione::interrotto();
+    // A reply given up for good could still come and be taken for the erase's.
+    if (!s.link.in_passo())
+        return fallito(TipoEsito::Connessione, stato::fuori_passo);
 
     s.stato_in(stato::cancellazione, QString::number(tipo.kb_area));
     s.rapporto.avanzamento({Avanzamento::Fase::Cancellazione, 0, 0, 0});
     stato.cancellato = true;
-    s.inizia_tentativo(stato.byte_intestazione + immagine.dati);
+    stato.verdetto_ignoto = false;
+    s.inizia_tentativo(stato.byte_intestazione + immagine);
     if (const Fine fine = cancella(s, tipo))
         return fine;
 
     s.stato_in(stato::trasferimento);
-    const qsizetype lunghezza = immagine.dati.size();
+    const qsizetype lunghezza = immagine.size();
     const int pagine_intere = int(lunghezza / dimensione_pagina);
     const int pagine = numero_pagine(lunghezza);
     stato.pagine_inviate = 0;
@@ -102,7 +109,7 @@ Fine cancella_e_scrivi(Sessione &s)
     while (stato.pagine_inviate < pagine) {
         if (!s.link.elabora_eventi())
             return Sessione::interrotto();
-        const QByteArray dati = pagina(immagine.dati, stato.pagine_inviate);
+        const QByteArray dati = pagina(immagine, stato.pagine_inviate);
         // Every page counts once in the CRC16, however often its halves are sent.
         crc16_calc(stato.crc, dati);
         if (const Fine fine = invia_pagina(s, tipo, dati, quint32(stato.pagine_inviate) * dimensione_pagina))

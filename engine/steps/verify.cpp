@@ -7,20 +7,32 @@
 
 namespace {
 
-constexpr int attesa_per_risposta_dovuta_ms = 1000;
-
-// The replies of the transfer still owed by the device: the verdict must be
-// its answer to the verification itself. Nothing when none is owed any more;
-// when they never came, the transfer did not complete and nothing is verified.
+// The verdict must be the device's answer to the verification itself: the
+// replies the transfer still owes are awaited first. When they never came,
+// the transfer did not complete and nothing is verified.
 std::optional<Esito> risposte_ancora_dovute(Sessione &s)
 {
-    if (s.link.attendi_risposte_dovute(attesa_per_risposta_dovuta_ms))
-        return std::nullopt;
-    if (s.link.interrotto())
+    if (!s.link.inizia_conversazione())
         return Sessione::interrotto();
+    if (s.link.in_passo())
+        return std::nullopt;
     s.segna(Tappa::Trasferimento, StatoTappa::InCorso);
     s.imposta_passi({{Passo::Trasferisci, true}});
     return s.esito_stato(TipoEsito::Trasferimento, stato::errore_trasferimento);
+}
+
+// Sends the verification and waits for the device's verdict.
+std::optional<RispostaDispositivo> verdetto(Sessione &s, const StatoCondiviso::Trasferimento &trasferito)
+{
+    const TipoCpu &tipo = *trasferito.cpu;
+    s.verdetto_in_arrivo = true;
+    const std::optional<RispostaDispositivo> risposta = s.link.scambia(
+        comando_verifica(tipo, trasferito.pagine_inviate, trasferito.crc.crc_alto, trasferito.crc.crc_basso),
+        tipo.attesa_verifica_ms);
+    s.verdetto_in_arrivo = false;
+    // Ended before its time: whether the device took the image is not known.
+    s.stato.verdetto_ignoto = !risposta;
+    return risposta;
 }
 
 } // namespace
@@ -37,9 +49,7 @@ Esito aggiorna(Sessione &s)
     if (const std::optional<Esito> dovute = risposte_ancora_dovute(s))
         return *dovute;
     s.stato_in(stato::verifica_crc);
-    const std::optional<RispostaDispositivo> risposta = s.link.scambia(
-        comando_verifica(tipo, trasferito.pagine_inviate, trasferito.crc.crc_alto, trasferito.crc.crc_basso),
-        tipo.attesa_verifica_ms);
+    const std::optional<RispostaDispositivo> risposta = verdetto(s, trasferito);
     if (!risposta)
         return Sessione::interrotto();
     occupato.rilascia();

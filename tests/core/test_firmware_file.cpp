@@ -2,13 +2,17 @@
 #include "core/cpu_types.h"
 #include "core/commands.h"
 #include "core/firmware_header.h"
+#include "core/firmware_file.h"
 #include "core/firmware_image.h"
 #include "core/labels.h"
 #include "testing/files.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -176,18 +180,57 @@ private slots:
         if (!contenuto.isEmpty())
             scrivi_file(percorso, contenuto);
         const TipoCpu &tipo = codice_cpu ? tipi_cpu()[codice_cpu - 1] : tipo_cpu_sconosciuto();
-        const ImmagineFirmware immagine = leggi_immagine(percorso, aperta, tipo);
-        QCOMPARE(immagine.errore ? immagine.errore->in(0) : QString(), errore);
-        QCOMPARE(immagine.dati, errore.isEmpty() ? contenuto.sliced(15) : QByteArray());
+        const FileFirmware file = leggi_file_firmware(percorso_di(percorso), aperta, tipo.byte_massimi());
+        QCOMPARE(file.letto() ? QString() : stato_file_firmware(file.problema).in(0), errore);
+        QCOMPARE(file.immagine, errore.isEmpty() ? contenuto.sliced(15) : QByteArray());
     }
 
-    void an_unreadable_image_is_refused_in_both_languages()
+    // What a name turns out to be, looked at before anything is opened.
+    void what_a_name_is_data()
+    {
+        QTest::addColumn<QString>("come");
+        QTest::addColumn<ProblemaFile>("problema");
+        QTest::addColumn<QString>("messaggio"); // the system's words
+        QTest::newRow("no such file") << "missing" << ProblemaFile::Inesistente << QString();
+        QTest::newRow("in a folder that is not there") << "missing/x.BIN" << ProblemaFile::Inesistente << QString();
+        QTest::newRow("empty") << "empty" << ProblemaFile::Vuoto << QString();
+        QTest::newRow("a folder") << "folder" << ProblemaFile::Cartella << QString();
+        QTest::newRow("a FIFO, never opened") << "fifo" << ProblemaFile::NonRegolare << QString();
+        QTest::newRow("a loop of links") << "loop" << ProblemaFile::Ciclo << QString();
+        QTest::newRow("a link to a firmware file") << "link" << ProblemaFile::Nessuno << QString();
+        QTest::newRow("a name that is not UTF-8") << "latin1" << ProblemaFile::Nessuno << QString();
+    }
+    void what_a_name_is()
+    {
+        QFETCH(QString, come);
+        QTemporaryDir cartella;
+        const std::filesystem::path radice = percorso_di(cartella.path());
+        const QByteArray contenuto = intestazione_di('s') + "IMAGE";
+        scrivi_file(cartella.filePath("FW.BIN"), contenuto);
+        scrivi_file(cartella.filePath("empty"), {});
+        QVERIFY(QDir(cartella.path()).mkdir("folder"));
+        QCOMPARE(mkfifo(QFile::encodeName(cartella.filePath("fifo")).constData(), 0600), 0);
+        std::filesystem::create_symlink("loop", radice / "loop");
+        std::filesystem::create_symlink("FW.BIN", radice / "link");
+        const std::filesystem::path latin1 = radice / std::string("caff\xe8.BIN");
+        std::filesystem::copy_file(radice / "FW.BIN", latin1);
+
+        const FileFirmware file = leggi_intestazione_firmware(come == "latin1" ? latin1 : radice / come.toStdString());
+        QTEST(file.problema, "problema");
+        QTEST(file.motivo, "messaggio");
+        QCOMPARE(file.intestazione, file.letto() ? contenuto.first(15) : QByteArray());
+        QCOMPARE(file.byte_immagine, file.letto() ? 5 : 0);
+    }
+
+    void a_huge_image_is_judged_by_its_size_and_not_read()
     {
         QTemporaryDir cartella;
-        QVERIFY(QDir(cartella.path()).mkdir("FW.BIN"));
-        const ImmagineFirmware immagine = leggi_immagine(cartella.filePath("FW.BIN"), {}, *cerca_tipo_cpu('t'));
-        QCOMPARE(immagine.errore->in(0), QStringLiteral("Errore: file firmware non leggibile"));
-        QCOMPARE(immagine.errore->in(1), QStringLiteral("Error: firmware file cannot be read"));
+        const QString percorso = scrivi_file(cartella.filePath("FW.BIN"), intestazione_di('W'));
+        QFile file(percorso);
+        QVERIFY2(file.resize(qint64(40) << 30), qPrintable(file.errorString())); // 40 GB, sparse
+        const FileFirmware letto = leggi_file_firmware(percorso_di(percorso), intestazione_di('W'), 774144);
+        QCOMPARE(letto.problema, ProblemaFile::TroppoGrande);
+        QCOMPARE(letto.immagine.size(), 0);
     }
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/firmware_file.h"
 #include "engine/updater.h"
 #include "testing/files.h"
 #include "testing/recorded_report.h"
@@ -40,7 +41,7 @@ struct Motore
     void aperto(const QByteArray &contenuto)
     {
         aggiornatore.connetti();
-        aggiornatore.apri(scrivi_firmware(contenuto));
+        aggiornatore.apri(percorso_di(scrivi_firmware(contenuto)));
         azzera_registri();
     }
 

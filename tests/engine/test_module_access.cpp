@@ -127,7 +127,7 @@ private slots:
         Motore motore(altrove);
         motore.link.durante_attesa = [&](int) {
             motore.aggiornatore.connetti();
-            motore.aggiornatore.apri(motore.scrivi_firmware(firmware('t', "x")));
+            motore.aggiornatore.apri(percorso_di(motore.scrivi_firmware(firmware('t', "x"))));
         };
         motore.aggiornatore.connetti();
         QCOMPARE(motore.link.connessioni, 1);

@@ -1,3 +1,4 @@
+#include "core/firmware_file.h"
 #include "tools/bench/sample_image.h"
 
 #include "core/firmware_image.h"
@@ -30,7 +31,7 @@ QList<QByteArray> comandi_aggiornamento(const QString &percorso)
     Aggiornatore aggiornatore(link, rapporto, ap);
     aggiornatore.imposta_indirizzo(ap);
     aggiornatore.connetti();
-    aggiornatore.apri(percorso);
+    aggiornatore.apri(percorso_di(percorso));
     aggiornatore.identifica();
     link.comandi.clear();
     aggiornatore.trasferisci();
