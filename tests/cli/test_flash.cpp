@@ -14,6 +14,8 @@
 
 #include <csignal>
 
+#include <sys/stat.h>
+
 namespace {
 
 using Script = QList<std::tuple<QByteArray, int, Risposta>>;
@@ -83,9 +85,13 @@ struct Corsa
             if (n == errore_in_attesa) {
                 emit link.errore();
                 link.chiudi();
+                link.mai_collegato = modulo_perso;
             }
             if (n == segnale_in_attesa.first)
                 esecuzione.interrompi(segnale_in_attesa.second);
+            if (!link.comandi.isEmpty() && link.comandi.last().startsWith("PGX"))
+                for (int segnale = 0; segnale < segnali_al_verdetto; ++segnale)
+                    esecuzione.interrompi(SIGTERM, segnale > 0);
         };
         return esecuzione.esegui();
     }
@@ -98,6 +104,8 @@ struct Corsa
     QTemporaryDir dati;
     StoricoSqlite storico{dati.filePath("history.sqlite"), [](const QString &avviso) { QFAIL(qPrintable(avviso)); }};
     int errore_in_attesa = 0;                 // the link fails in this wait (from 1)
+    bool modulo_perso = false;                // and the module is never reached again
+    int segnali_al_verdetto = 0;              // SIGTERMs while the verdict is on its way
     std::pair<int, int> segnale_in_attesa{0, 0}; // this wait, this signal
 };
 
@@ -328,22 +336,30 @@ private slots:
         QTest::addColumn<Script>("script");
         QTest::addColumn<QByteArray>("alla_connessione");
         QTest::addColumn<QString>("suggerimento");
+        QTest::addColumn<QStringList>("opzioni");
         const QByteArray s = firmware_integro('s', dati_di_prova(3000));
         QTest::newRow("an unknown CPU: the letter found and those known")
             << firmware('x', "x") << Script{} << QByteArray() << "The file names CPU type \"x\"; the known types "
-                                                                 "are \"t\", \"s\", \"W\".";
+                                                                 "are \"t\", \"s\", \"W\"." << QStringList{};
         QTest::newRow("too large: the image and the limit")
             << firmware('t', dati_di_prova(65537)) << Script{} << QByteArray()
-            << "The image is 65537 bytes; CPU type \"t\" takes at most 65536.";
+            << "The image is 65537 bytes; CPU type \"t\" takes at most 65536." << QStringList{};
         QTest::newRow("a page failure: the page")
             << s << Script{{"PGP", 5, CollegamentoScriptato::risposta("N", 1)}} << QByteArray()
-            << "Page 3 of 12 was not written.";
+            << "Page 3 of 12 was not written." << QStringList{};
         QTest::newRow("a wrong password: how to give it")
             << s << Script{{"PAS=", 0, CollegamentoScriptato::risposta("PAS=ERR", 1)}} << QByteArray("PAS?")
-            << "Give the module's password with --password or in the KESTRA_PASSWORD variable.";
+            << "Give the module's password with --password or in the KESTRA_PASSWORD variable." << QStringList{};
         QTest::newRow("not in Access Point mode: how to switch")
             << s << Script{} << QByteArray("PAS?") << "The module is not in Access Point mode: run again with "
-                                                      "--switch-to-ap.";
+                                                      "--switch-to-ap." << QStringList{};
+        QTest::newRow("the switch unanswered: not to switch again")
+            << s << Script{{"MOP=", 0, Risposta{}}} << QByteArray("PAS?")
+            << "The module did not answer the switch to Access Point mode: check the link and run again."
+            << QStringList{"--switch-to-ap"};
+        QTest::newRow("another board: --force")
+            << firmware_integro('s', dati_di_prova(3000), "KS01") << Script{} << QByteArray()
+            << "Nothing was erased. --force writes it all the same." << QStringList{};
     }
     void what_to_try_next()
     {
@@ -351,8 +367,9 @@ private slots:
         QFETCH(Script, script);
         QFETCH(QByteArray, alla_connessione);
         QFETCH(QString, suggerimento);
+        QFETCH(QStringList, opzioni);
         Motore banco;
-        Corsa corsa({"-a", "module", banco.scrivi_firmware(file)}, nessuna_risposta, 1);
+        Corsa corsa(opzioni + QStringList{"-a", "module", banco.scrivi_firmware(file)}, nessuna_risposta, 1);
         for (const auto &[testa, occorrenza, risposta] : script)
             corsa.link.script(testa, occorrenza, risposta);
         if (!alla_connessione.isEmpty())
@@ -453,6 +470,145 @@ private slots:
         QTEST((QList<int>{o.porta, o.attesa_s, o.tentativi, o.limite}), "numeri");
     }
 
+    // An identity is whole or it is none: nothing is erased on a part of one.
+    void an_identity_is_whole_or_none_data()
+    {
+        QTest::addColumn<Risposta>("identita");
+        QTest::addColumn<QByteArray>("scheda"); // the file's
+        QTest::addColumn<int>("codice");
+        QTest::addColumn<QString>("eventi");
+        QTest::addColumn<QList<Attesa>>("attese"); // the identification's
+        const QByteArray intera("FWI=\x02\x15KR01KESTRA01\x24\x65", 20);
+        const Risposta in_due{{{1, intera.first(6)}, {700, intera.sliced(6)}}};
+        Risposta goccia;
+        QList<Attesa> a_gocce{{1, 500, 500}, {1, 1000, 1}};
+        for (int i = 0; i < intera.size(); ++i) {
+            goccia.arrivi.append({1 + 100 * i, intera.sliced(i, 1)});
+            if (i > 5)
+                a_gocce.append({1, 1000, 100});
+        }
+        const QString rifiutato = QStringLiteral("header connected identity error done");
+        const QList<Attesa> in_pezzi{{1, 500, 500}, {1, 1000, 200}};
+        QTest::newRow("whole: the wait ends with it") << CollegamentoScriptato::risposta(intera, 3) << QByteArray("KS01")
+                                                      << 12 << rifiutato << QList<Attesa>{{1, 500, 3}};
+        QTest::newRow("in two pieces 700 ms apart, another board") << in_due << QByteArray("KS01") << 12 << rifiutato
+                                                                   << in_pezzi;
+        QTest::newRow("in two pieces 700 ms apart, the board") << in_due << QByteArray("KR01") << 0 << fatto
+                                                               << in_pezzi;
+        QTest::newRow("a byte every 100 ms, another board") << goccia << QByteArray("KS01") << 12 << rifiutato
+                                                            << a_gocce;
+        QTest::newRow("6 bytes and no more: no identity")
+            << Risposta{{{1, intera.first(6)}}} << QByteArray("KR01") << 7 << "header connected error done"
+            << QList<Attesa>{{1, 500, 500}, {1, 1000, 1000}};
+        QTest::newRow("FWI=???: connected, no information")
+            << CollegamentoScriptato::risposta("FWI=???", 1) << QByteArray("KS01") << 0
+            << "header connected erase progress transferred verified done" << QList<Attesa>{{1, 500, 1}};
+    }
+    void an_identity_is_whole_or_none()
+    {
+        QFETCH(Risposta, identita);
+        QFETCH(QByteArray, scheda);
+        QFETCH(QList<Attesa>, attese);
+        Motore banco;
+        Corsa corsa({banco.scrivi_firmware(firmware_integro('s', dati_di_prova(3000), scheda))});
+        corsa.link.script("FWI", 0, identita);
+        QTEST(corsa.esegui(), "codice");
+        QTEST(eventi(corsa.uscita), "eventi");
+        QCOMPARE(corsa.link.attese.mid(0, attese.size()), attese);
+    }
+
+    void a_signal_while_the_verdict_is_on_its_way_data()
+    {
+        QTest::addColumn<int>("segnali");
+        QTest::addColumn<Risposta>("verdetto");
+        QTest::addColumn<int>("codice");
+        QTest::addColumn<QString>("eventi");
+        QTest::addColumn<QJsonValue>("cancellato"); // as done tells it
+        QTest::addColumn<QString>("classe");        // of the attempt's record
+        const QString prima = QStringLiteral("header connected identity erase progress transferred ");
+        QTest::newRow("one: the device's yes awaited") << 1 << CollegamentoScriptato::risposta("A", 3000) << 0
+                                                        << prima + "verified done" << QJsonValue(false) << "completed";
+        QTest::newRow("one: the device's no awaited") << 1 << CollegamentoScriptato::risposta("E", 3000) << 10
+                                                       << prima + "erased error done" << QJsonValue(true)
+                                                       << "verification";
+        QTest::newRow("two: ended at once, the state unknown") << 2 << CollegamentoScriptato::risposta("A", 3000)
+                                                                << 143 << prima + "error done" << QJsonValue()
+                                                                << "interrupted";
+    }
+    void a_signal_while_the_verdict_is_on_its_way()
+    {
+        QFETCH(int, segnali);
+        QFETCH(Risposta, verdetto);
+        Motore banco;
+        Corsa corsa({banco.scrivi_firmware(firmware_integro('s', dati_di_prova(3000)))}, nessuna_risposta, 1);
+        corsa.link.script("PGX", 0, verdetto);
+        corsa.segnali_al_verdetto = segnali;
+        QTEST(corsa.esegui(), "codice");
+        QHash<QString, QJsonObject> ultimi;
+        QTEST(eventi(corsa.uscita, &ultimi), "eventi");
+        QFETCH(QJsonValue, cancellato);
+        QCOMPARE(QJsonValue(ultimi["done"]["erased"]), cancellato);
+        QVERIFY2(corsa.errori.contains("The device's verdict is on its way: waiting for it (at most 5 s)."),
+                 corsa.errori.constData());
+        QCOMPARE(corsa.errori.contains("The device's verdict did not come: it may be erased."), segnali == 2);
+        const Tentativo t = corsa.storico.elenco(0).value().value(0);
+        QTEST(t.classe, "classe");
+        QVERIFY2(t.cancellato == (t.classe != "completed"), "the record says erased until the device said otherwise");
+    }
+
+    // The exit code of a run that leaves the device erased is the failure that
+    // left it so, not that of a later try that could not reach the module.
+    void retries_keep_the_failure_that_left_the_device_erased()
+    {
+        Motore banco;
+        Corsa corsa({"--retries", "2", banco.scrivi_firmware(firmware_integro('s', dati_di_prova(3000)))});
+        corsa.errore_in_attesa = 6;
+        corsa.modulo_perso = true;
+        QCOMPARE(corsa.esegui(), 9);
+        QHash<QString, QJsonObject> ultimi;
+        eventi(corsa.uscita, &ultimi);
+        QCOMPARE(ultimi["error"]["class"].toString(), QStringLiteral("transfer"));
+        QVERIFY(ultimi["done"]["erased"].toBool());
+        QCOMPARE(corsa.link.connessioni, 3);
+        QCOMPARE(corsa.storico.elenco(0).value().size(), 1); // the tries that reached nothing erased nothing
+    }
+
+    // What cannot be a firmware file is told as what it is, never as missing.
+    void files_that_cannot_be_read_data()
+    {
+        QTest::addColumn<QString>("come");
+        QTest::addColumn<QString>("testo");
+        QTest::newRow("missing") << "missing" << "Open firmware: File not found";
+        QTest::newRow("a folder") << "folder" << "Open firmware: This is a folder, not a file";
+        QTest::newRow("a FIFO") << "fifo" << "Open firmware: Not a regular file (a FIFO, a device or a socket)";
+        QTest::newRow("a loop of links") << "loop" << "Open firmware: A loop of symbolic links";
+        QTest::newRow("40 GB: judged by its size") << "huge" << "Error: firmware file too large";
+    }
+    void files_that_cannot_be_read()
+    {
+        QFETCH(QString, come);
+        Motore banco;
+        const QString percorso = banco.cartella.filePath(come);
+        if (come == "folder")
+            QVERIFY(QDir(banco.cartella.path()).mkdir(come));
+        if (come == "fifo")
+            QCOMPARE(mkfifo(QFile::encodeName(percorso).constData(), 0600), 0);
+        if (come == "loop")
+            QVERIFY(QFile::link(percorso, percorso));
+        if (come == "huge") {
+            QFile file(banco.scrivi_firmware(firmware('W', "x"), come));
+            QVERIFY2(file.resize(qint64(40) << 30), qPrintable(file.errorString()));
+        }
+        for (const char *comando : {"--check", "--yes"}) {
+            Corsa corsa({comando, percorso}, nessuna_risposta, 1);
+            QCOMPARE(corsa.esegui(), 3);
+            QHash<QString, QJsonObject> ultimi;
+            eventi(corsa.uscita, &ultimi);
+            QTEST(ultimi["error"]["text"].toString(), "testo");
+            QVERIFY(corsa.link.comandi.isEmpty());
+        }
+    }
+
     // kestra-flash itself against kestra-sim, each a process of its own.
     void di_processo_data()
     {
@@ -493,6 +649,9 @@ private slots:
              "header connected identity erase progress erased error done", "-> 50 47 50");
         riga("checksum always refused", {"--fault", "PGP:reply:C"}, {}, s, 9,
              "header connected identity erase erased error done", "<- 43");
+        // An identity a byte every 100 ms is awaited whole: its board refuses the file, nothing is erased.
+        riga("an identity a byte at a time, another board", {"--fault", "FWI:split:100"}, {},
+             firmware_integro('s', dati_di_prova(5000), "KS01"), 12, "header connected identity error done", "<- 65");
     }
     void di_processo()
     {
@@ -563,6 +722,47 @@ private slots:
         // The simulator keeps what it verified, also when a fault changes its verdict.
         const bool verificata = codice == 0 || simulatore.join(u' ').contains("PGX:reply:");
         QCOMPARE(leggi_file(immagine), verificata ? pagine : QByteArray("(none)"));
+    }
+
+    // A signal while the verification is on its way lets the device's verdict come.
+    void a_signal_during_the_verification_data()
+    {
+        QTest::addColumn<int>("segnali");
+        QTest::addColumn<int>("codice");
+        QTest::addColumn<QString>("fine"); // of the events
+        QTest::newRow("one: the verdict awaited") << 1 << 0 << "transferred verified done";
+        QTest::newRow("two: ended at once") << 2 << 143 << "transferred error done";
+    }
+    void a_signal_during_the_verification()
+    {
+        QFETCH(int, segnali);
+        Motore banco;
+        ProcessoSimulatore sim;
+        QString errore;
+        QVERIFY2(sim.avvia(errore, {"--fault", "PGX:delay:1500"}), qPrintable(errore));
+        const QString registro = banco.cartella.filePath("kestra.log");
+        QProcess flash;
+        flash.start(QCoreApplication::applicationDirPath() + "/kestra-flash",
+                    QStringList{"--json", "--yes", "--language", "en", "-a", "127.0.0.1", "--ap-address", "127.0.0.1",
+                                "-p", QString::number(sim.porta()), "--log", registro,
+                                banco.scrivi_firmware(firmware_integro('s', dati_di_prova(3000)))});
+        // Once the verification has left, as the transcript tells.
+        QTRY_VERIFY_WITH_TIMEOUT(leggi_file(registro).contains(" -> 50 47 58 "), 10000);
+        QVERIFY(::kill(flash.processId(), SIGTERM) == 0);
+        QByteArray errori;
+        QTRY_VERIFY_WITH_TIMEOUT((errori += flash.readAllStandardError()).contains("on its way"), 5000);
+        if (segnali == 2)
+            QVERIFY(::kill(flash.processId(), SIGTERM) == 0);
+        QVERIFY(flash.waitForFinished(10000));
+        const QByteArray uscita = flash.readAllStandardOutput();
+        errori += flash.readAllStandardError();
+        QTEST(flash.exitCode(), "codice");
+        QHash<QString, QJsonObject> ultimi;
+        QFETCH(QString, fine);
+        QVERIFY2(eventi(uscita, &ultimi).endsWith(fine), uscita.constData());
+        QVERIFY2(errori.contains("The device's verdict is on its way: waiting for it (at most 5 s)."),
+                 errori.constData());
+        QCOMPARE(QJsonValue(ultimi["done"]["erased"]), segnali == 1 ? QJsonValue(false) : QJsonValue());
     }
 
     void a_signal_during_the_transfer_data()

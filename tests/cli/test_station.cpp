@@ -137,6 +137,7 @@ private slots:
         QCOMPARE(storico.size(), 1);
         QVERIFY(!storico.first()["completed"].toBool());
         QVERIFY(storico.first()["duration_ms"].isNull());
+        QVERIFY2(storico.first()["erased"].toBool(), "a killed run's record says the receiver may be erased");
     }
 
     void wait_for_a_module_that_comes_late()
@@ -196,16 +197,23 @@ private slots:
 
     void skip_if_current_data()
     {
-        QTest::addColumn<QString>("minore"); // the device's minor version
+        QTest::addColumn<int>("file_minore"); // the file's minor version byte (two decimal digits)
+        QTest::addColumn<QString>("minore");  // the device's minor version byte
+        QTest::addColumn<QString>("versione"); // as the device's label shows it
         QTest::addColumn<bool>("saltato");
-        QTest::newRow("the same version: nothing erased") << "0x13" << true;
-        QTest::newRow("another version: updated") << "0x15" << false;
+        QTest::newRow("the same version: nothing erased") << 0x13 << "0x13" << "2.13" << true;
+        QTest::newRow("another version: updated") << 0x13 << "0x15" << "2.15" << false;
+        // 0x1A: "2.110" in the file's label, "2.1A" in the device's; the same byte.
+        QTest::newRow("a nibble above 9: the bytes are compared") << 0x1A << "0x1A" << "2.1A" << true;
     }
     void skip_if_current()
     {
+        QFETCH(int, file_minore);
         QFETCH(QString, minore);
+        QFETCH(QString, versione);
         QFETCH(bool, saltato);
         Stazione stazione;
+        scrivi_file(stazione.firmware, leggi_file(stazione.firmware).replace(7, 1, QByteArray(1, char(file_minore))));
         ProcessoSimulatore sim;
         QString errore;
         QVERIFY2(sim.avvia(errore, {"--major", "2", "--minor", minore}), qPrintable(errore));
@@ -213,7 +221,8 @@ private slots:
         QByteArray errori;
         QCOMPARE(stazione.esegui(sim.porta(), {"--skip-if-current", stazione.firmware}, &eventi, &errori), 0);
         QCOMPARE(eventi["done"]["skipped"].toBool(), saltato);
-        QCOMPARE(errori.contains("The device is already at firmware 2.13: nothing was erased."), saltato);
+        QCOMPARE(errori.contains("The device is already at firmware " + versione.toUtf8() + ": nothing was erased."),
+                 saltato);
         QCOMPARE(eventi.contains("erase"), !saltato);
         QCOMPARE(stazione.storico().size(), saltato ? 0 : 1);
     }

@@ -295,11 +295,21 @@ private slots:
         QVERIFY(!motore.rapporto.in_attesa);
     }
 
-    void an_identification_drops_a_reply_still_owed()
+    // What a verification given up still owes is awaited a second before the
+    // next conversation, then forgotten: no byte of it is taken for the identity's.
+    void an_identification_starts_on_a_quiet_link_data()
     {
+        QTest::addColumn<Risposta>("verdetto");
+        QTest::addColumn<QList<Attesa>>("attese"); // before the identity's, and its own
+        QTest::newRow("the verdict 200 ms after its wait") << CollegamentoScriptato::risposta("A", 5200)
+                                                           << QList<Attesa>{{1, 1000, 200}, {1, 500, 500}};
+        QTest::newRow("a verdict never given") << Risposta{} << QList<Attesa>{{1, 1000, 1000}, {1, 500, 500}};
+    }
+    void an_identification_starts_on_a_quiet_link()
+    {
+        QFETCH(Risposta, verdetto);
         Motore motore;
-        // The verdict comes 200 ms after its wait has ended, inside the identification's.
-        motore.link.script("PGX", 1, CollegamentoScriptato::risposta("A", 5200));
+        motore.link.script("PGX", 1, verdetto);
         QVERIFY(motore.pronto('t', dati_di_prova(300)));
         motore.rapporto.risposte = {risposta_si};
         motore.aggiornatore.trasferisci();
@@ -308,6 +318,44 @@ private slots:
         motore.azzera_registri();
         motore.aggiornatore.identifica();
         QCOMPARE(motore.rapporto.campi, QStringList{"KR01 KESTRA01 05.03.18"});
+        QTEST(motore.link.attese, "attese");
+        QCOMPARE(motore.link.in_passo(), !verdetto.arrivi.isEmpty());
+    }
+
+    // After a verdict never given and an identification that went unanswered,
+    // the module's restart is its own: answered, the link closes.
+    void a_restart_is_answered_on_a_link_that_owes_replies()
+    {
+        Motore motore(altrove);
+        motore.link.script("PGX", 1, Risposta{});
+        motore.link.script("FWI", 2, Risposta{});
+        motore.link.script("RST!", 1, {{{1, "OK!!"}}, true});
+        QVERIFY(motore.pronto('t', dati_di_prova(300)));
+        motore.rapporto.risposte = {risposta_si, risposta_si};
+        motore.aggiornatore.trasferisci();
+        motore.aggiornatore.aggiorna();
+        motore.azzera_registri();
+        motore.aggiornatore.identifica();
+        QCOMPARE(motore.link.comandi, (QList<QByteArray>{"FWI", "RST!"}));
+        QCOMPARE(motore.rapporto.messaggi,
+                 (QStringList{registrato(messaggio::offerta_reset), registrato(messaggio::modulo_riavviato)}));
+        QCOMPARE(motore.passi(), QStringLiteral("connect"));
+    }
+
+    // An identity cut short is shown as it came; its rest is dropped before the erase.
+    void the_rest_of_an_identity_is_dropped_before_the_erase()
+    {
+        Motore motore;
+        const QByteArray identita("FWI=\x02\x15KR01KESTRA01\x24\x65", 20);
+        motore.link.script("FWI", 0, {{{1, identita.first(6)}, {700, identita.sliced(6)}}});
+        motore.aperto(firmware('t', dati_di_prova(300)));
+        motore.aggiornatore.identifica();
+        QCOMPARE(motore.rapporto.stati, QStringList{"Connesso..."});
+        QCOMPARE(motore.passi(), QStringLiteral("disconnect transfer"));
+        motore.aggiornatore.trasferisci();
+        QCOMPARE(motore.rapporto.stati.last(), QStringLiteral("Trasferimento OK"));
+        QCOMPARE(motore.link.attese.at(1), (Attesa{1, 1000, 200}));
+        QVERIFY(motore.link.in_passo());
     }
 
     void an_attempt_ends_once_as_what_ended_it_data()
@@ -345,6 +393,7 @@ private slots:
         QVERIFY(storico.iniziati.isEmpty()); // nothing erased yet
         motore.rapporto.risposte = {risposta_si};
         motore.aggiornatore.trasferisci();
+        QVERIFY2(storico.iniziati.value(0).cancellato, "a record says erased from its start");
         if (dopo == "update")
             motore.aggiornatore.aggiorna();
         else if (dopo == "disconnect")
