@@ -7,6 +7,8 @@ cd "$(dirname "$0")/.."
 
 export QT_QPA_PLATFORM=offscreen
 
+# Tests start PostgreSQL servers of their own and reach them through Qt's QPSQL driver.
+scripts/ensure-packages.sh postgresql libqt6sql6-psql
 scripts/setup.sh build
 (cd build && ctest --output-on-failure -j2)
 scripts/check-package.sh build # the Debian package of the normal build
