@@ -42,16 +42,18 @@ const char *const descrizione =
     "the order of their commands: a reply held back holds back every later one.\n"
     "Faults: --fault HEAD[#N]:KIND[:ARG], HEAD a command (FWI, PGP, PGX, PAS=, ...\n"
     "or PAS? for the challenge), N its n-th arrival (default every one), KIND one of\n"
-    "none, reply, delay, stall, split, drop-before, drop-after, flood; ARG the reply\n"
-    "bytes (escapes like \\x41) or milliseconds. A reply fault changes only the\n"
-    "reply: the command is still carried out. delay holds back the command's reply;\n"
-    "stall holds back every reply, earlier ones still on their way included, for\n"
-    "that long from the command on. Examples:\n"
+    "none, reply, delay, stall, split, cut, drop-before, drop-after, flood; ARG the\n"
+    "reply bytes (escapes like \\x41), milliseconds, or for cut BYTES,MS. A reply\n"
+    "fault changes only the reply: the command is still carried out. delay holds\n"
+    "back the command's reply; stall holds back every reply, earlier ones still on\n"
+    "their way included, for that long from the command on; cut sends the reply's\n"
+    "first BYTES bytes at once and the rest MS milliseconds later. Examples:\n"
     "  --fault PGP#3:reply:C      the third half page is answered \"C\"\n"
     "  --fault PGX:reply:E        every verification fails\n"
     "  --fault PGP#40:stall:2000  the module stalls for 2 s at the 40th half page\n"
     "  --fault PGP#10:drop-before the tenth half page drops the connection\n"
-    "  --fault FWI:none           identification goes unanswered";
+    "  --fault FWI:none           identification goes unanswered\n"
+    "  --fault FWI:cut:6,700      the identity's first 6 bytes, the other 14 0.7 s later";
 
 void aggiungi_opzioni(QCommandLineParser &parser)
 {

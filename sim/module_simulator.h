@@ -28,6 +28,7 @@ struct Guasto
         Ritardo,     // the normal reply leaves `ritardo_ms` later; later replies wait behind it
         Stallo,      // from this command on nothing is answered for `ritardo_ms`, then everything in order
         Dividi,      // the normal reply leaves in one-byte pieces, `ritardo_ms` apart
+        Taglia,      // the normal reply's first `taglio` bytes leave at once, the rest `ritardo_ms` later
         ChiudiPrima, // the connection is dropped as the command arrives; it is not carried out
         ChiudiDopo,  // the normal reply is sent, then the connection is dropped
         Inonda,      // the normal reply is followed by 1 MiB of unsolicited bytes
@@ -41,6 +42,7 @@ struct Guasto
     Tipo tipo = Tipo::NessunaRisposta;
     QByteArray risposta;
     int ritardo_ms = 0;
+    int taglio = 0;
 };
 
 // The identity given in reply to "FWI", and how the module behaves.
