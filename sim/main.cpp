@@ -3,6 +3,7 @@
 
 #include "sim/fault_option.h"
 #include "sim/module_simulator.h"
+#include "sim/write_firmware.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -53,7 +54,13 @@ const char *const descrizione =
     "  --fault PGP#40:stall:2000  the module stalls for 2 s at the 40th half page\n"
     "  --fault PGP#10:drop-before the tenth half page drops the connection\n"
     "  --fault FWI:none           identification goes unanswered\n"
-    "  --fault FWI:cut:6,700      the identity's first 6 bytes, the other 14 0.7 s later";
+    "  --fault FWI:cut:6,700      the identity's first 6 bytes, the other 14 0.7 s later\n"
+    "\n"
+    "--write-firmware FILE writes a firmware file to try an update with, its\n"
+    "header's CRC16 the image's (bootloader 1.2, the same bytes for the same\n"
+    "options), says what it wrote and exits without listening; --cpu, --size,\n"
+    "--board and --version describe it, the other options are not used:\n"
+    "  kestra-sim --write-firmware /tmp/KESTRA.BIN --cpu W --size 1000";
 
 void aggiungi_opzioni(QCommandLineParser &parser)
 {
@@ -66,7 +73,8 @@ void aggiungi_opzioni(QCommandLineParser &parser)
         {"fwi-unknown", "Answer FWI with FWI=???."},
         {"major", "Firmware major version (decimal or 0x hex).", "n"},
         {"minor", "Firmware minor version (decimal or 0x hex).", "n"},
-        {"board", "Board name, 4 characters.", "text"},
+        {"board", "Board name, 4 characters (padded with blanks or cut; with --write-firmware at most 4, "
+                  "default KR01).", "text"},
         {"file-name", "Firmware file name, 8 characters.", "text"},
         {"date-high", "Firmware date, high byte.", "n"},
         {"date-low", "Firmware date, low byte.", "n"},
@@ -80,6 +88,9 @@ void aggiungi_opzioni(QCommandLineParser &parser)
 // Reads the options into `opzioni`; returns what is wrong, or an empty text.
 QString leggi_opzioni(const QCommandLineParser &parser, OpzioniSimulatore &opzioni)
 {
+    const QString fuori_posto = opzioni_firmware_senza_file(parser);
+    if (!fuori_posto.isEmpty())
+        return fuori_posto;
     const QString modo = parser.value("mode");
     if (modo != "ap" && modo != "station")
         return QStringLiteral("--mode must be ap or station");
@@ -175,7 +186,10 @@ int main(int argc, char *argv[])
     parser.setApplicationDescription(descrizione);
     parser.addHelpOption();
     aggiungi_opzioni(parser);
+    aggiungi_opzioni_firmware(parser);
     parser.process(app);
+    if (parser.isSet("write-firmware"))
+        return scrivi_firmware(parser);
 
     Configurazione configurazione;
     const QString errore = leggi_configurazione(parser, configurazione);
