@@ -6,7 +6,7 @@
 
 namespace {
 
-enum class Argomento { Nessuno, Byte, Millisecondi };
+enum class Argomento { Nessuno, Byte, Millisecondi, Taglio };
 
 struct TipoGuasto
 {
@@ -21,6 +21,7 @@ constexpr TipoGuasto tipi[] = {
     {"delay", Guasto::Tipo::Ritardo, Argomento::Millisecondi},
     {"stall", Guasto::Tipo::Stallo, Argomento::Millisecondi},
     {"split", Guasto::Tipo::Dividi, Argomento::Millisecondi},
+    {"cut", Guasto::Tipo::Taglia, Argomento::Taglio},
     {"drop-before", Guasto::Tipo::ChiudiPrima, Argomento::Nessuno},
     {"drop-after", Guasto::Tipo::ChiudiDopo, Argomento::Nessuno},
     {"flood", Guasto::Tipo::Inonda, Argomento::Nessuno},
@@ -90,6 +91,34 @@ Parti dividi(const QByteArray &testo, char separatore)
     return {testo.first(posizione), testo.sliced(posizione + 1)};
 }
 
+bool leggi_millisecondi(const QByteArray &testo, int &ms, QString &errore)
+{
+    bool ok = false;
+    ms = testo.toInt(&ok);
+    if (!ok || ms < 0) {
+        errore = QStringLiteral("milliseconds must be a number from 0");
+        return false;
+    }
+    return true;
+}
+
+// BYTES,MS: the bytes that leave at once and the milliseconds before the rest.
+bool leggi_taglio(Guasto &guasto, const std::optional<QByteArray> &argomento, QString &errore)
+{
+    const Parti parti = argomento ? dividi(*argomento, ',') : Parti{};
+    if (!parti.dopo) {
+        errore = QStringLiteral("cut needs BYTES,MS: the bytes sent at once and the milliseconds before the rest");
+        return false;
+    }
+    bool ok = false;
+    guasto.taglio = parti.prima.toInt(&ok);
+    if (!ok || guasto.taglio < 1) {
+        errore = QStringLiteral("the bytes cut needs to send at once must be a number from 1");
+        return false;
+    }
+    return leggi_millisecondi(*parti.dopo, guasto.ritardo_ms, errore);
+}
+
 // `argomento` must be there or not as the kind wants; the fault takes its value.
 bool applica_argomento(Guasto &guasto, Argomento tipo, const std::optional<QByteArray> &argomento,
                        QString &errore)
@@ -105,14 +134,10 @@ bool applica_argomento(Guasto &guasto, Argomento tipo, const std::optional<QByte
         guasto.risposta = byte.value_or(QByteArray());
         return byte.has_value();
     }
-    if (tipo == Argomento::Millisecondi && argomento) {
-        bool ok = false;
-        guasto.ritardo_ms = argomento->toInt(&ok);
-        if (!ok || guasto.ritardo_ms < 0) {
-            errore = QStringLiteral("milliseconds must be a number from 0");
-            return false;
-        }
-    }
+    if (tipo == Argomento::Taglio)
+        return leggi_taglio(guasto, argomento, errore);
+    if (tipo == Argomento::Millisecondi && argomento)
+        return leggi_millisecondi(*argomento, guasto.ritardo_ms, errore);
     return true;
 }
 

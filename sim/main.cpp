@@ -3,6 +3,7 @@
 
 #include "sim/fault_option.h"
 #include "sim/module_simulator.h"
+#include "sim/write_firmware.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -42,16 +43,24 @@ const char *const descrizione =
     "the order of their commands: a reply held back holds back every later one.\n"
     "Faults: --fault HEAD[#N]:KIND[:ARG], HEAD a command (FWI, PGP, PGX, PAS=, ...\n"
     "or PAS? for the challenge), N its n-th arrival (default every one), KIND one of\n"
-    "none, reply, delay, stall, split, drop-before, drop-after, flood; ARG the reply\n"
-    "bytes (escapes like \\x41) or milliseconds. A reply fault changes only the\n"
-    "reply: the command is still carried out. delay holds back the command's reply;\n"
-    "stall holds back every reply, earlier ones still on their way included, for\n"
-    "that long from the command on. Examples:\n"
+    "none, reply, delay, stall, split, cut, drop-before, drop-after, flood; ARG the\n"
+    "reply bytes (escapes like \\x41), milliseconds, or for cut BYTES,MS. A reply\n"
+    "fault changes only the reply: the command is still carried out. delay holds\n"
+    "back the command's reply; stall holds back every reply, earlier ones still on\n"
+    "their way included, for that long from the command on; cut sends the reply's\n"
+    "first BYTES bytes at once and the rest MS milliseconds later. Examples:\n"
     "  --fault PGP#3:reply:C      the third half page is answered \"C\"\n"
     "  --fault PGX:reply:E        every verification fails\n"
     "  --fault PGP#40:stall:2000  the module stalls for 2 s at the 40th half page\n"
     "  --fault PGP#10:drop-before the tenth half page drops the connection\n"
-    "  --fault FWI:none           identification goes unanswered";
+    "  --fault FWI:none           identification goes unanswered\n"
+    "  --fault FWI:cut:6,700      the identity's first 6 bytes, the other 14 0.7 s later\n"
+    "\n"
+    "--write-firmware FILE writes a firmware file to try an update with, its\n"
+    "header's CRC16 the image's (bootloader 1.2, the same bytes for the same\n"
+    "options), says what it wrote and exits without listening; --cpu, --size,\n"
+    "--board and --version describe it, the other options are not used:\n"
+    "  kestra-sim --write-firmware /tmp/KESTRA.BIN --cpu W --size 1000";
 
 void aggiungi_opzioni(QCommandLineParser &parser)
 {
@@ -64,7 +73,8 @@ void aggiungi_opzioni(QCommandLineParser &parser)
         {"fwi-unknown", "Answer FWI with FWI=???."},
         {"major", "Firmware major version (decimal or 0x hex).", "n"},
         {"minor", "Firmware minor version (decimal or 0x hex).", "n"},
-        {"board", "Board name, 4 characters.", "text"},
+        {"board", "Board name, 4 characters (padded with blanks or cut; with --write-firmware at most 4, "
+                  "default KR01).", "text"},
         {"file-name", "Firmware file name, 8 characters.", "text"},
         {"date-high", "Firmware date, high byte.", "n"},
         {"date-low", "Firmware date, low byte.", "n"},
@@ -78,6 +88,9 @@ void aggiungi_opzioni(QCommandLineParser &parser)
 // Reads the options into `opzioni`; returns what is wrong, or an empty text.
 QString leggi_opzioni(const QCommandLineParser &parser, OpzioniSimulatore &opzioni)
 {
+    const QString fuori_posto = opzioni_firmware_senza_file(parser);
+    if (!fuori_posto.isEmpty())
+        return fuori_posto;
     const QString modo = parser.value("mode");
     if (modo != "ap" && modo != "station")
         return QStringLiteral("--mode must be ap or station");
@@ -173,7 +186,10 @@ int main(int argc, char *argv[])
     parser.setApplicationDescription(descrizione);
     parser.addHelpOption();
     aggiungi_opzioni(parser);
+    aggiungi_opzioni_firmware(parser);
     parser.process(app);
+    if (parser.isSet("write-firmware"))
+        return scrivi_firmware(parser);
 
     Configurazione configurazione;
     const QString errore = leggi_configurazione(parser, configurazione);

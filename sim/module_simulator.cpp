@@ -1,7 +1,5 @@
 #include "sim/module_simulator.h"
 
-#include "core/checksums.h"
-#include "core/commands.h"
 #include "sim/reply_delivery.h"
 
 #include <QSaveFile>
@@ -19,26 +17,6 @@ struct Effetto
     bool dispositivo;  // for the device behind the module: no reply until the module lets the client in
     bool mezza_pagina; // the device takes its write time before it answers
 };
-
-quint32 byte_in(const QByteArray &comando, int posizione)
-{
-    return quint8(comando.at(posizione));
-}
-
-QByteArray campo(QByteArray testo, int lunghezza)
-{
-    testo.resize(lunghezza, ' ');
-    return testo;
-}
-
-QByteArray risposta_identita(const OpzioniSimulatore &opzioni)
-{
-    if (opzioni.info_non_disponibile)
-        return "FWI=???";
-    return "FWI=" + QByteArray(1, char(opzioni.fw_maggiore)) + char(opzioni.fw_minore)
-           + campo(opzioni.scheda, 4) + campo(opzioni.nome_file, 8) + char(opzioni.data_alta)
-           + char(opzioni.data_bassa);
-}
 
 } // namespace
 
@@ -196,41 +174,22 @@ QByteArray SimulatoreModulo::esegui_identita(const QByteArray &)
 
 QByteArray SimulatoreModulo::esegui_cancellazione(const QByteArray &)
 {
-    m_flash.clear();
-    m_offset_ricevuti.clear();
-    m_ripetute = 0;
-    return "A";
+    return m_dispositivo.cancella();
 }
 
 QByteArray SimulatoreModulo::esegui_scrittura(const QByteArray &comando)
 {
-    const QByteArrayView dati = QByteArrayView(comando).sliced(6, dimensione_mezza_pagina);
-    const qsizetype offset = byte_in(comando, 3) << 16 | byte_in(comando, 4) << 8 | byte_in(comando, 5);
-    if (m_offset_ricevuti.contains(offset))
-        ++m_ripetute;
-    m_offset_ricevuti.insert(offset);
-    if (check_calc(dati) != int(byte_in(comando, 6 + dimensione_mezza_pagina)))
-        return "C";
-    const qsizetype fine_pagina = (offset + dimensione_mezza_pagina + dimensione_pagina - 1)
-                                  / dimensione_pagina * dimensione_pagina;
-    if (m_flash.size() < fine_pagina)
-        m_flash.resize(fine_pagina, '\xFF');
-    m_flash.replace(offset, dati.size(), dati);
-    return "A";
+    return m_dispositivo.scrivi_mezza_pagina(comando);
 }
 
 QByteArray SimulatoreModulo::esegui_verifica(const QByteArray &comando)
 {
-    const qsizetype lunghezza = (byte_in(comando, 3) << 8 | byte_in(comando, 4)) * dimensione_pagina;
-    QByteArray pagine = m_flash.left(lunghezza);
-    pagine.resize(lunghezza, '\xFF');
-    RegistroCrc registro{.crc_alto = 0xFF, .crc_basso = 0xFF};
-    crc16_calc(registro, pagine);
-    const bool riuscita = registro.crc_alto == int(byte_in(comando, 5)) && registro.crc_basso == int(byte_in(comando, 6));
-    if (riuscita)
-        salva_immagine(pagine);
-    emit verificato(riuscita);
-    return riuscita ? "A" : "E";
+    const QByteArray risposta = m_dispositivo.verifica(comando);
+    const std::optional<QByteArray> &immagine = m_dispositivo.immagine_verificata();
+    if (immagine)
+        salva_immagine(*immagine);
+    emit verificato(immagine.has_value());
+    return risposta;
 }
 
 void SimulatoreModulo::salva_immagine(const QByteArray &immagine) const

@@ -3,12 +3,12 @@
 #include <QByteArray>
 #include <QHash>
 #include <QList>
-#include <QSet>
 #include <QPointer>
 #include <QTcpServer>
 #include <QTimer>
 
 #include "sim/command_framing.h"
+#include "sim/device_model.h"
 
 class CodaRisposte;
 class QTcpSocket;
@@ -28,6 +28,7 @@ struct Guasto
         Ritardo,     // the normal reply leaves `ritardo_ms` later; later replies wait behind it
         Stallo,      // from this command on nothing is answered for `ritardo_ms`, then everything in order
         Dividi,      // the normal reply leaves in one-byte pieces, `ritardo_ms` apart
+        Taglia,      // the normal reply's first `taglio` bytes leave at once, the rest `ritardo_ms` later
         ChiudiPrima, // the connection is dropped as the command arrives; it is not carried out
         ChiudiDopo,  // the normal reply is sent, then the connection is dropped
         Inonda,      // the normal reply is followed by 1 MiB of unsolicited bytes
@@ -41,23 +42,16 @@ struct Guasto
     Tipo tipo = Tipo::NessunaRisposta;
     QByteArray risposta;
     int ritardo_ms = 0;
+    int taglio = 0;
 };
 
-struct OpzioniSimulatore
+// The identity given in reply to "FWI", and how the module behaves.
+struct OpzioniSimulatore : IdentitaSimulata
 {
     enum class Modo { AccessPoint, Stazione };
 
     Modo modo = Modo::AccessPoint; // station mode challenges every client with "PAS?"
     QByteArray password = "40718253";
-
-    // Identity given in reply to "FWI" (bytes 5..20 of the reply).
-    bool info_non_disponibile = false; // reply exactly "FWI=???" instead
-    quint8 fw_maggiore = 2;
-    quint8 fw_minore = 0x15;
-    QByteArray scheda = "KR01";        // 4 bytes, padded with blanks or cut
-    QByteArray nome_file = "KESTRA01"; // 8 bytes, padded with blanks or cut
-    quint8 data_alta = 36;             // 05.03.18
-    quint8 data_bassa = 101;
 
     // Where the image is written after a verification that passed; empty: nowhere.
     QString file_immagine;
@@ -72,8 +66,10 @@ struct OpzioniSimulatore
     QList<Guasto> guasti;
 };
 
-// A stand-in for the Wi-Fi module and the bootloader of the device behind it,
-// listening for one client at a time: a new connection replaces the old one.
+// A stand-in for the Wi-Fi module, passing the device's commands to the model
+// of the device behind it (sim/device_model.h) and sending back its replies,
+// faults and all. It listens for one client at a time: a new connection
+// replaces the old one.
 // Commands arrive without framing; they are told apart by their head and their
 // fixed length, and a command that arrives in several pieces is put together
 // before it is answered. A password ends when it is the expected one or when
@@ -101,9 +97,9 @@ public:
 
     // The flash written by half-page commands since the last erase: every
     // byte up to the end of the last page written, 0xFF where nothing came.
-    const QByteArray &flash() const { return m_flash; }
+    const QByteArray &flash() const { return m_dispositivo.flash(); }
     // Half pages received since the last erase for an offset already received.
-    int mezze_pagine_ripetute() const { return m_ripetute; }
+    int mezze_pagine_ripetute() const { return m_dispositivo.mezze_pagine_ripetute(); }
 
 signals:
     void comando_ricevuto(const QByteArray &comando);
@@ -143,7 +139,5 @@ private:
     QTimer m_silenzio; // a gap after the last byte that ends a password or drops leftovers
     QHash<QByteArray, int> m_occorrenze;
     QList<QByteArray> m_comandi;
-    QByteArray m_flash;
-    QSet<qsizetype> m_offset_ricevuti; // of the half pages since the last erase
-    int m_ripetute = 0;
+    ModelloDispositivo m_dispositivo;
 };

@@ -44,6 +44,10 @@ PianoRisposta piano_risposta(const QByteArray &risposta, bool riavvia, const Gua
         piano.pezzo = 1;
         piano.intervallo_ms = guasto->ritardo_ms;
         break;
+    case Guasto::Tipo::Taglia:
+        piano.primo_pezzo = guasto->taglio;
+        piano.intervallo_ms = guasto->ritardo_ms;
+        break;
     case Guasto::Tipo::ChiudiPrima:
         piano.byte.clear();
         piano.chiudi = true;
@@ -113,7 +117,9 @@ bool CodaRisposte::invia_parte(Voce &voce)
     PianoRisposta &piano = voce.piano;
     QByteArray parte;
     if (!piano.byte.isEmpty()) {
-        const qsizetype n = piano.pezzo > 0 ? qMin<qsizetype>(piano.pezzo, piano.byte.size()) : piano.byte.size();
+        const int misura = piano.primo_pezzo > 0 ? piano.primo_pezzo : piano.pezzo;
+        piano.primo_pezzo = 0;
+        const qsizetype n = misura > 0 ? qMin<qsizetype>(misura, piano.byte.size()) : piano.byte.size();
         parte = piano.byte.first(n);
         piano.byte.remove(0, n);
         voce.pronta = tra(piano.byte.isEmpty() ? 0 : piano.intervallo_ms);

@@ -17,7 +17,8 @@ struct PianoRisposta
 {
     QByteArray byte;         // empty: nothing to send
     int attesa_ms = 0;       // from its command to the first byte
-    int pezzo = 0;           // bytes per write; 0: the whole reply in one
+    int primo_pezzo = 0;     // bytes of the first write; 0: as many as the others
+    int pezzo = 0;           // bytes per write; 0: the whole reply, or what is left of it, in one
     int intervallo_ms = 0;   // between two pieces
     qint64 inondazione = 0;  // unsolicited bytes that follow the reply
     bool chiudi = false;     // the connection is dropped once everything is out
