@@ -6,6 +6,9 @@
 #include "core/firmware_header.h"
 #include "core/identity.h"
 #include "core/labels.h"
+#include "cli/texts.h"
+
+#include <array>
 
 #include <cmath>
 
@@ -18,6 +21,17 @@ constexpr Testo fase_trasferimento{"trasferimento", "transfer"};
 constexpr Testo blocchi{"blocco %1 di %2, %3 s", "block %1 of %2, %3 s"};
 constexpr Testo velocita_e_tempo{"%1 KB/s  %2:%3 rimanenti", "%1 KB/s  %2:%3 left"};
 constexpr Testo risposte[] = {{"No", "No"}, {"Sì", "Yes"}};
+
+// Who answers each question.
+enum class Chi {
+    SwitchToAp, // --switch-to-ap
+    Nessuno,    // No: never a reset nobody asked for
+    Force,      // --force: the refusal is told, or what will be done instead
+    Utente,     // --yes, else the prompt
+};
+constexpr std::array<Chi, numero_domande> chi_risponde{
+    Chi::SwitchToAp, Chi::Nessuno, Chi::Force, Chi::Force, Chi::Utente, Chi::Utente, Chi::Utente,
+};
 
 double secondi(const QElapsedTimer &orologio)
 {
@@ -43,8 +57,6 @@ void RapportoRiga::file_aperto(const QString &nome_file, const IntestazioneFirmw
     // The file is checked before the engine opens it: its header is shown once.
     if (std::exchange(m_intestazione_mostrata, true))
         return;
-    m_intestazione = intestazione;
-    m_tipo = tipo;
     const int bootloader = intestazione.versione_bootloader;
     const QString firmware = etichetta_firmware_file(intestazione.fw_maggiore, intestazione.fw_minore);
     const QString scheda = QString::fromLatin1(intestazione.scheda_file);
@@ -67,7 +79,6 @@ void RapportoRiga::file_aperto(const QString &nome_file, const IntestazioneFirmw
 
 void RapportoRiga::identita(const IdentitaDispositivo &identita)
 {
-    m_identita_letta = true;
     const int lingua = m_console.lingua();
     const QString firmware = etichetta_firmware_dispositivo(identita);
     const QString scheda = QString::fromLatin1(identita.scheda);
@@ -114,8 +125,7 @@ void RapportoRiga::trasferimento(const Avanzamento &avanzamento)
 {
     const qint64 fatti = qint64(avanzamento.fatti) * dimensione_pagina;
     const qint64 totale = qint64(avanzamento.totale) * dimensione_pagina;
-    m_secondi_scrittura = secondi(m_orologio);
-    const double byte_al_secondo = double(fatti) / qMax(m_secondi_scrittura, 1e-9);
+    const double byte_al_secondo = double(fatti) / qMax(secondi(m_orologio), 1e-9);
     if (std::exchange(m_percento, avanzamento.percento) != avanzamento.percento || fatti == totale)
         m_console.evento("progress", {{"bytes", fatti}, {"total", totale}, {"percent", avanzamento.percento},
                                       {"bytes_per_s", qRound64(byte_al_secondo)}});
@@ -128,37 +138,59 @@ void RapportoRiga::trasferimento(const Avanzamento &avanzamento)
                     fatti == totale);
 }
 
-int RapportoRiga::messaggio(const Messaggio &messaggio, const QString &valore)
+Risposta RapportoRiga::chiedi(Domanda domanda, const QStringList &valori)
 {
-    const QString testo = m_console.testo(messaggio.titolo) + QStringLiteral(": ")
-                          + messaggio.testo.righe_in(m_console.lingua(), valore);
-    if (messaggio.pulsanti == Pulsanti::SiNo)
-        return rispondi(messaggio, testo).value_or(false) ? risposta_si : risposta_no;
-    m_console.avviso(testo);
+    const Messaggio &messaggio = messaggio_di(domanda);
+    const int lingua = m_console.lingua();
+    if (chi_risponde[std::size_t(domanda)] == Chi::Force) {
+        if (m_confermate.contains(domanda))
+            return Risposta::Si;
+        // The fact, then what --force does of it.
+        const QString fatto = messaggio.testo.righe_in(lingua, valori).section(u'\n', 0, 0);
+        if (!m_risposte.forza) {
+            m_console.avviso(fatto);
+            return Risposta::No;
+        }
+        const QString avviso = fatto + u' ' + m_console.testo(testo_flash::forzato);
+        m_console.avviso(avviso);
+        m_console.evento("warning", {{"text", avviso}});
+        return Risposta::Si;
+    }
+    const QString testo = m_console.testo(messaggio.titolo) + QStringLiteral(": ") + messaggio.testo.righe_in(lingua, valori);
+    std::optional<bool> si = risposta_data(domanda);
+    if (si)
+        m_console.avviso(testo + u' ' + m_console.testo(risposte[*si]));
+    else
+        si = m_console.chiedi(testo); // nothing when a signal broke the question off
+    if (si.value_or(false) && domanda == Domanda::Cancellazione)
+        m_confermate.insert(domanda); // once a yes is given, the tries that follow do not ask again
+    return si.value_or(false) ? Risposta::Si : Risposta::No;
+}
+
+std::optional<bool> RapportoRiga::risposta_data(Domanda domanda) const
+{
+    switch (chi_risponde[std::size_t(domanda)]) {
+    case Chi::SwitchToAp: return m_risposte.access_point;
+    case Chi::Nessuno: return false;
+    case Chi::Force:
+    case Chi::Utente: break;
+    }
+    if (m_confermate.contains(domanda) || m_risposte.si)
+        return true;
+    return std::nullopt;
+}
+
+void RapportoRiga::avvisa(Avviso avviso, const QStringList &valori)
+{
+    const Messaggio &messaggio = messaggio_di(avviso);
+    m_console.avviso(m_console.testo(messaggio.titolo) + QStringLiteral(": ")
+                     + messaggio.testo.righe_in(m_console.lingua(), valori));
     if (messaggio.icona != Icona::Informazione)
-        m_avvisi.append(&messaggio);
-    return risposta_ok;
+        m_avvisi.append(avviso);
 }
 
 std::optional<QString> RapportoRiga::chiedi_password()
 {
     m_console.evento("challenge");
     return m_risposte.password;
-}
-
-std::optional<bool> RapportoRiga::rispondi(const Messaggio &domanda, const QString &testo)
-{
-    // Yes to the Access Point only when asked for, and never a reset nobody asked for.
-    std::optional<bool> si;
-    if (&domanda == &messaggio::domanda_access_point)
-        si = m_risposte.access_point;
-    else if (&domanda == &messaggio::offerta_reset)
-        si = false;
-    else if (m_risposte.si)
-        si = true;
-    if (!si)
-        si = m_console.chiedi(testo);
-    else
-        m_console.avviso(testo + u' ' + m_console.testo(risposte[*si]));
-    return si;
 }

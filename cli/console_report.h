@@ -5,6 +5,7 @@
 #include "engine/report.h"
 
 #include <QElapsedTimer>
+#include <QSet>
 
 // The engine's reports on the console. Questions are answered from the
 // options or at a y/N prompt.
@@ -15,20 +16,16 @@ public:
     {
         bool si = false;           // --yes: no prompt before erasing and updating
         bool access_point = false; // --switch-to-ap
+        bool forza = false;        // --force: a file for another board, or damaged, is written
         QString password;
     };
 
     RapportoRiga(Console &console, Risposte risposte) : m_console(console), m_risposte(std::move(risposte)) {}
 
-    bool identita_letta() const { return m_identita_letta; }
-    // The header of the firmware file shown, and its CPU type (nullptr when unknown).
-    const std::optional<IntestazioneFirmware> &intestazione() const { return m_intestazione; }
-    const TipoCpu *tipo() const { return m_tipo; }
-    // How long the pages of the last transfer took to write, in seconds.
-    double secondi_scrittura() const { return m_secondi_scrittura; }
-    // The warnings shown since the last call: message boxes with OK that do
-    // not end anything by themselves.
-    QList<const Messaggio *> prendi_avvisi() { return std::exchange(m_avvisi, {}); }
+    // The warnings shown since the last call: boxes that end nothing by themselves.
+    QList<Avviso> prendi_avvisi() { return std::exchange(m_avvisi, {}); }
+    // A refusal that --force lets through, already told: the question is not told again.
+    void forzato(Domanda domanda) { m_confermate.insert(domanda); }
 
     void stato(const Testo &testo, const QString &valore = {}) override;
     void tappa(Tappa tappa, StatoTappa stato) override;
@@ -40,22 +37,21 @@ public:
     void indirizzo(const QString &) override {} // the Access Point message says what to do
     void avanzamento(const Avanzamento &avanzamento) override;
     void occupato(bool) override {}
-    int messaggio(const Messaggio &messaggio, const QString &valore = {}) override;
+    Risposta chiedi(Domanda domanda, const QStringList &valori = {}) override;
+    void avvisa(Avviso avviso, const QStringList &valori = {}) override;
     std::optional<QString> chiedi_password() override;
 
 private:
-    // The answer given, or nothing when a signal broke the question off.
-    std::optional<bool> rispondi(const Messaggio &domanda, const QString &testo);
+    // The answer the options give, or nothing when the user is to be asked.
+    std::optional<bool> risposta_data(Domanda domanda) const;
     void cancellazione(const Avanzamento &avanzamento);
     void trasferimento(const Avanzamento &avanzamento);
 
     Console &m_console;
     const Risposte m_risposte;
-    std::optional<IntestazioneFirmware> m_intestazione;
-    const TipoCpu *m_tipo = nullptr;
-    QElapsedTimer m_orologio; // since the erase started, then since the pages started
-    double m_secondi_scrittura = 0;
-    int m_percento = -1; // of the last progress event
-    bool m_identita_letta = false, m_intestazione_mostrata = false;
-    QList<const Messaggio *> m_avvisi;
+    QSet<Domanda> m_confermate; // answered Yes, not to be asked again in this run
+    QElapsedTimer m_orologio;   // since the erase started, then since the pages started
+    int m_percento = -1;        // of the last progress event
+    bool m_intestazione_mostrata = false;
+    QList<Avviso> m_avvisi;
 };

@@ -1,13 +1,14 @@
 // kestra-flash: the firmware update from the command line, for scripts,
 // service benches and production lines.
 
-#include "cli/exit_codes.h"
-#include "cli/flash_run.h"
+#include "cli/run.h"
+#include "cli/summary.h"
 #include "cli/signals.h"
 #include "cli/transcript.h"
 #include "core/firmware_file.h"
 #include "engine/command_channel.h"
 #include "history/history_db.h"
+#include "version.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -58,7 +59,7 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     // The window's name: the update history is kept in the same data folder.
     QCoreApplication::setApplicationName(QStringLiteral("kestra-updater"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(KESTRA_VERSIONE));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(versione_kestra));
     QFile uscita, errori, ingresso, registro;
     // By descriptor, not through C's buffered streams: each line leaves as it
     // is written, also into a pipe, where a script reads the events as they come.
@@ -69,6 +70,14 @@ int main(int argc, char *argv[])
     const Richiesta richiesta = leggi_opzioni(app.arguments());
     if (!richiesta.opzioni) {
         (richiesta.codice == 0 ? uscita : errori).write(richiesta.testo.toUtf8());
+        // With --json, a mistake is an error and the end of the run on standard output too.
+        if (richiesta.codice != 0 && app.arguments().contains(QLatin1String("--json"))) {
+            Console console({uscita, errori, ingresso}, {true, false, false, 1});
+            Chiusura chiusura;
+            chiusura.codice = richiesta.codice;
+            chiusura.esito = Esito{TipoEsito::Uso, nessun_testo, {"%1", "%1"}, {richiesta.errore}};
+            eventi_finali(console, chiusura);
+        }
         return richiesta.codice;
     }
     Opzioni opzioni = *richiesta.opzioni;
@@ -79,7 +88,7 @@ int main(int argc, char *argv[])
         registro.setFileName(opzioni.registro);
         if (!registro.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
             errori.write(("kestra-flash: --log: " + registro.errorString() + u'\n').toUtf8());
-            return codice_uso;
+            return codice_uscita(TipoEsito::Uso);
         }
         trascrizione.emplace(canale, registro);
         trascrizione->intestazione(QCoreApplication::applicationVersion(), opzioni.indirizzo, opzioni.porta,

@@ -1,6 +1,6 @@
 #include "cli/options.h"
 
-#include "cli/exit_codes.h"
+#include "cli/outcomes.h"
 #include "core/firmware_file.h"
 #include "core/module.h"
 
@@ -12,10 +12,10 @@ namespace {
 
 constexpr int massimo_numero = 100000;
 
-constexpr std::pair<const char *, Comando> comandi[] = {{"check", Comando::Controlla},
-                                                        {"identify", Comando::Identifica},
-                                                        {"reset", Comando::Riavvia},
-                                                        {"history", Comando::Storico}};
+constexpr std::pair<const char *, NomeComando> comandi[] = {{"check", NomeComando::Controlla},
+                                                        {"identify", NomeComando::Identifica},
+                                                        {"reset", NomeComando::Riavvia},
+                                                        {"history", NomeComando::Storico}};
 
 // A whole number from 0 up to `massimo` in the option's value.
 std::optional<int> numero(const QCommandLineParser &parser, const char *opzione, int massimo)
@@ -79,7 +79,7 @@ QString leggi(const QCommandLineParser &parser, Opzioni &opzioni)
     }
     if (scelti > 1)
         return QStringLiteral("--check, --identify, --reset and --history exclude each other");
-    const bool con_file = opzioni.comando == Comando::Aggiorna || opzioni.comando == Comando::Controlla;
+    const bool con_file = opzioni.comando == NomeComando::Aggiorna || opzioni.comando == NomeComando::Controlla;
     const std::pair<const char *, int *> numeri[] = {
         {"limit", &opzioni.limite}, {"wait", &opzioni.attesa_s}, {"retries", &opzioni.tentativi}};
     for (const auto &[nome, valore] : numeri) {
@@ -128,10 +128,11 @@ Richiesta leggi_opzioni(const QStringList &argomenti)
     Opzioni opzioni;
     const QString errore = parser.parse(argomenti) ? leggi(parser, opzioni) : parser.errorText();
     if (parser.isSet(aiuto))
-        return {std::nullopt, parser.helpText() + elenco_codici(), 0};
+        return {std::nullopt, parser.helpText() + elenco_codici(), 0, {}};
     if (parser.isSet(versione))
-        return {std::nullopt, "kestra-flash " + QCoreApplication::applicationVersion() + u'\n', 0};
+        return {std::nullopt, "kestra-flash " + QCoreApplication::applicationVersion() + u'\n', 0, {}};
     if (!errore.isEmpty())
-        return {std::nullopt, "kestra-flash: " + errore + "\nTry 'kestra-flash --help'.\n", codice_uso};
-    return {opzioni, {}, {}};
+        return {std::nullopt, "kestra-flash: " + errore + "\nTry 'kestra-flash --help'.\n",
+                codice_uscita(TipoEsito::Uso), errore};
+    return {opzioni, {}, {}, {}};
 }

@@ -5,11 +5,11 @@
 #include <filesystem>
 #include <optional>
 
-enum class Comando { Aggiorna, Controlla, Identifica, Riavvia, Storico };
+enum class NomeComando { Aggiorna, Controlla, Identifica, Riavvia, Storico };
 
 struct Opzioni
 {
-    Comando comando = Comando::Aggiorna;
+    NomeComando comando = NomeComando::Aggiorna;
     QString firmware, indirizzo, indirizzo_access_point, password, registro; // registro: --log
     std::filesystem::path file_firmware; // the firmware file as the system names it
     quint16 porta = 0;
@@ -31,6 +31,7 @@ struct Richiesta
     std::optional<Opzioni> opzioni;
     QString testo;
     int codice = 0;
+    QString errore; // what is wrong, for a JSON error
 };
 
 // `argomenti` starts with the program's name. The password comes from

@@ -1,7 +1,6 @@
 #include "core/cpu_types.h"
 
 #include "core/commands.h"
-#include "core/messages.h"
 
 #include <algorithm>
 #include <iterator>
@@ -9,18 +8,15 @@
 namespace {
 
 constexpr TipoCpu tipi[] = {
-    {'t', "CPU: STM32F0 64K (256B)", 1, 64, true, "PGP", "PGX", 5000, &messaggio::conferma_aggiornamento, false,
-     nullptr},
-    {'s', "CPU: STM32F1 128K (256B)", 2, 128, true, "PGP", "PGX", 5000, &messaggio::conferma_aggiornamento, false,
-     nullptr},
-    {'W', "CPU: WGM110 1M (128B)", 3, 756, false, "PGp", "PGW", 20000, &messaggio::conferma_aggiornamento_wgm110,
-     true, &messaggio::avviso_wgm110},
+    {'t', "CPU: STM32F0 64K (256B)", 1, 64, true, "PGP", "PGX", 5000, Domanda::ConfermaAggiornamento, false, {}},
+    {'s', "CPU: STM32F1 128K (256B)", 2, 128, true, "PGP", "PGX", 5000, Domanda::ConfermaAggiornamento, false, {}},
+    {'W', "CPU: WGM110 1M (128B)", 3, 756, false, "PGp", "PGW", 20000, Domanda::ConfermaAggiornamentoWgm110, true,
+     Avviso::SchedaSenzaWgm110},
 };
 
 // Erased at once, written with "PGp" and verified with "PGX": what an image
 // of an unknown type would get, had it not been refused.
-constexpr TipoCpu sconosciuto{
-    '\0', "CPU:", 0, 0, false, "PGp", "PGX", 5000, &messaggio::conferma_aggiornamento, false, nullptr};
+constexpr TipoCpu sconosciuto{'\0', "CPU:", 0, 0, false, "PGp", "PGX", 5000, Domanda::ConfermaAggiornamento, false, {}};
 
 } // namespace
 

@@ -4,7 +4,9 @@
 
 #include <span>
 
-struct Messaggio;
+#include "core/messages.h"
+
+#include <optional>
 
 // Everything that depends on the CPU type a firmware file names at offset 1,
 // one row a type.
@@ -18,9 +20,9 @@ struct TipoCpu
     const char *comando_mezza_pagina;     // "PGP" or "PGp"
     const char *comando_verifica;         // "PGX" or "PGW"
     int attesa_verifica_ms;               // for the device's verdict
-    const Messaggio *conferma;            // asked before the verification
-    bool riavvio_dopo_verifica;           // the module restarts whatever the verdict: the link closes
-    const Messaggio *avviso_senza_scheda; // when the device reports no board; nullptr: none
+    Domanda conferma;                          // asked before the verification
+    bool riavvio_dopo_verifica;                // the module restarts whatever the verdict: the link closes
+    std::optional<Avviso> avviso_senza_scheda; // when the device reports no board
 
     // The most image bytes the device holds: its area, 1024 bytes a KB; for
     // a type without an area, what the 16-bit page counters can count.

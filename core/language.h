@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // A text in the two languages of the program. `lingua` 0 picks the Italian
 // one, any other value the English one.
@@ -15,11 +16,19 @@ struct Testo
     {
         return valore.isNull() ? in(lingua) : in(lingua).arg(valore);
     }
-    // As a screen shows it: with %1 standing for `valore`, and each line of
-    // the text (CR LF between them) on a line of its own.
-    QString righe_in(int lingua, const QString &valore = {}) const
+    // With %1, %2, ... standing for the values in turn.
+    QString in(int lingua, const QStringList &valori) const
     {
-        return in(lingua, valore).replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        QString testo = in(lingua);
+        for (const QString &valore : valori)
+            testo = testo.arg(valore);
+        return testo;
+    }
+    // As a screen shows it: with %1, %2, ... standing for the values, and each
+    // line of the text (CR LF between them) on a line of its own.
+    QString righe_in(int lingua, const QStringList &valori = {}) const
+    {
+        return in(lingua, valori).replace(QLatin1String("\r\n"), QLatin1String("\n"));
     }
     // The text of the language that `lingua` is not: English for 0, Italian otherwise.
     QString in_altra(int lingua) const { return in(lingua == 0 ? 1 : 0); }

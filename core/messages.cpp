@@ -1,5 +1,8 @@
 #include "core/messages.h"
 
+#include <algorithm>
+#include <array>
+
 namespace {
 
 // Titles and texts shared by several boxes.
@@ -18,6 +21,12 @@ constexpr Messaggio avviso(Testo titolo, Testo testo)
 constexpr Messaggio domanda(Testo titolo, Testo testo)
 {
     return {titolo, testo, Icona::Informazione, Pulsanti::SiNo};
+}
+
+// A question whose Yes may cost the device: a warning, No the default.
+constexpr Messaggio domanda_prudente(Testo titolo, Testo testo)
+{
+    return {titolo, testo, Icona::Esclamazione, Pulsanti::SiNoPrudente};
 }
 
 } // namespace
@@ -79,15 +88,6 @@ constexpr Messaggio avviso_wgm110 = avviso(
      "The board may not support the WGM110 module"});
 
 constexpr Messaggio file_inesistente = avviso(apri_firmware, {"File Inesistente", "File not found"});
-constexpr Messaggio file_cartella = avviso(apri_firmware, {"È una cartella, non un file", "This is a folder, not a file"});
-constexpr Messaggio file_non_regolare = avviso(
-    apri_firmware,
-    {"Non è un file ordinario (una FIFO, un dispositivo o un socket)", "Not a regular file (a FIFO, a device or a socket)"});
-constexpr Messaggio file_ciclo = avviso(
-    apri_firmware, {"Collegamenti simbolici in un ciclo", "A loop of symbolic links"});
-constexpr Messaggio file_illeggibile = avviso(
-    apri_firmware, {"Impossibile leggere il file: %1", "The file cannot be read: %1"});
-
 constexpr Messaggio firmware_non_compatibile{
     {"Apri Firmware", "Open Firmware"},
     {"Attenzione: il firmware caricato non è compatibile",
@@ -129,3 +129,59 @@ constexpr Messaggio aggiornamento_terminato{
     Pulsanti::Ok};
 
 } // namespace messaggio
+
+namespace {
+
+constexpr Messaggio file_cartella = avviso(apri_firmware, {"È una cartella, non un file", "This is a folder, not a file"});
+constexpr Messaggio file_non_regolare = avviso(
+    apri_firmware,
+    {"Non è un file ordinario (una FIFO, un dispositivo o un socket)", "Not a regular file (a FIFO, a device or a socket)"});
+constexpr Messaggio file_ciclo = avviso(apri_firmware, {"Collegamenti simbolici in un ciclo", "A loop of symbolic links"});
+constexpr Messaggio file_illeggibile = avviso(apri_firmware, {"Impossibile leggere il file: %1", "The file cannot be read: %1"});
+
+constexpr Messaggio scheda_diversa = domanda_prudente(
+    {"Scheda diversa", "Different board"},
+    {"Il file firmware è per la scheda \"%1\", il dispositivo riporta la scheda \"%2\".\r\n"
+     "Il dispositivo verrà cancellato e scritto con questo file. Procedere?",
+     "The firmware file is for board \"%1\", the device reports board \"%2\".\r\n"
+     "The device will be erased and written with this file. Do you want to proceed?"});
+constexpr Messaggio immagine_danneggiata = domanda_prudente(
+    {"File danneggiato", "Damaged file"},
+    {"Il file firmware è danneggiato o troncato: l'intestazione dà il CRC16 %1, l'immagine ha %2.\r\n"
+     "Il dispositivo verrà cancellato e scritto con questo file. Procedere?",
+     "The firmware file is damaged or was cut short: its header gives CRC16 %1, its image has %2.\r\n"
+     "The device will be erased and written with this file. Do you want to proceed?"});
+constexpr Messaggio cancellazione{{"Cancellazione", "Erase"}, {"Cancellare il dispositivo?", "Erase the device?"},
+                                  Icona::Critico, Pulsanti::SiNo};
+
+constexpr std::array<const Messaggio *, numero_domande> domande{
+    &messaggio::domanda_access_point, &messaggio::offerta_reset, &scheda_diversa, &immagine_danneggiata,
+    &cancellazione, &messaggio::conferma_aggiornamento, &messaggio::conferma_aggiornamento_wgm110,
+};
+
+constexpr std::array<const Messaggio *, numero_avvisi> avvisi{
+    &messaggio::errore_connessione, &messaggio::password_vuota, &messaggio::password_errata,
+    &messaggio::password_senza_risposta, &messaggio::modo_cambiato, &messaggio::modo_senza_risposta,
+    &messaggio::modulo_riavviato, &messaggio::reset_senza_risposta, &messaggio::avviso_wgm110,
+    &messaggio::file_inesistente, &file_cartella, &file_non_regolare, &file_ciclo, &file_illeggibile,
+    &messaggio::firmware_non_compatibile, &messaggio::bootloader_non_supportato, &messaggio::aggiornamento_terminato,
+};
+
+// A kind added without its box does not build.
+constexpr bool tutti(const auto &tabella)
+{
+    return std::ranges::none_of(tabella, [](const Messaggio *messaggio) { return messaggio == nullptr; });
+}
+static_assert(tutti(domande) && tutti(avvisi));
+
+} // namespace
+
+const Messaggio &messaggio_di(Domanda domanda)
+{
+    return *domande[std::size_t(domanda)];
+}
+
+const Messaggio &messaggio_di(Avviso avviso)
+{
+    return *avvisi[std::size_t(avviso)];
+}

@@ -2,36 +2,62 @@
 
 #include "core/messages.h"
 
-#include <algorithm>
-#include <iterator>
+#include <array>
 
 namespace {
 
-constexpr std::pair<TipoEsito, const char *> nomi[] = {
-    {TipoEsito::Completato, "completed"},
-    {TipoEsito::FileRifiutato, "file"},
-    {TipoEsito::FileDanneggiato, "damaged"},
-    {TipoEsito::Connessione, "connection"},
-    {TipoEsito::Password, "password"},
-    {TipoEsito::AccessPoint, "access-point"},
-    {TipoEsito::ModoCambiato, "switched"},
-    {TipoEsito::Identificazione, "identification"},
-    {TipoEsito::Scheda, "board"},
-    {TipoEsito::Cancellazione, "erase"},
-    {TipoEsito::Trasferimento, "transfer"},
-    {TipoEsito::Verifica, "verification"},
-    {TipoEsito::Riavvio, "restart"},
-    {TipoEsito::Rinuncia, "declined"},
-    {TipoEsito::Interrotto, "interrupted"},
-    {TipoEsito::NonDisponibile, "unavailable"},
+struct RigaEsito
+{
+    TipoEsito tipo;
+    const char *classe;
+    int codice_uscita;
 };
+
+// One row a kind, in the kinds' order.
+constexpr std::array<RigaEsito, numero_tipi_esito> righe{{
+    {TipoEsito::Completato, "completed", 0},
+    {TipoEsito::FileRifiutato, "file", 3},
+    {TipoEsito::FileDanneggiato, "damaged", 3},
+    {TipoEsito::Connessione, "connection", 4},
+    {TipoEsito::Password, "password", 5},
+    {TipoEsito::AccessPoint, "access-point", 6},
+    {TipoEsito::ModoCambiato, "switched", 11},
+    {TipoEsito::Identificazione, "identification", 7},
+    {TipoEsito::Scheda, "board", 12},
+    {TipoEsito::Cancellazione, "erase", 8},
+    {TipoEsito::Trasferimento, "transfer", 9},
+    {TipoEsito::Verifica, "verification", 10},
+    {TipoEsito::Riavvio, "restart", 1},
+    {TipoEsito::Rinuncia, "declined", 1},
+    {TipoEsito::Interrotto, "interrupted", 130},
+    {TipoEsito::NonDisponibile, "unavailable", 1},
+    {TipoEsito::Uso, "usage", 2},
+}};
+
+constexpr bool in_ordine()
+{
+    for (std::size_t i = 0; i < righe.size(); ++i)
+        if (righe[i].tipo != TipoEsito(i) || righe[i].classe == nullptr)
+            return false;
+    return true;
+}
+static_assert(in_ordine(), "every kind of outcome has its row, in order");
+
+const RigaEsito &riga(TipoEsito tipo)
+{
+    return righe[std::size_t(tipo)];
+}
 
 } // namespace
 
 const char *nome_tipo_esito(TipoEsito tipo)
 {
-    return std::find_if(std::begin(nomi), std::end(nomi), [tipo](const auto &nome) { return nome.first == tipo; })
-        ->second;
+    return riga(tipo).classe;
+}
+
+int codice_uscita(TipoEsito tipo, int segnale)
+{
+    return tipo == TipoEsito::Interrotto && segnale != 0 ? 128 + segnale : riga(tipo).codice_uscita;
 }
 
 Esito Esito::di_stato(TipoEsito tipo, const Testo &stato, const QString &valore)
@@ -39,15 +65,22 @@ Esito Esito::di_stato(TipoEsito tipo, const Testo &stato, const QString &valore)
     return {tipo, nessun_testo, stato, valore.isNull() ? QStringList() : QStringList{valore}};
 }
 
-Esito Esito::di_messaggio(TipoEsito tipo, const Messaggio &messaggio, const QString &valore)
+Esito Esito::di_avviso(TipoEsito tipo, Avviso avviso, const QStringList &valori)
 {
-    return {tipo, messaggio.titolo, messaggio.testo, valore.isNull() ? QStringList() : QStringList{valore}};
+    const Messaggio &messaggio = messaggio_di(avviso);
+    Esito esito{tipo, messaggio.titolo, messaggio.testo, valori};
+    esito.avviso = avviso;
+    return esito;
+}
+
+Esito Esito::di_domanda(TipoEsito tipo, Domanda domanda, const QStringList &valori)
+{
+    const Messaggio &messaggio = messaggio_di(domanda);
+    return {tipo, messaggio.titolo, messaggio.testo, valori};
 }
 
 QString Esito::in(int lingua) const
 {
-    QString righe = testo.righe_in(lingua);
-    for (const QString &valore : valori)
-        righe = righe.arg(valore);
+    const QString righe = testo.righe_in(lingua, valori);
     return titolo.vuoto() ? righe : titolo.in(lingua) + QStringLiteral(": ") + righe;
 }

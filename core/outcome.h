@@ -1,11 +1,13 @@
 #pragma once
 
+#include "core/facts.h"
 #include "core/language.h"
+#include "core/messages.h"
 
 #include <QString>
 #include <QStringList>
 
-struct Messaggio;
+#include <optional>
 
 // What a step of an update came to, as a script, a history record and the
 // exit code of kestra-flash read it.
@@ -26,10 +28,15 @@ enum class TipoEsito {
     Rinuncia,        // the user answered No
     Interrotto,      // the program is ending, or was told to stop
     NonDisponibile,  // the step is not on offer now, or another one is running
+    Uso,             // kestra-flash was given options it cannot run with
 };
+inline constexpr int numero_tipi_esito = int(TipoEsito::Uso) + 1;
 
 // The name of a kind in a JSON line or a history record: "completed", "erase".
 const char *nome_tipo_esito(TipoEsito tipo);
+// kestra-flash's exit code for an outcome of that kind; a signal that
+// interrupted a run (`segnale`, 0 for none) gives 128 + its number.
+int codice_uscita(TipoEsito tipo, int segnale = 0);
 
 inline constexpr Testo testo_interrotto{"Interrotto.", "Interrupted."};
 
@@ -39,7 +46,9 @@ struct Esito
     TipoEsito tipo = TipoEsito::Completato;
     Testo titolo = nessun_testo; // empty for a status
     Testo testo = nessun_testo;
-    QStringList valori; // stand for %1, %2, ... in the text
+    QStringList valori;            // stand for %1, %2, ... in the text
+    std::optional<Avviso> avviso;  // the box that said so, when one did
+    Fatti fatti;                   // what the update had learned when the step ended
 
     Esito() = default;
     Esito(TipoEsito tipo) : tipo(tipo) {}
@@ -48,7 +57,8 @@ struct Esito
     {
     }
     static Esito di_stato(TipoEsito tipo, const Testo &stato, const QString &valore = {});
-    static Esito di_messaggio(TipoEsito tipo, const Messaggio &messaggio, const QString &valore = {});
+    static Esito di_avviso(TipoEsito tipo, Avviso avviso, const QStringList &valori = {});
+    static Esito di_domanda(TipoEsito tipo, Domanda domanda, const QStringList &valori = {});
 
     bool riuscito() const { return tipo == TipoEsito::Completato; }
     // "Title: text" or the status, one line a line.

@@ -34,6 +34,9 @@ inline constexpr Testo file_firmware_troppo_grande{"Errore: file firmware troppo
 inline constexpr Testo fuori_passo{"Errore: il modulo non ha mai risposto a un comando precedente; disconnettere e "
                                    "connettere di nuovo",
                                    "Error: the module never answered an earlier command; disconnect and connect again"};
+// %1 the file's board, %2 the device's.
+inline constexpr Testo scheda_diversa{"Il file è per la scheda \"%1\", il dispositivo riporta la scheda \"%2\".",
+                                      "The file is for board \"%1\", the device reports board \"%2\"."};
 // %1 the CRC16 its header gives, %2 its image's.
 inline constexpr Testo file_danneggiato{
     "Il file firmware è danneggiato o troncato: l'intestazione dà il CRC16 %1, l'immagine ha %2.",

@@ -43,7 +43,7 @@ void Sessione::tentativo_trasferito()
         m_tentativo->crc16 = testo_crc(stato.crc.crc16);
 }
 
-void Sessione::concludi_tentativo(const Esito &esito)
+void Sessione::concludi_tentativo(const Esito &esito, int segnale)
 {
     if (!m_tentativo)
         return;
@@ -51,7 +51,8 @@ void Sessione::concludi_tentativo(const Esito &esito)
     tentativo.durata_ms = m_durata_tentativo.elapsed();
     tentativo.pagine = stato.pagine_inviate;
     tentativo.rinvii = stato.rinvii;
-    tentativo.codice_uscita = registrazione.codice_uscita(esito);
+    if (registrazione.codici_di_uscita)
+        tentativo.codice_uscita = codice_uscita(esito.tipo, segnale);
     tentativo.classe = QLatin1String(nome_tipo_esito(esito.tipo));
     tentativo.testo = esito.in(1);
     tentativo.cancellato = stato.cancellato;

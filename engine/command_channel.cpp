@@ -37,14 +37,6 @@ void CanaleComandi::apri_canale(const QString &host, quint16 porta)
     m_winsock.connectToHost(host, porta, QIODevice::ReadWrite | QIODevice::Unbuffered);
 }
 
-bool CanaleComandi::attendi_finestra(const std::function<bool()> &finita)
-{
-    if (interrotto())
-        return false;
-    attesa_eventi::attendi([this, &finita] { return interrotto() || finita(); });
-    return !interrotto();
-}
-
 bool CanaleComandi::scrivi(const QByteArray &byte)
 {
     switch (m_winsock.state()) {

@@ -20,9 +20,6 @@ class CanaleComandi final : public Collegamento
 public:
     explicit CanaleComandi(QObject *parent = nullptr);
 
-    // A wait of the window's own (for a dialog): processes events until
-    // `finita` holds. Returns false when the program is ending.
-    bool attendi_finestra(const std::function<bool()> &finita);
     bool collegato() const override;
 
 protected:

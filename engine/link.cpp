@@ -1,5 +1,7 @@
 #include "engine/link.h"
 
+#include "engine/event_wait.h"
+
 void Collegamento::apri(const QString &host, quint16 porta)
 {
     dimentica_risposte();
@@ -117,6 +119,14 @@ void Collegamento::attendi_debiti(int ms)
         if (m_byte_pagati == prima)
             break;
     }
+}
+
+bool Collegamento::attendi_finestra(const std::function<bool()> &finita)
+{
+    if (m_interrotto)
+        return false;
+    attesa_eventi::attendi([this, &finita] { return m_interrotto || finita(); });
+    return !m_interrotto;
 }
 
 bool Collegamento::elabora_eventi()

@@ -90,6 +90,10 @@ public:
     // still come, and be taken for the reply to a later command.
     bool in_passo() const { return !m_fuori_passo; }
 
+    // A wait of the window's own (for a dialog): processes events until
+    // `finita` holds. Returns false when the program is ending.
+    bool attendi_finestra(const std::function<bool()> &finita);
+
     // Processes what is pending once (clicks, socket and timer events).
     // Returns false when the program is ending.
     bool elabora_eventi();

@@ -62,9 +62,10 @@ public:
     virtual void avanzamento(const Avanzamento &avanzamento) = 0;
     // Work that keeps the user waiting starts (true) or ends (false).
     virtual void occupato(bool occupato) = 0;
-    // A warning or a question, %1 in its text standing for `valore`; returns
-    // risposta_ok, risposta_si or risposta_no.
-    virtual int messaggio(const Messaggio &messaggio, const QString &valore = {}) = 0;
+    // A question, with the values its text names (messaggio_di() shows it); only Yes leads on.
+    virtual Risposta chiedi(Domanda domanda, const QStringList &valori = {}) = 0;
+    // A warning or a notice, with the values its text names.
+    virtual void avvisa(Avviso avviso, const QStringList &valori = {}) = 0;
     // The module asks for its password: the one confirmed, "" when the user
     // cancelled, nothing when the prompt was closed without either.
     virtual std::optional<QString> chiedi_password() = 0;

@@ -1,6 +1,8 @@
 #include "engine/session.h"
 
+#include "core/commands.h"
 #include "core/cpu_types.h"
+#include "core/firmware_header.h"
 
 StatoCondiviso::StatoCondiviso() : cpu(&tipo_cpu_sconosciuto()), trasferito{&tipo_cpu_sconosciuto(), 0, {}} {}
 
@@ -12,10 +14,16 @@ Sessione::Sessione(Collegamento &link, Rapporto &rapporto, QString indirizzo_acc
 {
 }
 
-int Sessione::mostra(const Messaggio &messaggio, const QString &valore)
+Risposta Sessione::chiedi(Domanda domanda, const QStringList &valori)
 {
-    stato.risposta = rapporto.messaggio(messaggio, valore);
+    stato.risposta = rapporto.chiedi(domanda, valori);
     return stato.risposta;
+}
+
+void Sessione::avvisa(Avviso avviso, const QStringList &valori)
+{
+    rapporto.avvisa(avviso, valori);
+    stato.risposta = Risposta::Ok;
 }
 
 void Sessione::stato_in(const Testo &testo, const QString &valore)
@@ -29,10 +37,30 @@ Esito Sessione::esito_stato(TipoEsito tipo, const Testo &testo, const QString &v
     return Esito::di_stato(tipo, testo, valore);
 }
 
-Esito Sessione::esito_messaggio(TipoEsito tipo, const Messaggio &messaggio, const QString &valore)
+Esito Sessione::esito_avviso(TipoEsito tipo, Avviso avviso, const QStringList &valori)
 {
-    mostra(messaggio, valore);
-    return Esito::di_messaggio(tipo, messaggio, valore);
+    avvisa(avviso, valori);
+    return Esito::di_avviso(tipo, avviso, valori);
+}
+
+Fatti Sessione::fatti() const
+{
+    Fatti fatti;
+    if (!stato.byte_intestazione.isEmpty()) {
+        fatti.intestazione = leggi_intestazione(stato.byte_intestazione);
+        fatti.tipo = cerca_tipo_cpu(stato.tipo_cpu);
+    }
+    fatti.byte_immagine = stato.byte_immagine;
+    fatti.crc_immagine = stato.crc_immagine;
+    if (stato.identita.info_disponibile)
+        fatti.identita = stato.identita;
+    fatti.pagine_inviate = stato.pagine_inviate;
+    fatti.byte_scritti = qMin(qint64(stato.pagine_inviate) * dimensione_pagina, stato.byte_immagine);
+    fatti.rinvii = stato.rinvii;
+    fatti.ms_scrittura = stato.ms_scrittura;
+    fatti.cancellato = stato.cancellato;
+    fatti.verdetto_ignoto = stato.verdetto_ignoto;
+    return fatti;
 }
 
 void Sessione::imposta_passi(std::initializer_list<std::pair<Passo, bool>> passi)

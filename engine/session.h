@@ -24,16 +24,20 @@ struct StatoCondiviso
     QString nome_file;          // its name, without its folder
     QString percorso_firmware;  // its folder, with the trailing separator
     QString password;          // last password confirmed at the prompt
-    int risposta = 0;          // answer to the last message
+    Risposta risposta{};        // answer to the last message
 
     char tipo_cpu = 0;            // CPU letter of the loaded file
     const TipoCpu *cpu;           // codice_cpu: the last known type; an unknown letter leaves it
     QByteArray byte_intestazione; // header of the loaded file, as read
+    qint64 byte_immagine = 0;     // what follows the header in the loaded file
+    std::optional<qint32> crc_immagine; // of its image in whole pages, once the transfer read it
+    bool file_controllato = false;      // the file was checked, and is not read again to be opened
     RegistroCrc crc;              // crc_alto, crc_basso, crc16
     IdentitaDispositivo identita; // the device's, as last told; none after "FWI=???"
 
     int pagine_inviate = 0;  // pages sent by the last transfer
     int rinvii = 0;          // half pages the last transfer sent again
+    qint64 ms_scrittura = 0; // how long the pages of the last transfer took
     bool cancellato = false; // the device was erased and has not verified an image since
     bool verdetto_ignoto = false; // the run ended while the device's verdict was on its way
 
@@ -55,8 +59,7 @@ struct Registrazione
     Storico *storico = nullptr; // none: nothing is recorded
     QString front_end;          // "window" or "cli"
     QString versione;           // the program's
-    // The exit code an outcome stands for; nothing where there is none.
-    std::function<std::optional<int>(const Esito &)> codice_uscita = [](const Esito &) { return std::nullopt; };
+    bool codici_di_uscita = false; // the record keeps kestra-flash's exit code of its outcome
 };
 
 // What every conversation with the module works with: the link, the front
@@ -72,17 +75,21 @@ public:
     const QString indirizzo_access_point; // where the module is in Access Point mode
     const quint16 porta;
 
+    // What the update has learned so far.
+    Fatti fatti() const;
+
     // The address typed is the Access Point's, exactly.
     bool all_access_point() const { return stato.indirizzo == indirizzo_access_point; }
 
-    // Shows a message; the answer goes to risposta and is returned.
-    int mostra(const Messaggio &messaggio, const QString &valore = {});
+    // Asks, or tells; the answer goes to risposta.
+    Risposta chiedi(Domanda domanda, const QStringList &valori = {});
+    void avvisa(Avviso avviso, const QStringList &valori = {});
     void stato_in(const Testo &testo, const QString &valore = {});
     void segna(Tappa tappa, StatoTappa stato) { rapporto.tappa(tappa, stato); }
 
     // A step ends as the status says, or as the message says once shown.
     Esito esito_stato(TipoEsito tipo, const Testo &testo, const QString &valore = {});
-    Esito esito_messaggio(TipoEsito tipo, const Messaggio &messaggio, const QString &valore = {});
+    Esito esito_avviso(TipoEsito tipo, Avviso avviso, const QStringList &valori = {});
     // The program is ending: nothing more is shown.
     static Esito interrotto() { return Esito::di_stato(TipoEsito::Interrotto, testo_interrotto); }
 
@@ -91,7 +98,8 @@ public:
     void inizia_tentativo(const QByteArray &byte_file);
     // Its transfer completed: the CRC16 sent is its.
     void tentativo_trasferito();
-    void concludi_tentativo(const Esito &esito);
+    // `segnale`: the one that interrupted the run, 0 for none.
+    void concludi_tentativo(const Esito &esito, int segnale = 0);
     bool tentativo_in_corso() const { return m_tentativo.has_value(); }
     Registrazione registrazione;
     // An identity is whole (20 bytes, or "FWI=???") or it is none; false: the

@@ -14,7 +14,7 @@ Aggiornatore::Aggiornatore(Collegamento &link, Rapporto &rapporto, QString indir
             [this] { m_sessione.segna(Tappa::Connessione, StatoTappa::Fatta); });
     connect(&link, &Collegamento::errore, this, [this] {
         if (!m_sessione.link.interrotto())
-            m_sessione.mostra(messaggio::errore_connessione);
+            m_sessione.avvisa(Avviso::ErroreConnessione);
     });
 }
 
@@ -27,11 +27,11 @@ template<typename Passaggio>
 Esito Aggiornatore::esegui(Passo passo, Passaggio passaggio)
 {
     if (!disponibile(passo))
-        return {m_sessione.link.interrotto() ? TipoEsito::Interrotto : TipoEsito::NonDisponibile};
+        return con_fatti({m_sessione.link.interrotto() ? TipoEsito::Interrotto : TipoEsito::NonDisponibile});
     m_in_conversazione = true;
     const Esito esito = passaggio(m_sessione);
     m_in_conversazione = false;
-    return esito;
+    return con_fatti(esito);
 }
 
 Esito Aggiornatore::connetti()
@@ -45,15 +45,15 @@ Esito Aggiornatore::connetti()
 Esito Aggiornatore::disconnetti()
 {
     if (!m_sessione.passi().testFlag(Passo::Disconnetti))
-        return {TipoEsito::NonDisponibile};
+        return con_fatti({TipoEsito::NonDisponibile});
     m_sessione.concludi_tentativo(Sessione::interrotto());
     chiudi_socket(m_sessione);
-    return {};
+    return con_fatti({});
 }
 
 Esito Aggiornatore::apri(const std::filesystem::path &percorso)
 {
-    return esegui(Passo::Apri, [&percorso](Sessione &s) { return apri_firmware(s, percorso); });
+    return esegui(Passo::Apri, [&percorso](Sessione &s) { return aprifile(s, percorso); });
 }
 
 Esito Aggiornatore::identifica()
@@ -94,21 +94,27 @@ Esito Aggiornatore::riavvia_modulo()
 Esito Aggiornatore::controlla(const std::filesystem::path &percorso)
 {
     if (m_in_conversazione)
-        return {TipoEsito::NonDisponibile};
-    return controlla_firmware(m_sessione, percorso);
+        return con_fatti({TipoEsito::NonDisponibile});
+    return con_fatti(controlla_firmware(m_sessione, percorso));
 }
 
 Esito Aggiornatore::attendi_collegamento(int ms)
 {
     if (m_sessione.link.attendi_collegamento(ms))
-        return {};
+        return con_fatti({});
     if (m_sessione.link.interrotto())
-        return Sessione::interrotto();
-    return Esito::di_messaggio(TipoEsito::Connessione, messaggio::errore_connessione);
+        return con_fatti(Sessione::interrotto());
+    return con_fatti(Esito::di_avviso(TipoEsito::Connessione, Avviso::ErroreConnessione));
 }
 
-void Aggiornatore::termina()
+Esito Aggiornatore::con_fatti(Esito esito) const
+{
+    esito.fatti = m_sessione.fatti();
+    return esito;
+}
+
+void Aggiornatore::termina(int segnale)
 {
     m_sessione.link.interrompi();
-    m_sessione.concludi_tentativo(Sessione::interrotto());
+    m_sessione.concludi_tentativo(Sessione::interrotto(), segnale);
 }

@@ -43,15 +43,16 @@ public:
     Esito attendi_collegamento(int ms);
 
     // The program is ending: every wait ends at once, the link closes and
-    // nothing more is sent or shown.
-    void termina();
+    // nothing more is sent or shown. `segnale`: the signal that ends it, 0 for none.
+    void termina(int segnale = 0);
 
     // Update attempts are recorded there from now on: each from the start of
     // its erase to its transfer's failure or its verification's end, or to
     // the link's end (interrupted).
     void registra_in(Registrazione registrazione) { m_sessione.registrazione = std::move(registrazione); }
-    // Ends the attempt under way, if any, as `esito` says.
-    void chiudi_tentativo(const Esito &esito) { m_sessione.concludi_tentativo(esito); }
+    // Ends the attempt under way, if any, as `esito` says (`segnale`: the
+    // signal that interrupted the run, 0 for none).
+    void chiudi_tentativo(const Esito &esito, int segnale = 0) { m_sessione.concludi_tentativo(esito, segnale); }
 
     // An identity must be whole (20 bytes, or "FWI=???"): a reply in pieces
     // is awaited a little longer, and one that stays short is no identity.
@@ -76,6 +77,8 @@ private:
     // Runs a step when it may be taken now.
     template<typename Passaggio>
     Esito esegui(Passo passo, Passaggio passaggio);
+    // The outcome, with what the update has learned so far.
+    Esito con_fatti(Esito esito) const;
 
     Sessione m_sessione;
     bool m_in_conversazione = false;

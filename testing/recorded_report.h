@@ -11,9 +11,9 @@
 #include <QStringList>
 
 // A message as the records keep it: "title|text" in Italian, %1 filled in.
-inline QString registrato(const Messaggio &messaggio, const QString &valore = {})
+inline QString registrato(const Messaggio &messaggio, const QStringList &valori = {})
 {
-    return messaggio.titolo.in(0) + u'|' + messaggio.testo.in(0, valore);
+    return messaggio.titolo.in(0) + u'|' + messaggio.testo.in(0, valori);
 }
 
 // Records what the engine reports, in Italian, and answers its questions
@@ -21,7 +21,7 @@ inline QString registrato(const Messaggio &messaggio, const QString &valore = {}
 class RapportoRegistrato final : public Rapporto
 {
 public:
-    QList<int> risposte;                      // to the Yes/No questions, in order; then No
+    QList<Risposta> risposte;                      // to the Yes/No questions, in order; then No
     QList<std::optional<QString>> password; // to the password prompt, in order; then Cancel ("")
 
     QStringList stati;
@@ -56,10 +56,18 @@ public:
     void indirizzo(const QString &indirizzo) override { campi.append(QStringLiteral("address ") + indirizzo); }
     void avanzamento(const Avanzamento &avanzamento) override { avanzamenti.append(avanzamento.percento); }
     void occupato(bool occupato) override { in_attesa = occupato; }
-    int messaggio(const Messaggio &messaggio, const QString &valore) override
+    Risposta chiedi(Domanda domanda, const QStringList &valori) override
+    {
+        // The erase is asked of kestra-flash's user; the window's Transfer button is its yes.
+        if (domanda == Domanda::Cancellazione)
+            return Risposta::Si;
+        return mostra(messaggio_di(domanda), valori);
+    }
+    void avvisa(Avviso avviso, const QStringList &valori) override { mostra(messaggio_di(avviso), valori); }
+    Risposta mostra(const Messaggio &messaggio, const QStringList &valori)
     {
         // A box never shows while the user is kept waiting.
-        messaggi.append(QLatin1String(in_attesa ? "(busy) " : "") + registrato(messaggio, valore));
+        messaggi.append(QLatin1String(in_attesa ? "(busy) " : "") + registrato(messaggio, valori));
         return risposta_a(messaggio.pulsanti, risposte);
     }
     std::optional<QString> chiedi_password() override

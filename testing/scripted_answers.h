@@ -13,7 +13,7 @@ T prossima_risposta(QList<T> &script, T altrimenti)
 
 // The answer to a message box: OK to a warning, the script's next to a
 // question, No once the script has run out.
-inline int risposta_a(Pulsanti pulsanti, QList<int> &script)
+inline Risposta risposta_a(Pulsanti pulsanti, QList<Risposta> &script)
 {
-    return pulsanti == Pulsanti::Ok ? risposta_ok : prossima_risposta(script, risposta_no);
+    return pulsanti == Pulsanti::Ok ? Risposta::Ok : prossima_risposta(script, Risposta::No);
 }

@@ -17,13 +17,13 @@ public:
         QString titolo, cartella, filtro;
     };
 
-    QList<int> risposte;                // to the Yes/No boxes, in order; then No
+    QList<Risposta> risposte;                // to the Yes/No boxes, in order; then No
     QList<std::optional<QString>> file; // chosen in the file dialog, in order; then Cancel
     QStringList titoli, testi;          // of the boxes shown
     std::function<void()> al_messaggio; // runs while a box shows
     QList<RichiestaFile> richieste_file;
 
-    int mostra_messaggio(QWidget *, const QString &titolo, const QString &testo, Icona, Pulsanti pulsanti) override
+    Risposta mostra_messaggio(QWidget *, const QString &titolo, const QString &testo, Icona, Pulsanti pulsanti) override
     {
         titoli.append(titolo);
         testi.append(testo);

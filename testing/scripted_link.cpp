@@ -6,7 +6,7 @@
 namespace {
 
 // What a module that works answers.
-CollegamentoScriptato::Risposta risposta_ordinaria(const QByteArray &comando)
+CollegamentoScriptato::Replica risposta_ordinaria(const QByteArray &comando)
 {
     if (comando.startsWith("PAS="))
         return CollegamentoScriptato::risposta("PAS=OK");
@@ -19,7 +19,7 @@ CollegamentoScriptato::Risposta risposta_ordinaria(const QByteArray &comando)
 
 } // namespace
 
-void CollegamentoScriptato::script(const QByteArray &testa, int occorrenza, Risposta risposta)
+void CollegamentoScriptato::script(const QByteArray &testa, int occorrenza, Replica risposta)
 {
     m_script.append({testa, occorrenza, std::move(risposta)});
 }
@@ -39,7 +39,7 @@ void CollegamentoScriptato::apri_canale(const QString &host, quint16)
 bool CollegamentoScriptato::scrivi(const QByteArray &byte)
 {
     comandi.append(byte);
-    const Risposta risposta = risposta_a(byte);
+    const Replica risposta = risposta_a(byte);
     if (!m_aperto || risposta.rifiuta)
         return false;
     programma(risposta.arrivi, risposta.chiude);
@@ -73,11 +73,11 @@ void CollegamentoScriptato::attendi(Timer timer, int ms, const std::function<boo
     attese.last().durata = int(m_ora - inizio);
 }
 
-CollegamentoScriptato::Risposta CollegamentoScriptato::risposta_a(const QByteArray &comando)
+CollegamentoScriptato::Replica CollegamentoScriptato::risposta_a(const QByteArray &comando)
 {
     // Each head of the script counts the commands it heads.
     QSet<QByteArray> contate;
-    std::optional<Risposta> scelta;
+    std::optional<Replica> scelta;
     for (const Voce &voce : std::as_const(m_script)) {
         if (!comando.startsWith(voce.testa))
             continue;

@@ -19,7 +19,7 @@ public:
         int dopo_ms;
         QByteArray byte;
     };
-    struct Risposta
+    struct Replica
     {
         QList<Arrivo> arrivi; // none: silence
         bool chiude = false;  // the module closes the link after the last arrival
@@ -31,11 +31,11 @@ public:
         bool operator==(const Attesa &) const = default;
     };
 
-    static Risposta risposta(QByteArray byte, int dopo_ms = 1) { return {{{dopo_ms, std::move(byte)}}}; }
-    static Risposta silenzio() { return {}; }
+    static Replica risposta(QByteArray byte, int dopo_ms = 1) { return {{{dopo_ms, std::move(byte)}}}; }
+    static Replica silenzio() { return {}; }
 
     // The reply to the n-th command with this head (from 1; 0: every one); else the ordinary module's.
-    void script(const QByteArray &testa, int occorrenza, Risposta risposta);
+    void script(const QByteArray &testa, int occorrenza, Replica risposta);
 
     QList<Arrivo> alla_connessione; // what the module sends once connected, e.g. "PAS?"
     bool mai_collegato = false;     // the connection never comes up, as with an address out of reach
@@ -67,10 +67,10 @@ private:
     {
         QByteArray testa;
         int occorrenza;
-        Risposta risposta;
+        Replica risposta;
     };
 
-    Risposta risposta_a(const QByteArray &comando);
+    Replica risposta_a(const QByteArray &comando);
     void programma(const QList<Arrivo> &arrivi, bool chiude);
 
     QList<Voce> m_script;

@@ -17,19 +17,19 @@ QMessageBox::Icon icona_qt(Icona icona)
 
 } // namespace
 
-int DialoghiQt::mostra_messaggio(QWidget *parent, const QString &titolo, const QString &testo,
-                                 Icona icona, Pulsanti pulsanti)
+Risposta DialoghiQt::mostra_messaggio(QWidget *parent, const QString &titolo, const QString &testo, Icona icona,
+                                      Pulsanti pulsanti)
 {
     QMessageBox box(icona_qt(icona), titolo, testo, QMessageBox::NoButton, parent);
     box.setTextFormat(Qt::PlainText);
-    if (pulsanti == Pulsanti::SiNo) {
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
-        return box.exec() == QMessageBox::Yes ? risposta_si : risposta_no;
+    if (pulsanti == Pulsanti::Ok) {
+        box.setStandardButtons(QMessageBox::Ok);
+        box.exec();
+        return Risposta::Ok;
     }
-    box.setStandardButtons(QMessageBox::Ok);
-    box.exec();
-    return risposta_ok;
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(pulsanti == Pulsanti::SiNoPrudente ? QMessageBox::No : QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes ? Risposta::Si : Risposta::No;
 }
 
 std::optional<QString> DialoghiQt::scegli_file(QWidget *parent, const QString &titolo,

@@ -14,9 +14,9 @@ class Dialoghi
 public:
     virtual ~Dialoghi() = default;
 
-    // Shows a modal message box; returns risposta_ok, risposta_si or risposta_no.
-    virtual int mostra_messaggio(QWidget *parent, const QString &titolo, const QString &testo,
-                                 Icona icona, Pulsanti pulsanti) = 0;
+    // Shows a modal message box; returns the button pressed.
+    virtual Risposta mostra_messaggio(QWidget *parent, const QString &titolo, const QString &testo, Icona icona,
+                                      Pulsanti pulsanti) = 0;
 
     // Asks for a file to open; the full path, or nothing when cancelled.
     // The file need not exist.
@@ -28,8 +28,8 @@ public:
 class DialoghiQt final : public Dialoghi
 {
 public:
-    int mostra_messaggio(QWidget *parent, const QString &titolo, const QString &testo,
-                         Icona icona, Pulsanti pulsanti) override;
+    Risposta mostra_messaggio(QWidget *parent, const QString &titolo, const QString &testo, Icona icona,
+                              Pulsanti pulsanti) override;
     std::optional<QString> scegli_file(QWidget *parent, const QString &titolo,
                                        const QString &cartella, const QString &filtro) override;
 };

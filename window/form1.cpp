@@ -8,6 +8,7 @@
 #include "core/captions.h"
 #include "core/firmware_file.h"
 #include "core/statuses.h"
+#include "version.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -21,14 +22,13 @@
 #include <QPushButton>
 #include <QStandardPaths>
 
-Form1::Form1(Dialoghi &dialoghi, QString cartella_programma, QString indirizzo_access_point, quint16 porta,
-             QWidget *parent)
+Form1::Form1(Dialoghi &dialoghi, Collegamento &link, Storico *storico, QString cartella_programma,
+             QString indirizzo_access_point, quint16 porta, QWidget *parent)
     : QMainWindow(parent)
     , m_dialoghi(dialoghi)
     , m_cartella_programma(std::move(cartella_programma))
-    , m_canale(this)
-    , m_storico(percorso_storico(), [](const QString &perche) { qWarning("%s", qPrintable(perche)); })
-    , m_aggiornatore(m_canale, *this, std::move(indirizzo_access_point), porta)
+    , m_link(link)
+    , m_aggiornatore(link, *this, std::move(indirizzo_access_point), porta)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("KESTRA Firmware updater"));
@@ -36,7 +36,7 @@ Form1::Form1(Dialoghi &dialoghi, QString cartella_programma, QString indirizzo_a
     crea_menu();
     setFixedSize(sizeHint());
     collega_controlli();
-    m_aggiornatore.registra_in({&m_storico, QStringLiteral("window"), QStringLiteral(KESTRA_VERSIONE)});
+    m_aggiornatore.registra_in({storico, QStringLiteral("window"), QString::fromLatin1(versione_kestra)});
 }
 
 Form1::~Form1() = default;
@@ -82,7 +82,6 @@ void Form1::avvia()
     carica_parametri();
     imposta_lingua();
     stato(stato::attesa_connessione, {});
-    m_storico.prepara();
 }
 
 void Form1::closeEvent(QCloseEvent *event)

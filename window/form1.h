@@ -2,10 +2,8 @@
 
 #include "window/qt_translation.h"
 #include "core/module.h"
-#include "engine/command_channel.h"
 #include "engine/report.h"
 #include "engine/updater.h"
-#include "history/history_db.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -30,12 +28,14 @@ class Form1 : public QMainWindow, private Rapporto
     Q_OBJECT
 
 public:
-    // `cartella_programma`: the folder "BootLoader.ini" is looked for in
-    // first (empty: the program's own folder). `indirizzo_access_point` and `porta`: where the
-    // module is reached in Access Point mode.
-    explicit Form1(Dialoghi &dialoghi, QString cartella_programma = {},
-                   QString indirizzo_access_point = QString::fromLatin1(indirizzo_access_point_predefinito),
-                   quint16 porta = porta_modulo, QWidget *parent = nullptr);
+    // The module is reached over `link`; update attempts are recorded in
+    // `storico` (none: nowhere). `cartella_programma`: the folder
+    // "BootLoader.ini" is looked for in first (empty: the program's own
+    // folder). `indirizzo_access_point` and `porta`: where the module is
+    // reached in Access Point mode.
+    Form1(Dialoghi &dialoghi, Collegamento &link, Storico *storico, QString cartella_programma = {},
+          QString indirizzo_access_point = QString::fromLatin1(indirizzo_access_point_predefinito),
+          quint16 porta = porta_modulo, QWidget *parent = nullptr);
     ~Form1() override;
 
     // Shows the window, then loads the settings and applies the language.
@@ -68,7 +68,9 @@ private:
     void indirizzo(const QString &indirizzo) override;
     void avanzamento(const Avanzamento &avanzamento) override;
     void occupato(bool occupato) override;
-    int messaggio(const Messaggio &messaggio, const QString &valore) override;
+    Risposta chiedi(Domanda domanda, const QStringList &valori) override;
+    void avvisa(Avviso avviso, const QStringList &valori) override;
+    Risposta mostra(const Messaggio &messaggio, const QStringList &valori);
     std::optional<QString> chiedi_password() override;
 
     void annuncia_stato();
@@ -84,8 +86,7 @@ private:
     Avanzamento m_avanzamento{Avanzamento::Fase::Cancellazione, 0, 0, 0}; // the last reported
     QElapsedTimer m_barra_mostrata; // since ProgressBar1 last took a value
     TraduzioneQt m_traduzione_qt;
-    CanaleComandi m_canale;
-    StoricoSqlite m_storico;
+    Collegamento &m_link;
     Aggiornatore m_aggiornatore;
 
     QPushButton *Command1 = nullptr, *Command2 = nullptr, *Command3 = nullptr, *Command4 = nullptr,

@@ -121,9 +121,22 @@ void Form1::occupato(bool occupato)
     unsetCursor();
 }
 
-int Form1::messaggio(const Messaggio &messaggio, const QString &valore)
+Risposta Form1::chiedi(Domanda domanda, const QStringList &valori)
 {
-    return m_dialoghi.mostra_messaggio(this, testo(messaggio.titolo), messaggio.testo.righe_in(m_lingua, valore),
+    // The Transfer button is the user's yes to the erase.
+    if (domanda == Domanda::Cancellazione)
+        return Risposta::Si;
+    return mostra(messaggio_di(domanda), valori);
+}
+
+void Form1::avvisa(Avviso avviso, const QStringList &valori)
+{
+    mostra(messaggio_di(avviso), valori);
+}
+
+Risposta Form1::mostra(const Messaggio &messaggio, const QStringList &valori)
+{
+    return m_dialoghi.mostra_messaggio(this, testo(messaggio.titolo), messaggio.testo.righe_in(m_lingua, valori),
                                        messaggio.icona, messaggio.pulsanti);
 }
 
@@ -137,7 +150,7 @@ std::optional<QString> Form1::chiedi_password()
     // However the dialog is closed: OK, Cancel or its close box.
     connect(m_form2, &QDialog::finished, this, [&form2_aperta] { form2_aperta = false; });
     m_form2->show();
-    m_canale.attendi_finestra([&form2_aperta] { return !form2_aperta; });
+    m_link.attendi_finestra([&form2_aperta] { return !form2_aperta; });
     if (m_form2)
         m_form2->disconnect(this);
     return password;

@@ -1,5 +1,7 @@
 #include "window/dialogs.h"
 #include "window/form1.h"
+#include "engine/command_channel.h"
+#include "history/history_db.h"
 
 #include <QApplication>
 
@@ -11,7 +13,9 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("kestra-updater"));
     QApplication::setDesktopFileName(QStringLiteral("org.kestra.Updater"));
     DialoghiQt dialoghi;
-    Form1 finestra(dialoghi);
+    CanaleComandi canale;
+    StoricoSqlite storico(percorso_storico(), [](const QString &perche) { qWarning("%s", qPrintable(perche)); });
+    Form1 finestra(dialoghi, canale, &storico);
     finestra.avvia();
     return app.exec();
 }

@@ -16,7 +16,7 @@ Esito accedi_con_password(Sessione &s)
     if (password)
         s.stato.password = *password;
     if (s.stato.password.isEmpty()) {
-        const Esito vuota = s.esito_messaggio(TipoEsito::Password, messaggio::password_vuota);
+        const Esito vuota = s.esito_avviso(TipoEsito::Password, Avviso::PasswordVuota);
         chiudi_socket(s);
         return vuota;
     }
@@ -24,13 +24,13 @@ Esito accedi_con_password(Sessione &s)
     if (s.link.interrotto())
         return Sessione::interrotto();
     if (!s.link.buffer_rx().contains("PAS=OK")) {
-        const Esito errata = s.esito_messaggio(TipoEsito::Password, messaggio::password_errata);
+        const Esito errata = s.esito_avviso(TipoEsito::Password, Avviso::PasswordErrata);
         chiudi_socket(s);
         return inviata.riuscito() ? errata : inviata;
     }
-    if (s.mostra(messaggio::domanda_access_point) != risposta_si) {
+    if (s.chiedi(Domanda::AccessPoint) != Risposta::Si) {
         chiudi_socket(s);
-        return Esito::di_messaggio(TipoEsito::AccessPoint, messaggio::domanda_access_point);
+        return Esito::di_domanda(TipoEsito::AccessPoint, Domanda::AccessPoint);
     }
     return cambia_modo(s);
 }
@@ -58,7 +58,7 @@ Esito invia_password(Sessione &s)
     if (!risposto)
         return Sessione::interrotto();
     if (!*risposto)
-        return s.esito_messaggio(TipoEsito::Password, messaggio::password_senza_risposta);
+        return s.esito_avviso(TipoEsito::Password, Avviso::PasswordSenzaRisposta);
     return {};
 }
 
@@ -68,11 +68,11 @@ Esito cambia_modo(Sessione &s)
     if (!risposto)
         return Sessione::interrotto();
     if (!*risposto)
-        return s.esito_messaggio(TipoEsito::AccessPoint, messaggio::modo_senza_risposta);
+        return s.esito_avviso(TipoEsito::AccessPoint, Avviso::ModoSenzaRisposta);
     chiudi_socket(s);
     s.stato.indirizzo = s.indirizzo_access_point;
     s.rapporto.indirizzo(s.stato.indirizzo);
-    return s.esito_messaggio(TipoEsito::ModoCambiato, messaggio::modo_cambiato);
+    return s.esito_avviso(TipoEsito::ModoCambiato, Avviso::ModoCambiato);
 }
 
 void chiudi_socket(Sessione &s)

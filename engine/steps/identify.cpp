@@ -39,7 +39,7 @@ Esito identifica(Sessione &s)
         const TipoEsito tipo = s.link.collegato() ? TipoEsito::Identificazione : TipoEsito::Connessione;
         const Esito muto = s.esito_stato(tipo, stato::errore_connessione);
         s.imposta_passi({{Passo::Identifica, true}});
-        if (!s.all_access_point() && s.mostra(messaggio::offerta_reset) == risposta_si)
+        if (!s.all_access_point() && s.chiedi(Domanda::OffertaReset) == Risposta::Si)
             reset(s);
         return muto;
     }
@@ -56,7 +56,7 @@ Esito identifica(Sessione &s)
         s.rapporto.identita(identita);
     const TipoCpu *tipo = cerca_tipo_cpu(s.stato.tipo_cpu);
     if (tipo && tipo->avviso_senza_scheda && identita.scheda.isEmpty())
-        s.mostra(*tipo->avviso_senza_scheda);
+        s.avvisa(*tipo->avviso_senza_scheda);
     s.imposta_passi({{Passo::Trasferisci, true}});
     s.segna(Tappa::Identificazione, StatoTappa::Fatta);
     return esito;

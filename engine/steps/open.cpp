@@ -13,14 +13,14 @@
 namespace {
 
 // What a file that cannot be opened is told as.
-const Messaggio &messaggio_di(ProblemaFile problema)
+Avviso avviso_di(ProblemaFile problema)
 {
     switch (problema) {
-    case ProblemaFile::Cartella: return messaggio::file_cartella;
-    case ProblemaFile::NonRegolare: return messaggio::file_non_regolare;
-    case ProblemaFile::Ciclo: return messaggio::file_ciclo;
-    case ProblemaFile::Illeggibile: return messaggio::file_illeggibile;
-    default: return messaggio::file_inesistente; // no such file, or an empty one
+    case ProblemaFile::Cartella: return Avviso::FileCartella;
+    case ProblemaFile::NonRegolare: return Avviso::FileNonRegolare;
+    case ProblemaFile::Ciclo: return Avviso::FileCiclo;
+    case ProblemaFile::Illeggibile: return Avviso::FileIlleggibile;
+    default: return Avviso::FileInesistente; // no such file, or an empty one
     }
 }
 
@@ -29,17 +29,48 @@ struct FileLetto
     QByteArray inizio; // the header's bytes, as many as the file has
     IntestazioneFirmware intestazione;
     const TipoCpu *tipo; // nullptr for an unknown CPU letter
+    qint64 byte_immagine;
 };
 
 // The firmware file's header, or why it cannot be opened, told. The file is
-// only ever opened for reading.
+// only ever opened for reading, and not again when the check read it.
 std::variant<FileLetto, Esito> leggi_file(Sessione &s, const std::filesystem::path &percorso)
 {
+    const StatoCondiviso &stato = s.stato;
+    if (stato.file_controllato && stato.file == percorso) {
+        const IntestazioneFirmware intestazione = leggi_intestazione(stato.byte_intestazione);
+        return FileLetto{stato.byte_intestazione, intestazione, cerca_tipo_cpu(intestazione.tipo_cpu),
+                         stato.byte_immagine};
+    }
     const FileFirmware file = leggi_intestazione_firmware(percorso);
     if (!file.letto())
-        return s.esito_messaggio(TipoEsito::FileRifiutato, messaggio_di(file.problema), file.motivo);
+        return s.esito_avviso(TipoEsito::FileRifiutato, avviso_di(file.problema),
+                              file.motivo.isEmpty() ? QStringList() : QStringList{file.motivo});
     const IntestazioneFirmware intestazione = leggi_intestazione(file.intestazione);
-    return FileLetto{file.intestazione, intestazione, cerca_tipo_cpu(intestazione.tipo_cpu)};
+    return FileLetto{file.intestazione, intestazione, cerca_tipo_cpu(intestazione.tipo_cpu), file.byte_immagine};
+}
+
+// The file chosen: its name and folder.
+void scegli(Sessione &s, const std::filesystem::path &percorso)
+{
+    StatoCondiviso &stato = s.stato;
+    const QString testo = testo_di(percorso);
+    stato.file = percorso;
+    stato.nome_file = testo_di(percorso.filename());
+    stato.percorso_firmware = testo.left(testo.size() - stato.nome_file.size());
+}
+
+// The file read becomes the one of the update.
+void ricorda(Sessione &s, const FileLetto &file)
+{
+    StatoCondiviso &stato = s.stato;
+    stato.byte_intestazione = file.inizio;
+    stato.byte_immagine = file.byte_immagine;
+    stato.crc_immagine.reset();
+    stato.tipo_cpu = file.intestazione.tipo_cpu;
+    stato.crc = {file.intestazione.crc_alto, file.intestazione.crc_basso, file.intestazione.crc16()};
+    if (file.tipo)
+        stato.cpu = file.tipo;
 }
 
 // An unknown CPU type and a bootloader other than 1.2 or 1.3 each refuse the
@@ -48,11 +79,11 @@ Esito rifiuti(Sessione &s, const FileLetto &file)
 {
     std::optional<Esito> rifiuto;
     if (!file.tipo)
-        rifiuto = s.esito_messaggio(TipoEsito::FileRifiutato, messaggio::firmware_non_compatibile);
+        rifiuto = s.esito_avviso(TipoEsito::FileRifiutato, Avviso::FirmwareNonCompatibile);
     const int bootloader = file.intestazione.versione_bootloader;
     if (!bootloader_supportato(bootloader)) {
-        const Esito versione = s.esito_messaggio(TipoEsito::FileRifiutato, messaggio::bootloader_non_supportato,
-                                                 testo_versione_bootloader(bootloader));
+        const Esito versione = s.esito_avviso(TipoEsito::FileRifiutato, Avviso::BootloaderNonSupportato,
+                                              {testo_versione_bootloader(bootloader)});
         rifiuto = rifiuto.value_or(versione);
     }
     return rifiuto.value_or(Esito{});
@@ -60,29 +91,15 @@ Esito rifiuti(Sessione &s, const FileLetto &file)
 
 } // namespace
 
-Esito apri_firmware(Sessione &s, const std::filesystem::path &percorso)
+Esito aprifile(Sessione &s, const std::filesystem::path &percorso)
 {
-    const QString testo = testo_di(percorso);
-    s.stato.file = percorso;
-    s.stato.nome_file = testo_di(percorso.filename());
-    s.stato.percorso_firmware = testo.left(testo.size() - s.stato.nome_file.size());
-    return aprifile(s);
-}
-
-Esito aprifile(Sessione &s)
-{
-    const std::variant<FileLetto, Esito> letto = leggi_file(s, s.stato.file);
+    const std::variant<FileLetto, Esito> letto = leggi_file(s, percorso);
+    scegli(s, percorso);
     if (const Esito *rifiuto = std::get_if<Esito>(&letto))
         return *rifiuto;
     const FileLetto &file = std::get<FileLetto>(letto);
-
-    const IntestazioneFirmware &intestazione = file.intestazione;
-    s.stato.byte_intestazione = file.inizio;
-    s.stato.tipo_cpu = intestazione.tipo_cpu;
-    s.stato.crc = {intestazione.crc_alto, intestazione.crc_basso, intestazione.crc16()};
-    if (file.tipo)
-        s.stato.cpu = file.tipo;
-    s.rapporto.file_aperto(s.stato.nome_file, intestazione, file.tipo, std::nullopt);
+    ricorda(s, file);
+    s.rapporto.file_aperto(s.stato.nome_file, file.intestazione, file.tipo, std::nullopt);
     // Only a transfer of this file leads to its update.
     s.imposta_passi({{Passo::Aggiorna, false}});
 
@@ -96,26 +113,28 @@ Esito aprifile(Sessione &s)
 
 Esito controlla_firmware(Sessione &s, const std::filesystem::path &percorso)
 {
+    s.stato.file_controllato = false;
     const std::variant<FileLetto, Esito> letto = leggi_file(s, percorso);
     if (const Esito *rifiuto = std::get_if<Esito>(&letto))
         return *rifiuto;
     const FileLetto &file = std::get<FileLetto>(letto);
+    scegli(s, percorso);
+    ricorda(s, file);
+    s.stato.file_controllato = true;
     const IntestazioneFirmware &intestazione = file.intestazione;
     const FileFirmware immagine = file.tipo ? leggi_file_firmware(percorso, file.inizio, file.tipo->byte_massimi())
                                             : FileFirmware{};
-    std::optional<qint32> crc_immagine;
     if (file.tipo && immagine.letto())
-        crc_immagine = crc_pagine(immagine.immagine).crc16;
-    s.rapporto.file_aperto(testo_di(percorso.filename()), intestazione, file.tipo, crc_immagine);
+        s.stato.crc_immagine = crc_pagine(immagine.immagine).crc16;
+    s.rapporto.file_aperto(s.stato.nome_file, intestazione, file.tipo, s.stato.crc_immagine);
     const Esito esito = rifiuti(s, file);
     if (!esito.riuscito())
         return esito;
     if (!immagine.letto())
         return s.esito_stato(TipoEsito::FileRifiutato, stato_file_firmware(immagine.problema));
-    if (*crc_immagine == intestazione.crc16())
+    if (*s.stato.crc_immagine == intestazione.crc16())
         return {};
     // Cut short or damaged: the header keeps the CRC16 of the whole image.
-    Esito danneggiato = Esito::di_stato(TipoEsito::FileDanneggiato, stato::file_danneggiato);
-    danneggiato.valori = {testo_crc(intestazione.crc16()), testo_crc(*crc_immagine)};
-    return danneggiato;
+    return {TipoEsito::FileDanneggiato, nessun_testo, stato::file_danneggiato,
+            {testo_crc(intestazione.crc16()), testo_crc(*s.stato.crc_immagine)}};
 }

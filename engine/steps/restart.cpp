@@ -17,9 +17,9 @@ Esito reset(Sessione &s)
     if (!risposto)
         return Sessione::interrotto();
     if (!*risposto)
-        return s.esito_messaggio(TipoEsito::Riavvio, messaggio::reset_senza_risposta);
+        return s.esito_avviso(TipoEsito::Riavvio, Avviso::ResetSenzaRisposta);
     if (!s.link.pausa(attesa_dopo_reset_ms, modo_fisso))
         return Sessione::interrotto();
     chiudi_socket(s);
-    return s.esito_messaggio(TipoEsito::Completato, messaggio::modulo_riavviato);
+    return s.esito_avviso(TipoEsito::Completato, Avviso::ModuloRiavviato);
 }

@@ -3,9 +3,15 @@
 #include "core/commands.h"
 #include "core/cpu_types.h"
 #include "core/firmware_file.h"
+#include "core/firmware_header.h"
+#include "core/labels.h"
 #include "core/firmware_image.h"
 #include "core/statuses.h"
 #include "engine/session.h"
+
+#include <QElapsedTimer>
+
+#include <variant>
 
 namespace {
 
@@ -76,16 +82,48 @@ Fine invia_pagina(Sessione &s, const TipoCpu &tipo, const QByteArray &dati, quin
     return std::nullopt;
 }
 
-Fine cancella_e_scrivi(Sessione &s)
+// What would brick a receiver is asked about before anything is erased: a
+// file for another board than the device reports, and an image that has not
+// the CRC16 its header gives (cut short or damaged). Then the erase itself.
+std::optional<Esito> domande(Sessione &s, const QByteArray &immagine)
+{
+    const IntestazioneFirmware intestazione = leggi_intestazione(s.stato.byte_intestazione);
+    const QByteArray &scheda = s.stato.identita.scheda;
+    if (!scheda.isEmpty() && scheda != intestazione.scheda_file) {
+        const QStringList valori{QString::fromLatin1(intestazione.scheda_file), QString::fromLatin1(scheda)};
+        if (s.chiedi(Domanda::SchedaDiversa, valori) != Risposta::Si)
+            return Esito{TipoEsito::Scheda, nessun_testo, stato::scheda_diversa, valori};
+    }
+    const qint32 crc = *(s.stato.crc_immagine = crc_pagine(immagine).crc16);
+    if (crc != intestazione.crc16()) {
+        const QStringList valori{testo_crc(intestazione.crc16()), testo_crc(crc)};
+        if (s.chiedi(Domanda::ImmagineDanneggiata, valori) != Risposta::Si)
+            return Esito{TipoEsito::FileDanneggiato, nessun_testo, stato::file_danneggiato, valori};
+    }
+    if (s.chiedi(Domanda::Cancellazione) != Risposta::Si)
+        return Esito::di_domanda(TipoEsito::Rinuncia, Domanda::Cancellazione);
+    return std::nullopt;
+}
+
+// The image read again from the file, once it may be written; or why not.
+std::variant<QByteArray, Esito> immagine_da_scrivere(Sessione &s)
+{
+    StatoCondiviso &stato = s.stato;
+    // Nothing is erased unless there is something sound to write.
+    const FileFirmware file = leggi_file_firmware(stato.file, stato.byte_intestazione, stato.cpu->byte_massimi());
+    if (!file.letto())
+        return Esito::di_stato(TipoEsito::FileRifiutato, stato_file_firmware(file.problema));
+    if (std::optional<Esito> rifiuto = domande(s, file.immagine))
+        return *rifiuto;
+    return file.immagine;
+}
+
+Fine cancella_e_scrivi(Sessione &s, const QByteArray &immagine)
 {
     StatoCondiviso &stato = s.stato;
     const TipoCpu &tipo = *stato.cpu;
     stato.rinvii = 0;
-    // Nothing is erased unless there is something sound to write.
-    const FileFirmware file = leggi_file_firmware(stato.file, stato.byte_intestazione, tipo.byte_massimi());
-    if (!file.letto())
-        return fallito(TipoEsito::FileRifiutato, stato_file_firmware(file.problema));
-    const QByteArray &immagine = file.immagine;
+    stato.ms_scrittura = 0;
     if (!s.link.inizia_conversazione())
         return Sessione::interrotto();
     // A reply given up for good could still come and be taken for the erase's.
@@ -106,13 +144,17 @@ Fine cancella_e_scrivi(Sessione &s)
     const int pagine = numero_pagine(lunghezza);
     stato.pagine_inviate = 0;
     stato.crc = {255, 255, 0xFFFF};
+    QElapsedTimer scrittura;
+    scrittura.start();
     while (stato.pagine_inviate < pagine) {
         if (!s.link.elabora_eventi())
             return Sessione::interrotto();
         const QByteArray dati = pagina(immagine, stato.pagine_inviate);
         // Every page counts once in the CRC16, however often its halves are sent.
         crc16_calc(stato.crc, dati);
-        if (const Fine fine = invia_pagina(s, tipo, dati, quint32(stato.pagine_inviate) * dimensione_pagina))
+        const Fine fine = invia_pagina(s, tipo, dati, quint32(stato.pagine_inviate) * dimensione_pagina);
+        stato.ms_scrittura = scrittura.elapsed();
+        if (fine)
             return fine;
         ++stato.pagine_inviate;
         // The last page of an image that is not a whole number of pages would go past 100.
@@ -128,11 +170,18 @@ Fine cancella_e_scrivi(Sessione &s)
 
 Esito trasferisci(Sessione &s)
 {
+    // A file that cannot be used is told; a question answered No changes nothing.
+    const std::variant<QByteArray, Esito> immagine = immagine_da_scrivere(s);
+    if (const Esito *rifiuto = std::get_if<Esito>(&immagine)) {
+        if (rifiuto->tipo == TipoEsito::FileRifiutato)
+            s.stato_in(rifiuto->testo);
+        return *rifiuto;
+    }
     Occupato occupato(s.rapporto);
     s.segna(Tappa::Trasferimento, StatoTappa::InCorso);
     s.imposta_passi({{Passo::Trasferisci, false}});
 
-    if (const Fine fine = cancella_e_scrivi(s)) {
+    if (const Fine fine = cancella_e_scrivi(s, std::get<QByteArray>(immagine))) {
         if (fine->tipo != TipoEsito::Interrotto) {
             s.stato_in(fine->testo, fine->valori.value(0));
             s.imposta_passi({{Passo::Trasferisci, true}});

@@ -41,8 +41,8 @@ Esito aggiorna(Sessione &s)
 {
     const StatoCondiviso::Trasferimento trasferito = s.stato.trasferito;
     const TipoCpu &tipo = *trasferito.cpu;
-    if (s.mostra(*tipo.conferma) != risposta_si)
-        return Esito::di_messaggio(TipoEsito::Rinuncia, *tipo.conferma);
+    if (s.chiedi(tipo.conferma) != Risposta::Si)
+        return Esito::di_domanda(TipoEsito::Rinuncia, tipo.conferma);
 
     Occupato occupato(s.rapporto);
     s.imposta_passi({{Passo::Aggiorna, false}, {Passo::Identifica, false}});
@@ -63,7 +63,7 @@ Esito aggiorna(Sessione &s)
         s.stato.cancellato = false;
         esito = s.esito_stato(TipoEsito::Completato, stato::programmazione_avviata);
         s.segna(Tappa::Aggiornamento, StatoTappa::Fatta);
-        s.mostra(messaggio::aggiornamento_terminato);
+        s.avvisa(Avviso::AggiornamentoTerminato);
         s.imposta_passi({{Passo::Identifica, true}});
     } else {
         esito = s.esito_stato(TipoEsito::Verifica, stato::errore_crc16);

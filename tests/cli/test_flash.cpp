@@ -1,4 +1,5 @@
-#include "cli/flash_run.h"
+#include "cli/outcomes.h"
+#include "cli/run.h"
 #include "cli/transcript.h"
 #include "history/history_db.h"
 #include "tests/engine/engine_bench.h"
@@ -18,7 +19,7 @@
 
 namespace {
 
-using Script = QList<std::tuple<QByteArray, int, Risposta>>;
+using Script = QList<std::tuple<QByteArray, int, Replica>>;
 const QByteArray nessuna_risposta; // null: --yes, no questions asked
 const QString fatto = QStringLiteral("header connected identity erase progress transferred verified done");
 
@@ -152,8 +153,8 @@ private slots:
         riga("not in Access Point mode", altrove, s, {}, 6, "header connected challenge error done", "PAS?");
         riga("switched to Access Point mode", altrove + QStringList{"--switch-to-ap"}, s, {}, 11,
              "header connected challenge error done", "PAS?");
-        riga("identification unanswered", {}, s, {{"FWI", 0, Risposta{}}}, 7, "header connected error done");
-        riga("identification unanswered elsewhere: no reset", altrove, s, {{"FWI", 0, Risposta{}}}, 7,
+        riga("identification unanswered", {}, s, {{"FWI", 0, Replica{}}}, 7, "header connected error done");
+        riga("identification unanswered elsewhere: no reset", altrove, s, {{"FWI", 0, Replica{}}}, 7,
              "header connected error done");
         riga("a device of another board", {}, altra_scheda, {}, 12, "header connected identity error done");
         riga("a device of another board, --force", {"--force"}, altra_scheda, {}, 0,
@@ -168,7 +169,7 @@ private slots:
         riga("identify, no file", {"--identify"}, {}, {}, 0, "connected identity done");
         riga("identify, no information", {"--identify"}, {}, {{"FWI", 0, r("FWI=???", 1)}}, 7, "connected error done");
         riga("reset acknowledged", {"--reset"}, {}, {}, 0, "connected done");
-        riga("reset unanswered", {"--reset"}, {}, {{"RST!", 0, Risposta{}}}, 1, "connected error done");
+        riga("reset unanswered", {"--reset"}, {}, {{"RST!", 0, Replica{}}}, 1, "connected error done");
         riga("reset answered in 4 bytes, the shortest reply", {"--reset"}, {}, {{"RST!", 0, r("RST=", 1)}}, 0,
              "connected done");
         riga("reset answered in 3 bytes: too short", {"--reset"}, {}, {{"RST!", 0, r("RST", 1)}}, 1,
@@ -230,7 +231,8 @@ private slots:
             QCOMPARE((std::tuple{t.concluso(), t.codice_uscita.value_or(-1), t.classe}),
                      (std::tuple{true, codice, codice ? ultimi["error"]["class"].toString() : "completed"}));
         }
-        QCOMPARE(done["bytes"].toInteger(), file.isEmpty() ? 0 : file.size() - 15);
+        // The image's size once the file was looked at: not for a mistake in the options.
+        QCOMPARE(done["bytes"].toInteger(), file.isEmpty() || codice == 2 ? 0 : file.size() - 15);
         // Only away from the Access Point is the module's first data waited for.
         const QList<Attesa> &attese = corsa.link.attese;
         QCOMPARE(std::any_of(attese.begin(), attese.end(), [](const Attesa &a) { return a.timer == 2; }),
@@ -354,7 +356,7 @@ private slots:
             << s << Script{} << QByteArray("PAS?") << "The module is not in Access Point mode: run again with "
                                                       "--switch-to-ap." << QStringList{};
         QTest::newRow("the switch unanswered: not to switch again")
-            << s << Script{{"MOP=", 0, Risposta{}}} << QByteArray("PAS?")
+            << s << Script{{"MOP=", 0, Replica{}}} << QByteArray("PAS?")
             << "The module did not answer the switch to Access Point mode: check the link and run again."
             << QStringList{"--switch-to-ap"};
         QTest::newRow("another board: --force")
@@ -415,9 +417,7 @@ private slots:
         QTest::addColumn<QStringList>("opzioni");
         QTest::addColumn<int>("codice");
         QTest::addColumn<QString>("testo");
-        QTest::newRow("help: signals") << QStringList{"--help"} << 0 << "\n  130  interrupted by Ctrl-C; 143 by SIGTERM";
-        QTest::newRow("help: switched") << QStringList{"--help"} << 0 << "\n   11  the module was switched to Access";
-        QTest::newRow("help: board") << QStringList{"--help"} << 0 << "\n   12  the file is for another board";
+        QTest::newRow("help: the exit codes") << QStringList{"--help"} << 0 << "\nExit codes:\n    0  completed: ";
         QTest::newRow("version") << QStringList{"--version"} << 0 << "kestra-flash ";
         QTest::newRow("unknown option") << QStringList{"--bogus"} << 2 << "Try 'kestra-flash --help'.";
         QTest::newRow("no file") << QStringList{} << 2 << "kestra-flash: ";
@@ -451,6 +451,39 @@ private slots:
         QVERIFY((codice == 0 ? errori : uscita).isEmpty());
     }
 
+    // Every kind of outcome has its class, its exit code, its line in --help
+    // and its entry in the manual page's exit statuses.
+    void every_outcome_is_told_data()
+    {
+        QTest::addColumn<int>("tipo");
+        for (int tipo = 0; tipo < numero_tipi_esito; ++tipo)
+            QTest::newRow(nome_tipo_esito(TipoEsito(tipo))) << tipo;
+    }
+    void every_outcome_is_told()
+    {
+        QFETCH(int, tipo);
+        const QString classe = QLatin1String(nome_tipo_esito(TipoEsito(tipo)));
+        const int codice = codice_uscita(TipoEsito(tipo));
+        const QString aiuto = elenco_codici();
+        // The code heads the line of its first class; the others follow it.
+        int in_elenco = -1, codice_corrente = -1;
+        for (const QString &linea : aiuto.split(u'\n')) {
+            const QRegularExpressionMatch inizio = QRegularExpression("^ *(\\d+)  ").match(linea);
+            if (inizio.hasMatch())
+                codice_corrente = inizio.captured(1).toInt();
+            if (linea.sliced(qMin<qsizetype>(7, linea.size())).startsWith(classe + QStringLiteral(": ")))
+                in_elenco = codice_corrente;
+        }
+        QCOMPARE(in_elenco, codice);
+        for (const QString &linea : aiuto.split(u'\n'))
+            QVERIFY2(linea.size() <= 80, qPrintable(linea));
+        const QByteArray manuale = leggi_file(QStringLiteral(KESTRA_SORGENTI "/packaging/kestra-flash.1.in"));
+        const QByteArray stati = manuale.sliced(manuale.indexOf(".SH EXIT STATUS"));
+        QVERIFY2(stati.contains("\n.B " + QByteArray::number(codice) + '\n')
+                     || stati.contains("\n.BR " + QByteArray::number(codice) + ' '),
+                 qPrintable(classe));
+    }
+
     void options_at_their_bounds_data()
     {
         QTest::addColumn<QStringList>("argomenti");
@@ -473,14 +506,14 @@ private slots:
     // An identity is whole or it is none: nothing is erased on a part of one.
     void an_identity_is_whole_or_none_data()
     {
-        QTest::addColumn<Risposta>("identita");
+        QTest::addColumn<Replica>("identita");
         QTest::addColumn<QByteArray>("scheda"); // the file's
         QTest::addColumn<int>("codice");
         QTest::addColumn<QString>("eventi");
         QTest::addColumn<QList<Attesa>>("attese"); // the identification's
         const QByteArray intera("FWI=\x02\x15KR01KESTRA01\x24\x65", 20);
-        const Risposta in_due{{{1, intera.first(6)}, {700, intera.sliced(6)}}};
-        Risposta goccia;
+        const Replica in_due{{{1, intera.first(6)}, {700, intera.sliced(6)}}};
+        Replica goccia;
         QList<Attesa> a_gocce{{1, 500, 500}, {1, 1000, 1}};
         for (int i = 0; i < intera.size(); ++i) {
             goccia.arrivi.append({1 + 100 * i, intera.sliced(i, 1)});
@@ -498,7 +531,7 @@ private slots:
         QTest::newRow("a byte every 100 ms, another board") << goccia << QByteArray("KS01") << 12 << rifiutato
                                                             << a_gocce;
         QTest::newRow("6 bytes and no more: no identity")
-            << Risposta{{{1, intera.first(6)}}} << QByteArray("KR01") << 7 << "header connected error done"
+            << Replica{{{1, intera.first(6)}}} << QByteArray("KR01") << 7 << "header connected error done"
             << QList<Attesa>{{1, 500, 500}, {1, 1000, 1000}};
         QTest::newRow("FWI=???: connected, no information")
             << CollegamentoScriptato::risposta("FWI=???", 1) << QByteArray("KS01") << 0
@@ -506,7 +539,7 @@ private slots:
     }
     void an_identity_is_whole_or_none()
     {
-        QFETCH(Risposta, identita);
+        QFETCH(Replica, identita);
         QFETCH(QByteArray, scheda);
         QFETCH(QList<Attesa>, attese);
         Motore banco;
@@ -520,7 +553,7 @@ private slots:
     void a_signal_while_the_verdict_is_on_its_way_data()
     {
         QTest::addColumn<int>("segnali");
-        QTest::addColumn<Risposta>("verdetto");
+        QTest::addColumn<Replica>("verdetto");
         QTest::addColumn<int>("codice");
         QTest::addColumn<QString>("eventi");
         QTest::addColumn<QJsonValue>("cancellato"); // as done tells it
@@ -538,7 +571,7 @@ private slots:
     void a_signal_while_the_verdict_is_on_its_way()
     {
         QFETCH(int, segnali);
-        QFETCH(Risposta, verdetto);
+        QFETCH(Replica, verdetto);
         Motore banco;
         Corsa corsa({banco.scrivi_firmware(firmware_integro('s', dati_di_prova(3000)))}, nessuna_risposta, 1);
         corsa.link.script("PGX", 0, verdetto);

@@ -45,11 +45,11 @@ struct Motore
         azzera_registri();
     }
 
-    // Connected, the image opened as a file of the CPU letter and the device
-    // identified; the records start afresh.
+    // Connected, the image opened as a sound file of the CPU letter for the
+    // device's board, and the device identified; the records start afresh.
     bool pronto(char cpu, const QByteArray &dati)
     {
-        aperto(firmware(cpu, dati));
+        aperto(firmware_integro(cpu, dati));
         aggiornatore.identifica();
         azzera_registri();
         return passi() == QLatin1String("disconnect transfer");
@@ -73,4 +73,4 @@ struct Motore
 };
 
 using Attesa = CollegamentoScriptato::Attesa;
-using Risposta = CollegamentoScriptato::Risposta;
+using Replica = CollegamentoScriptato::Replica;

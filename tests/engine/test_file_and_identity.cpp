@@ -11,7 +11,7 @@ const QByteArray identita_intera("FWI=\x02\x15KR01KESTRA01\x24\x65", 20);
 
 QString bootloader(const char *versione)
 {
-    return registrato(messaggio::bootloader_non_supportato, QLatin1String(versione));
+    return registrato(messaggio::bootloader_non_supportato, {QLatin1String(versione)});
 }
 
 // A firmware file opened after connecting at the Access Point.
@@ -47,8 +47,8 @@ struct Identificazione
     const char *nome;
     QString indirizzo;
     char cpu;
-    Risposta fwi;
-    QList<int> risposte;
+    Replica fwi;
+    QList<Risposta> risposte;
     QString stato;
     QStringList messaggi;
     QString campi;
@@ -73,9 +73,9 @@ const Identificazione identificazioni[] = {
     {"too short for a board, W: warning", ap, 'W', r("FWI=\x01\x02", 1), {}, "Connesso...", {wgm110}, "  00.00.00",
      identificato},
     {"silent at the access point", ap, 't', {}, {}, "errore connessione", {}, {}, da_ripetere},
-    {"silent elsewhere: reset offered, No", altrove, 't', {}, {risposta_no}, "errore connessione", {offerta_reset}, {},
+    {"silent elsewhere: reset offered, No", altrove, 't', {}, {Risposta::No}, "errore connessione", {offerta_reset}, {},
      da_ripetere},
-    {"silent elsewhere: Yes restarts the module", altrove, 't', {}, {risposta_si}, "errore connessione",
+    {"silent elsewhere: Yes restarts the module", altrove, 't', {}, {Risposta::Si}, "errore connessione",
      {offerta_reset, riavviato}, {}, "connect"},
 };
 
@@ -124,7 +124,7 @@ private slots:
         motore.link.script("PGX", 1, r("E", 1));
         QVERIFY(motore.pronto('s', dati_di_prova(300)));
         motore.aggiornatore.trasferisci();
-        motore.rapporto.risposte = {risposta_si};
+        motore.rapporto.risposte = {Risposta::Si};
         motore.aggiornatore.aggiorna();
         motore.aggiornatore.trasferisci();
         QCOMPARE(motore.passi(), QStringLiteral("disconnect open identify update"));
@@ -169,7 +169,7 @@ private slots:
         motore.link.script("FWI", 0, {});
         motore.link.script("RST!", 1, r("RST=OK", 20));
         motore.link.script("RST!", 2, {});
-        motore.rapporto.risposte = {risposta_si, risposta_si};
+        motore.rapporto.risposte = {Risposta::Si, Risposta::Si};
         motore.aggiornatore.identifica();
         QCOMPARE(motore.link.comandi, (QList<QByteArray>{"FWI", "RST!"}));
         // The identity the module never sent is owed: awaited a second, then forgotten.

@@ -18,9 +18,9 @@ struct Caso
     const char *nome;
     QString indirizzo;
     QByteArray alla_connessione;
-    QList<std::pair<QByteArray, Risposta>> script;
+    QList<std::pair<QByteArray, Replica>> script;
     QList<std::optional<QString>> password;
-    QList<int> risposte;
+    QList<Risposta> risposte;
     QList<QByteArray> comandi;
     QStringList messaggi;
     QString passi;
@@ -29,16 +29,16 @@ struct Caso
 
 const QList<std::optional<QString>> ok{QStringLiteral("40718253")};
 const auto r = CollegamentoScriptato::risposta;
-const Risposta muto;
+const Replica muto;
 
 const Caso casi[] = {
     {"access point: ready at once", ap, {}, {}, {}, {}, {}, {}, "disconnect open", {}},
     {"elsewhere, silent: ready after 5 s", altrove, {}, {}, {}, {}, {}, {}, "disconnect open", {{2, 5000, 5000}}},
     {"elsewhere, data but no challenge", altrove, "HELLO", {}, {}, {}, {}, {}, "disconnect open", {{2, 5000, 1}}},
     {"a blank makes another address", u' ' + ap, {}, {}, {}, {}, {}, {}, "disconnect open", {{2, 5000, 5000}}},
-    {"accepted, Yes: mode command", altrove, "PAS?", {}, ok, {risposta_si}, {password, modo},
+    {"accepted, Yes: mode command", altrove, "PAS?", {}, ok, {Risposta::Si}, {password, modo},
      {domanda, modo_cambiato}, "connect", sfida + QList<Attesa>{{1, 1000, 1}}},
-    {"accepted, No: link closed", altrove, "PAS?", {}, ok, {risposta_no}, {password}, {domanda}, "connect", sfida},
+    {"accepted, No: link closed", altrove, "PAS?", {}, ok, {Risposta::No}, {password}, {domanda}, "connect", sfida},
     {"challenge after other text", altrove, "xyPAS?", {}, ok, {}, {password}, {domanda}, "connect", sfida},
     {"Cancel: nothing sent", altrove, "PAS?", {}, {QString()}, {}, {}, {vuota}, "connect", {{2, 5000, 1}}},
     {"closed prompt, no earlier password", altrove, "PAS?", {}, {std::nullopt}, {}, {}, {vuota}, "connect",
@@ -50,11 +50,11 @@ const Caso casi[] = {
      {senza_risposta, errata}, "connect", sfida},
     {"accepted inside other text", altrove, "PAS?", {{"PAS=", r("xxPAS=OKyy", 1)}}, ok, {}, {password}, {domanda},
      "connect", sfida},
-    {"accepted in pieces within the wait", altrove, "PAS?", {{"PAS=", Risposta{{{1, "PAS="}, {450, "OK"}}}}}, ok,
+    {"accepted in pieces within the wait", altrove, "PAS?", {{"PAS=", Replica{{{1, "PAS="}, {450, "OK"}}}}}, ok,
      {}, {password}, {domanda}, "connect", sfida},
     {"accepted after the wait: refused", altrove, "PAS?", {{"PAS=", r("PAS=OK", 501)}}, ok, {}, {password},
      {senza_risposta, errata}, "connect", sfida},
-    {"mode command unanswered: link open", altrove, "PAS?", {{"MOP=", muto}}, ok, {risposta_si}, {password, modo},
+    {"mode command unanswered: link open", altrove, "PAS?", {{"MOP=", muto}}, ok, {Risposta::Si}, {password, modo},
      {domanda, modo_muto}, "connect", sfida + QList<Attesa>{{1, 1000, 1000}}},
 };
 
@@ -100,7 +100,7 @@ private slots:
         Motore motore(altrove);
         motore.link.alla_connessione = {{1, "PAS?"}};
         motore.rapporto.password = ok;
-        motore.rapporto.risposte = {risposta_si};
+        motore.rapporto.risposte = {Risposta::Si};
         motore.aggiornatore.connetti();
         QCOMPARE(motore.rapporto.campi, QStringList{"address " + ap});
         motore.aggiornatore.connetti();
@@ -152,7 +152,7 @@ private slots:
         motore.link.alla_connessione = {{1, "PAS?"}};
         motore.link.script("MOP=", 0, muto);
         motore.rapporto.password = ok;
-        motore.rapporto.risposte = {risposta_si};
+        motore.rapporto.risposte = {Risposta::Si};
         motore.link.durante_attesa = [&](int n) {
             if (n == attesa)
                 motore.aggiornatore.termina();

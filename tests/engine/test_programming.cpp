@@ -40,7 +40,7 @@ const QByteArray blocco0("PGS\0", 4);
 const QByteArray blocco1("PGS\1", 4);
 const QByteArray tutto("PGF\0", 4);
 
-using Script = QList<std::tuple<QByteArray, int, Risposta>>;
+using Script = QList<std::tuple<QByteArray, int, Replica>>;
 
 } // namespace
 
@@ -98,7 +98,7 @@ private slots:
         QCOMPARE(motore.link.attese.last(), (Attesa{1, 1000, 1}));
 
         motore.azzera_registri();
-        motore.rapporto.risposte = {risposta_si};
+        motore.rapporto.risposte = {Risposta::Si};
         motore.aggiornatore.aggiorna();
         QCOMPARE(motore.link.comandi, QList<QByteArray>{verifica(wgm110 ? "PGW" : "PGX", pagine, crc)});
         QCOMPARE(motore.link.attese, (QList<Attesa>{{1, wgm110 ? 20000 : 5000, 1}}));
@@ -118,7 +118,7 @@ private slots:
         QTest::addColumn<QString>("stato");        // the status that ends the transfer
         QTest::addColumn<int>("mezze_pagine");     // half pages sent
         QTest::addColumn<Attesa>("ultima_attesa");
-        const Risposta muto;
+        const Replica muto;
         const auto r = [](const char *byte) { return CollegamentoScriptato::risposta(byte); };
         const auto riga = [](const char *nome, Script script, const char *stato, int mezze_pagine, Attesa attesa) {
             QTest::newRow(nome) << script << QString(stato) << mezze_pagine << attesa;
@@ -141,7 +141,7 @@ private slots:
              "Errore trasferimento", 3, {1, 1000, 1});
         riga("a flood", {{"PGP", 0, r("A" + QByteArray(100000, 'x'))}}, "Errore trasferimento", 3, {1, 1000, 1});
         // The sends are refused, nothing is waited for.
-        riga("the link lost", {{"PGP", 3, Risposta{{}, true}}}, "Errore trasferimento", 5, {1, 1000, 0});
+        riga("the link lost", {{"PGP", 3, Replica{{}, true}}}, "Errore trasferimento", 5, {1, 1000, 0});
     }
     void transfer_failures()
     {
@@ -165,24 +165,24 @@ private slots:
     void verification_failures_data()
     {
         QTest::addColumn<char>("cpu");
-        QTest::addColumn<int>("risposta");         // to the confirmation
-        QTest::addColumn<Risposta>("verifica");    // the device's reply
+        QTest::addColumn<Risposta>("risposta");         // to the confirmation
+        QTest::addColumn<Replica>("verifica");    // the device's reply
         QTest::addColumn<QList<Attesa>>("attese"); // its wait
         QTest::addColumn<QString>("passi");        // the steps left
         const QString altro_trasferimento = QStringLiteral("disconnect open identify transfer");
-        QTest::newRow("refused") << 't' << risposta_si << CollegamentoScriptato::risposta("E")
+        QTest::newRow("refused") << 't' << Risposta::Si << CollegamentoScriptato::risposta("E")
                                  << QList<Attesa>{{1, 5000, 1}} << altro_trasferimento;
-        QTest::newRow("no verdict") << 't' << risposta_si << Risposta{} << QList<Attesa>{{1, 5000, 5000}}
+        QTest::newRow("no verdict") << 't' << Risposta::Si << Replica{} << QList<Attesa>{{1, 5000, 5000}}
                                     << altro_trasferimento;
         QTest::newRow("W, no verdict: the link closed all the same")
-            << 'W' << risposta_si << Risposta{} << QList<Attesa>{{1, 20000, 20000}} << "connect open identify transfer";
-        QTest::newRow("No: nothing sent") << 't' << risposta_no << Risposta{} << QList<Attesa>{} << "disconnect update";
+            << 'W' << Risposta::Si << Replica{} << QList<Attesa>{{1, 20000, 20000}} << "connect open identify transfer";
+        QTest::newRow("No: nothing sent") << 't' << Risposta::No << Replica{} << QList<Attesa>{} << "disconnect update";
     }
     void verification_failures()
     {
         QFETCH(char, cpu);
-        QFETCH(int, risposta);
-        QFETCH(Risposta, verifica);
+        QFETCH(Risposta, risposta);
+        QFETCH(Replica, verifica);
         Motore motore;
         motore.link.script(cpu == 'W' ? "PGW" : "PGX", 0, verifica);
         QVERIFY(motore.pronto(cpu, dati_di_prova(300)));
@@ -194,7 +194,7 @@ private slots:
         QTEST(motore.passi(), "passi");
         QCOMPARE(motore.rapporto.messaggi.size(), 1);
         QCOMPARE(motore.aggiornatore.stato().risposta, risposta);
-        const bool inviato = risposta == risposta_si;
+        const bool inviato = risposta == Risposta::Si;
         QCOMPARE(motore.rapporto.stati.join(u','), inviato ? "Verifica CRC16 in corso...,Errore CRC16" : "");
         QCOMPARE(motore.rapporto.stato_di(Tappa::Trasferimento), inviato ? StatoTappa::DaFare : StatoTappa::Fatta);
         QCOMPARE(motore.rapporto.stato_di(Tappa::Aggiornamento), StatoTappa::DaFare);
@@ -210,10 +210,10 @@ private slots:
         QTest::addColumn<QString>("esito");     // the last status
 
         const auto tardi = [](int ms) { return CollegamentoScriptato::risposta("A", ms); };
-        const Risposta rifiutata = CollegamentoScriptato::risposta("E");
+        const Replica rifiutata = CollegamentoScriptato::risposta("E");
         const QString avviata = QStringLiteral("Programmazione avviata...");
         const QString errore_crc = QStringLiteral("Errore CRC16");
-        for (const auto &[verdetto, esito] : {std::pair{Risposta{}, avviata}, std::pair{rifiutata, errore_crc}}) {
+        for (const auto &[verdetto, esito] : {std::pair{Replica{}, avviata}, std::pair{rifiutata, errore_crc}}) {
             const QString come = verdetto.arrivi.isEmpty() ? QStringLiteral(", verified") : QStringLiteral(", refused");
             const auto riga = [&](const QString &nome, char cpu, Script script, int trasferimenti, int mezze_pagine,
                                   int verifiche) {
@@ -239,7 +239,7 @@ private slots:
             << 't' << Script{{"PGX", 1, tardi(9000)}} << 2 << 8 << 1
             << "Errore: il modulo non ha mai risposto a un comando precedente; disconnettere e connettere di nuovo";
         // A reply that never comes: every later byte pays an earlier attempt, and the page runs out of attempts.
-        QTest::newRow("a half page never answered") << 't' << Script{{"PGP", 3, Risposta{}}} << 1 << 5 << 0
+        QTest::newRow("a half page never answered") << 't' << Script{{"PGP", 3, Replica{}}} << 1 << 5 << 0
                                                     << "Errore trasferimento";
     }
     void late_replies()
@@ -251,7 +251,7 @@ private slots:
         for (const auto &[testa, occorrenza, risposta] : script)
             motore.link.script(testa, occorrenza, risposta);
         QVERIFY(motore.pronto(cpu, dati_di_prova(1000)));
-        motore.rapporto.risposte = {risposta_si, risposta_si};
+        motore.rapporto.risposte = {Risposta::Si, Risposta::Si};
         for (int volta = 0; volta < trasferimenti; ++volta) {
             motore.aggiornatore.trasferisci();
             motore.aggiornatore.aggiorna();
@@ -267,18 +267,18 @@ private slots:
 
     void no_reply_is_owed_when_the_verification_is_sent_data()
     {
-        QTest::addColumn<Risposta>("dovuta"); // the reply to a command sent after the transfer
+        QTest::addColumn<Replica>("dovuta"); // the reply to a command sent after the transfer
         QTest::addColumn<QStringList>("stati");
         QTest::addColumn<QString>("passi");
         QTest::newRow("owed, then paid within its second")
             << CollegamentoScriptato::risposta("A", 1800) << QStringList{"Verifica CRC16 in corso...", "Errore CRC16"}
             << "disconnect open identify transfer";
-        QTest::newRow("owed for good: no verification") << Risposta{} << QStringList{"Errore trasferimento"}
+        QTest::newRow("owed for good: no verification") << Replica{} << QStringList{"Errore trasferimento"}
                                                         << "disconnect transfer";
     }
     void no_reply_is_owed_when_the_verification_is_sent()
     {
-        QFETCH(Risposta, dovuta);
+        QFETCH(Replica, dovuta);
         Motore motore;
         motore.link.script("PGS", 2, dovuta);
         motore.link.script("PGX", 0, CollegamentoScriptato::risposta("E"));
@@ -287,7 +287,7 @@ private slots:
         motore.link.invia_comando(blocco0);
         motore.link.pausa(1000, 1);
         motore.azzera_registri();
-        motore.rapporto.risposte = {risposta_si};
+        motore.rapporto.risposte = {Risposta::Si};
         motore.aggiornatore.aggiorna();
         QTEST(motore.rapporto.stati, "stati");
         QCOMPARE(motore.link.comandi.size(), motore.rapporto.stati.size() - 1); // the verification, when sent
@@ -299,19 +299,19 @@ private slots:
     // next conversation, then forgotten: no byte of it is taken for the identity's.
     void an_identification_starts_on_a_quiet_link_data()
     {
-        QTest::addColumn<Risposta>("verdetto");
+        QTest::addColumn<Replica>("verdetto");
         QTest::addColumn<QList<Attesa>>("attese"); // before the identity's, and its own
         QTest::newRow("the verdict 200 ms after its wait") << CollegamentoScriptato::risposta("A", 5200)
                                                            << QList<Attesa>{{1, 1000, 200}, {1, 500, 500}};
-        QTest::newRow("a verdict never given") << Risposta{} << QList<Attesa>{{1, 1000, 1000}, {1, 500, 500}};
+        QTest::newRow("a verdict never given") << Replica{} << QList<Attesa>{{1, 1000, 1000}, {1, 500, 500}};
     }
     void an_identification_starts_on_a_quiet_link()
     {
-        QFETCH(Risposta, verdetto);
+        QFETCH(Replica, verdetto);
         Motore motore;
         motore.link.script("PGX", 1, verdetto);
         QVERIFY(motore.pronto('t', dati_di_prova(300)));
-        motore.rapporto.risposte = {risposta_si};
+        motore.rapporto.risposte = {Risposta::Si};
         motore.aggiornatore.trasferisci();
         motore.aggiornatore.aggiorna();
         QCOMPARE(motore.rapporto.stati.last(), QStringLiteral("Errore CRC16"));
@@ -327,11 +327,11 @@ private slots:
     void a_restart_is_answered_on_a_link_that_owes_replies()
     {
         Motore motore(altrove);
-        motore.link.script("PGX", 1, Risposta{});
-        motore.link.script("FWI", 2, Risposta{});
+        motore.link.script("PGX", 1, Replica{});
+        motore.link.script("FWI", 2, Replica{});
         motore.link.script("RST!", 1, {{{1, "OK!!"}}, true});
         QVERIFY(motore.pronto('t', dati_di_prova(300)));
-        motore.rapporto.risposte = {risposta_si, risposta_si};
+        motore.rapporto.risposte = {Risposta::Si, Risposta::Si};
         motore.aggiornatore.trasferisci();
         motore.aggiornatore.aggiorna();
         motore.azzera_registri();
@@ -348,7 +348,7 @@ private slots:
         Motore motore;
         const QByteArray identita("FWI=\x02\x15KR01KESTRA01\x24\x65", 20);
         motore.link.script("FWI", 0, {{{1, identita.first(6)}, {700, identita.sliced(6)}}});
-        motore.aperto(firmware('t', dati_di_prova(300)));
+        motore.aperto(firmware_integro('t', dati_di_prova(300)));
         motore.aggiornatore.identifica();
         QCOMPARE(motore.rapporto.stati, QStringList{"Connesso..."});
         QCOMPARE(motore.passi(), QStringLiteral("disconnect transfer"));
@@ -391,7 +391,7 @@ private slots:
             motore.link.script(testa, occorrenza, risposta);
         QVERIFY(motore.pronto('t', dati_di_prova(300)));
         QVERIFY(storico.iniziati.isEmpty()); // nothing erased yet
-        motore.rapporto.risposte = {risposta_si};
+        motore.rapporto.risposte = {Risposta::Si};
         motore.aggiornatore.trasferisci();
         QVERIFY2(storico.iniziati.value(0).cancellato, "a record says erased from its start");
         if (dopo == "update")
@@ -405,12 +405,13 @@ private slots:
         QCOMPARE(storico.iniziati.size(), 1);
         QCOMPARE(storico.conclusi.size(), 1);
         const Tentativo &t = storico.conclusi.first();
-        const QByteArray file = firmware('t', dati_di_prova(300));
+        const QByteArray file = firmware_integro('t', dati_di_prova(300));
+        const QString crc = QString::number(crc_del_dispositivo(a_pagine_intere(dati_di_prova(300))), 16).toUpper();
         QCOMPARE((QStringList{t.front_end, t.versione, t.indirizzo, QString::number(t.porta), t.file,
                               t.file_sha256, t.cpu, t.bootloader, t.firmware, t.scheda, t.crc16_memorizzato}),
                  (QStringList{"window", "1.0.0", ap, "7999", "FW.BIN",
                               QCryptographicHash::hash(file, QCryptographicHash::Sha256).toHex(), "t", "1.2", "2.13",
-                              "BRD1", "1A98"}));
+                              "KR01", crc}));
         QCOMPARE((QStringList{t.firmware_dispositivo, t.scheda_dispositivo, t.nome_dispositivo, t.data_dispositivo}),
                  (QStringList{"2.15", "KR01", "KESTRA01", "05.03.18"}));
         QCOMPARE(t.inizio.timeSpec(), Qt::UTC);
@@ -420,7 +421,6 @@ private slots:
         QTEST(t.testo, "testo");
         QTEST(t.cancellato, "cancellato");
         QFETCH(bool, trasferito);
-        const QString crc = QString::number(crc_del_dispositivo(a_pagine_intere(dati_di_prova(300))), 16).toUpper();
         QCOMPARE(t.crc16, trasferito ? crc : QString());
         QCOMPARE(t.pagine, trasferito ? 2 : 0);
     }
@@ -435,7 +435,7 @@ private slots:
         motore.aggiornatore.trasferisci();
         QCOMPARE(motore.rapporto.stati.last(), QStringLiteral("Errore trasferimento"));
         motore.aggiornatore.disconnetti();
-        motore.aperto(firmware('t', dati_di_prova(300)));
+        motore.aperto(firmware_integro('t', dati_di_prova(300)));
         motore.aggiornatore.identifica();
         QCOMPARE(motore.rapporto.campi, QStringList{"KR01 KESTRA01 05.03.18"});
     }
@@ -460,7 +460,7 @@ private slots:
             if (n == attesa)
                 motore.aggiornatore.termina();
         };
-        motore.rapporto.risposte = {risposta_si};
+        motore.rapporto.risposte = {Risposta::Si};
         motore.aggiornatore.trasferisci();
         motore.aggiornatore.aggiorna();
         QCOMPARE(motore.link.comandi.size(), attesa);

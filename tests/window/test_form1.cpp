@@ -4,6 +4,8 @@
 #include "sim/module_simulator.h"
 #include "testing/files.h"
 #include "testing/scripted_dialogs.h"
+#include "testing/scripted_link.h"
+#include "engine/command_channel.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -58,19 +60,18 @@ void al_dialogo(const char *nome, std::function<void(QWidget *)> azione)
     sonda->start(5);
 }
 
-// The real window, offscreen, against the simulator on a free loopback port.
+// The real window, offscreen, with scripted dialogs and its history in a
+// temporary folder, on a scripted link; or, given the simulator's options,
+// on the TCP channel against the simulator on a free loopback port.
 struct Banco
 {
-    explicit Banco(OpzioniSimulatore opzioni = {}, const char *indirizzo_ap = "127.0.0.1", QByteArray ini = {})
-        : sim(std::move(opzioni))
+    explicit Banco(const char *indirizzo_ap = "127.0.0.1", QByteArray ini = {}) { avvia(link, indirizzo_ap, ini); }
+    explicit Banco(OpzioniSimulatore opzioni, const char *indirizzo_ap = "127.0.0.1")
+        : sim(std::make_unique<SimulatoreModulo>(std::move(opzioni)))
     {
-        scrivi_file(cartella.filePath("BootLoader.ini"), ini);
-        if (!sim.listen(QHostAddress::LocalHost, 0))
+        if (!sim->listen(QHostAddress::LocalHost, 0))
             qFatal("the simulator cannot listen");
-        finestra = std::make_unique<Form1>(dialoghi, cartella.path(), QString::fromLatin1(indirizzo_ap),
-                                           sim.serverPort());
-        finestra->avvia();
-        trova<QLineEdit>("Text1")->setText(QStringLiteral("127.0.0.1"));
+        avvia(canale, indirizzo_ap, {});
     }
 
     template<typename T = QWidget>
@@ -98,11 +99,35 @@ struct Banco
         dialoghi.file.append(scrivi_file(cartella.filePath(nome), contenuto));
         clicca("Command6");
     }
+    // The commands sent with this head, on whichever link.
+    QList<QByteArray> comandi(QByteArrayView testa) const
+    {
+        if (sim)
+            return sim->comandi(testa);
+        QList<QByteArray> scelti;
+        for (const QByteArray &comando : link.comandi)
+            if (comando.startsWith(testa))
+                scelti.append(comando);
+        return scelti;
+    }
 
     QTemporaryDir cartella;
-    SimulatoreModulo sim;
+    std::unique_ptr<SimulatoreModulo> sim;
+    CollegamentoScriptato link;
+    CanaleComandi canale;
+    StoricoSqlite storico{cartella.filePath("history.sqlite"), [](const QString &avviso) { QFAIL(qPrintable(avviso)); }};
     DialoghiScriptati dialoghi;
     std::unique_ptr<Form1> finestra;
+
+private:
+    void avvia(Collegamento &collegamento, const char *indirizzo_ap, const QByteArray &ini)
+    {
+        scrivi_file(cartella.filePath("BootLoader.ini"), ini);
+        finestra = std::make_unique<Form1>(dialoghi, collegamento, &storico, cartella.path(),
+                                           QString::fromLatin1(indirizzo_ap), sim ? sim->serverPort() : 7999);
+        finestra->avvia();
+        trova<QLineEdit>("Text1")->setText(QStringLiteral("127.0.0.1"));
+    }
 };
 
 const OpzioniSimulatore stazione = [] {
@@ -110,6 +135,12 @@ const OpzioniSimulatore stazione = [] {
     opzioni.modo = OpzioniSimulatore::Modo::Stazione;
     return opzioni;
 }();
+
+// A firmware file the device takes: its board, the CRC16 of its image.
+QByteArray per_il_dispositivo(char cpu, const QByteArray &dati)
+{
+    return firmware_integro(cpu, dati);
+}
 
 bool intero(const QLabel *etichetta)
 {
@@ -181,8 +212,8 @@ private slots:
 
     void a_refused_connection_is_reported_in_the_current_language()
     {
-        Banco banco;
-        banco.sim.close();
+        Banco banco{OpzioniSimulatore{}};
+        banco.sim->close();
         banco.lingua(1);
         banco.clicca("Command5");
         QTRY_COMPARE(banco.dialoghi.titoli, QStringList{"Connection error"});
@@ -197,10 +228,9 @@ private slots:
         const QByteArray dati(1000, '\x5A');
         Banco banco;
         banco.clicca("Command5");
-        QTRY_COMPARE(banco.lampada("Shape4"), verde);
-        QCOMPARE(banco.trova<QTcpSocket>("Winsock1")->socketOption(QAbstractSocket::LowDelayOption), 1);
+        QCOMPARE(banco.lampada("Shape4"), verde);
         QCOMPARE(banco.abilitati(), (QStringList{"Command3", "Command6"}));
-        banco.apri(firmware('t', dati).replace(9, 4, "<hr>"), QStringLiteral("<b>a[*].BIN"));
+        banco.apri(firmware_integro('t', dati, "<hr>"), QStringLiteral("<b>a[*].BIN"));
         const auto &richiesta = banco.dialoghi.richieste_file.last();
         QCOMPARE((QStringList{richiesta.titolo, richiesta.filtro, richiesta.cartella}),
                  (QStringList{"Apri Firmware", "File BIN (*.BIN)", ""}));
@@ -208,15 +238,16 @@ private slots:
         QCOMPARE((QStringList{banco.testo("Label3"), banco.testo("Label4"), banco.testo("Label5"),
                               banco.testo("Label7"), banco.testo("Text4")}),
                  (QStringList{"CPU: STM32F0 64K (256B)", "Booloader: v.1.2", "Firmware: v.2.13", "Scheda: <hr>",
-                              "1A98"}));
-        banco.sim.opzioni().scheda = "<s>K";
+                              "4D6"}));
+        banco.link.script("FWI", 0, CollegamentoScriptato::risposta(QByteArray("FWI=\x02\x15<hr>KESTRA01\x24\x65", 20)));
         Qt::CursorShape nell_attesa = Qt::ArrowCursor;
-        QTimer::singleShot(100, banco.finestra.get(), [&] { nell_attesa = banco.finestra->cursor().shape(); });
+        banco.link.durante_attesa = [&](int) { nell_attesa = banco.finestra->cursor().shape(); };
         banco.clicca("Command7");
+        banco.link.durante_attesa = nullptr;
         QCOMPARE(nell_attesa, Qt::WaitCursor);
         QCOMPARE((QStringList{banco.testo("Label11"), banco.testo("Label12"), banco.testo("Label13"),
                               banco.testo("Label14"), banco.testo("Text2")}),
-                 (QStringList{"Firmware: v.2.15", "Scheda: <s>K", "Nome file: KESTRA01", "Data: 05.03.18",
+                 (QStringList{"Firmware: v.2.15", "Scheda: <hr>", "Nome file: KESTRA01", "Data: 05.03.18",
                               "Connesso..."}));
         QCOMPARE(banco.lampada("Shape3"), verde);
 
@@ -229,7 +260,7 @@ private slots:
         QCOMPARE(banco.lampada("Shape1"), verde);
         QCOMPARE(banco.abilitati(), (QStringList{"Command3", "Command4"}));
         QCOMPARE(banco.finestra->cursor().shape(), Qt::ArrowCursor);
-        banco.dialoghi.risposte = {risposta_si};
+        banco.dialoghi.risposte = {Risposta::Si};
         QStringList lampade_ai_messaggi; // Shape2 while each box shows
         banco.dialoghi.al_messaggio = [&] { lampade_ai_messaggi << banco.lampada("Shape2").name(); };
         banco.clicca("Command4");
@@ -237,11 +268,10 @@ private slots:
         QCOMPARE(stati, (QStringList{"Cancellazione 64KB in corso...", "Trasferimento in corso...", "Trasferimento OK",
                                      "Verifica CRC16 in corso...", "Programmazione avviata..."}));
         QCOMPARE(banco.dialoghi.titoli, (QStringList{"Aggiornamento Firmware", "Aggiornamento"}));
-        QCOMPARE(banco.sim.flash().first(dati.size()), dati);
+        QCOMPARE(banco.comandi("PGX"), (QList<QByteArray>{QByteArray("PGX\0\x04\x04\xD6", 7)}));
         QCOMPARE(banco.lampada("Shape2"), rosso);
         // The attempt is in the history, as the window's, which has no exit code.
-        StoricoSqlite storico(percorso_storico(), [](const QString &avviso) { QFAIL(qPrintable(avviso)); });
-        const Tentativo tentativo = storico.elenco(1).value().value(0);
+        const Tentativo tentativo = banco.storico.elenco(1).value().value(0);
         QCOMPARE((QStringList{tentativo.front_end, tentativo.classe, tentativo.file, tentativo.crc16}),
                  (QStringList{"window", "completed", "<b>a[*].BIN", "4D6"}));
         QVERIFY(!tentativo.codice_uscita && !tentativo.cancellato);
@@ -272,21 +302,22 @@ private slots:
         const QByteArray dati = QByteArray(1000, '\x3C');
         Banco banco(opzioni);
         banco.clicca("Command5");
-        banco.apri(firmware('t', dati));
+        banco.apri(per_il_dispositivo('t', dati));
         QTRY_COMPARE(banco.lampada("Shape4"), verde);
+        QCOMPARE(banco.canale.findChild<QTcpSocket *>("Winsock1")->socketOption(QAbstractSocket::LowDelayOption), 1);
         banco.clicca("Command7");
         banco.clicca("Command2");
         QCOMPARE(banco.testo("Text2"), QStringLiteral("Trasferimento OK"));
-        QCOMPARE(banco.sim.comandi("PGP").size(), 9); // one resend
-        banco.dialoghi.risposte = {risposta_si};
+        QCOMPARE(banco.comandi("PGP").size(), 9); // one resend
+        banco.dialoghi.risposte = {Risposta::Si};
         banco.clicca("Command4");
         QTEST(banco.testo("Text2"), "esito");
-        QCOMPARE(banco.sim.flash().first(dati.size()), dati);
+        QCOMPARE(banco.sim->flash().first(dati.size()), dati);
     }
 
     void language_from_the_settings_and_the_menu_saved_at_exit()
     {
-        Banco banco({}, "127.0.0.1", "Path = /fw/\r\nLanguage = 1\r\n");
+        Banco banco("127.0.0.1", "Path = /fw/\r\nLanguage = 1\r\n");
         banco.clicca("Command5");
         banco.apri(firmware('s', "x"));
         QCOMPARE(banco.dialoghi.richieste_file.last().cartella, QStringLiteral("/fw/"));
@@ -309,7 +340,8 @@ private slots:
 
     void password_dialog_as_designed_opens_on_ok()
     {
-        Banco banco(stazione, altro_ap);
+        Banco banco(altro_ap);
+        banco.link.alla_connessione = {{1, "PAS?"}};
         banco.lingua(1);
         QStringList visto;
         al_dialogo("Form2", [&](QWidget *dialogo) {
@@ -327,11 +359,11 @@ private slots:
                   << dialogo->findChild<QLineEdit *>("Text1")->text();
             QTest::keyClick(dialogo->focusWidget(), Qt::Key_Return);
         });
-        banco.dialoghi.risposte = {risposta_no};
+        banco.dialoghi.risposte = {Risposta::No};
         banco.clicca("Command5");
         QCOMPARE(visto, (QStringList{"Command2", "Command1", "Text1", "Password Login",
                                      "To continue, you must provide the password", "Cancel", "40718253"}));
-        QCOMPARE(banco.sim.comandi("PAS="), QList<QByteArray>{"PAS=40718253"});
+        QCOMPARE(banco.comandi("PAS="), QList<QByteArray>{"PAS=40718253"});
     }
 
     // A password was confirmed; how the next challenge's dialog is left decides what is sent.
@@ -350,15 +382,16 @@ private slots:
     void the_next_challenge()
     {
         QFETCH(std::function<void(QWidget *)>, azione);
-        Banco banco(stazione, altro_ap);
+        Banco banco(altro_ap);
+        banco.link.alla_connessione = {{1, "PAS?"}};
         banco.lingua(1);
-        banco.dialoghi.risposte = {risposta_no, risposta_no};
+        banco.dialoghi.risposte = {Risposta::No, Risposta::No};
         al_dialogo("Form2", [](QWidget *dialogo) { dialogo->findChild<QPushButton *>("Command2")->click(); });
         banco.clicca("Command5");
         al_dialogo("Form2", azione);
         banco.clicca("Command5");
         QTEST(banco.dialoghi.titoli.value(1), "titolo");
-        QTEST(int(banco.sim.comandi("PAS=").size()), "password");
+        QTEST(int(banco.comandi("PAS=").size()), "password");
     }
 
     void a_new_connection_starts_from_a_closed_socket_and_the_end_closes_it()
@@ -366,11 +399,11 @@ private slots:
         OpzioniSimulatore opzioni = stazione;
         opzioni.guasti = {{"MOP=", 0, Guasto::Tipo::NessunaRisposta, {}, 0}}; // the link stays open
         Banco banco(opzioni, altro_ap);
-        QSignalSpy collegati(&banco.sim, &SimulatoreModulo::cliente_connesso);
-        QSignalSpy scollegati(&banco.sim, &SimulatoreModulo::cliente_scollegato);
-        banco.dialoghi.risposte = {risposta_si, risposta_si}; // both links left open
+        QSignalSpy collegati(banco.sim.get(), &SimulatoreModulo::cliente_connesso);
+        QSignalSpy scollegati(banco.sim.get(), &SimulatoreModulo::cliente_scollegato);
+        banco.dialoghi.risposte = {Risposta::Si, Risposta::Si}; // both links left open
         for (int volta = 1; volta <= 2; ++volta) {
-            banco.sim.opzioni().modo = OpzioniSimulatore::Modo::Stazione; // the mode command was carried out
+            banco.sim->opzioni().modo = OpzioniSimulatore::Modo::Stazione; // the mode command was carried out
             al_dialogo("Form2", [](QWidget *dialogo) { dialogo->findChild<QPushButton *>("Command2")->click(); });
             banco.clicca("Command5");
             QCOMPARE(collegati.count(), volta);
@@ -384,29 +417,30 @@ private slots:
 
     void exit_inside_a_wait_ends_the_program_there()
     {
-        OpzioniSimulatore opzioni;
-        opzioni.guasti = {{"PGS", 0, Guasto::Tipo::Ritardo, {}, 300}};
-        Banco banco(opzioni);
+        Banco banco;
         banco.clicca("Command5");
-        banco.apri(firmware('t', QByteArray(300, 'x')));
+        banco.apri(per_il_dispositivo('t', QByteArray(300, 'x')));
         banco.clicca("Command7");
         // Open while the erase waits is refused; Exit ends the program there.
-        QTimer::singleShot(100, banco.finestra.get(), [&] {
+        banco.link.durante_attesa = [&](int) {
+            if (!banco.link.comandi.last().startsWith("PGS"))
+                return;
             banco.trova("Command6")->setEnabled(true);
             banco.clicca("Command6");
             banco.clicca("Command1");
-        });
+        };
         banco.clicca("Command2");
         QCOMPARE(banco.dialoghi.richieste_file.size(), 1);
         QVERIFY(!banco.finestra->isVisible());
-        QTRY_COMPARE(banco.sim.comandi_ricevuti().last(), QByteArray("PGS\0", 4)); // as the simulator reads it
+        QCOMPARE(banco.link.comandi.last(), QByteArray("PGS\0", 4));
         QVERIFY(banco.dialoghi.titoli.isEmpty());
         QVERIFY(leggi_file(banco.cartella.filePath("BootLoader.ini")).startsWith("Path = /")); // saved at exit
     }
 
     void in_the_password_dialog_always_on_top_keeps_it_above_and_exit_closes_both()
     {
-        Banco banco(stazione, altro_ap);
+        Banco banco(altro_ap);
+        banco.link.alla_connessione = {{1, "PAS?"}};
         const QRect prima = banco.finestra->geometry();
         const WId nativa = banco.finestra->winId();
         banco.finestra->installEventFilter(this);
@@ -430,7 +464,7 @@ private slots:
         QVERIFY(!banco.finestra->isVisible());
         QTRY_VERIFY(!visto || !visto->isVisible());
         QVERIFY(banco.dialoghi.titoli.isEmpty());
-        QVERIFY(banco.sim.comandi_ricevuti().isEmpty());
+        QVERIFY(banco.link.comandi.isEmpty());
     }
 
     void every_control_is_named_for_assistive_technology_and_tabbed_in_reading_order()
@@ -446,7 +480,7 @@ private slots:
                  (QStringList{"Connessione: non attiva", "Trasferimento: non eseguito", "IP TALVIO", "Avanzamento",
                               "Stato: Attesa connessione..."}));
         banco.clicca("Command5");
-        QTRY_COMPARE(nome("Shape4"), QStringLiteral("Connessione: attiva"));
+        QCOMPARE(nome("Shape4"), QStringLiteral("Connessione: attiva"));
         banco.lingua(1);
         QCOMPARE((QStringList{nome("Shape4"), nome("Shape3"), nome("Text4"), nome("Text2")}),
                  (QStringList{"Connection: active", "Identification: not done", "CRC16",
@@ -474,8 +508,8 @@ private slots:
                     visto << pulsante->text().remove(u'&');
                 (box->button(QMessageBox::Yes) ? box->button(QMessageBox::Yes) : box->buttons().first())->click();
             });
-            visto << QString::number(veri.mostra_messaggio(banco.finestra.get(), "?", "<b>x</b>\ny",
-                                                           Icona::Critico, pulsanti));
+            visto << QString::number(int(veri.mostra_messaggio(banco.finestra.get(), "?", "<b>x</b>\ny",
+                                                               Icona::Critico, pulsanti)));
             return visto;
         };
         QCOMPARE(domanda(Pulsanti::SiNo), (QStringList{"<b>x</b>\ny", "0", "3", QStringLiteral("Sì"),

@@ -27,7 +27,7 @@ QList<QByteArray> comandi_aggiornamento(const QString &percorso)
     const QString ap = QStringLiteral("access point");
     CollegamentoScriptato link;
     RapportoRegistrato rapporto;
-    rapporto.risposte = {risposta_si};
+    rapporto.risposte = {Risposta::Si};
     Aggiornatore aggiornatore(link, rapporto, ap);
     aggiornatore.imposta_indirizzo(ap);
     aggiornatore.connetti();

@@ -3,6 +3,8 @@
 #include "window/form1.h"
 #include "testing/scripted_dialogs.h"
 #include "core/statuses.h"
+#include "engine/command_channel.h"
+#include "history/history_db.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -20,7 +22,7 @@ class Finestra
 {
 public:
     Finestra(const char *indirizzo_ap, quint16 porta, const QString &cartella)
-        : m_form1(dialoghi, cartella, QString::fromLatin1(indirizzo_ap), porta)
+        : m_form1(dialoghi, m_canale, &m_storico, cartella, QString::fromLatin1(indirizzo_ap), porta)
     {
         m_form1.avvia();
         casella("Text1")->setText(QString::fromLatin1(indirizzo_simulatore));
@@ -31,7 +33,7 @@ public:
     // Waits up to a few seconds for the link to the simulator to be up.
     bool collegata()
     {
-        QTcpSocket &socket = *m_form1.findChild<QTcpSocket *>(QStringLiteral("Winsock1"));
+        QTcpSocket &socket = *m_canale.findChild<QTcpSocket *>(QStringLiteral("Winsock1"));
         return socket.state() == QAbstractSocket::ConnectedState || socket.waitForConnected(attesa_collegamento_ms);
     }
 
@@ -57,6 +59,9 @@ private:
     QLineEdit *casella(const char *nome) const { return m_form1.findChild<QLineEdit *>(QLatin1String(nome)); }
     QPushButton *pulsante(const char *nome) const { return m_form1.findChild<QPushButton *>(QLatin1String(nome)); }
 
+    // As the program builds it: the TCP channel and the history in the user's data folder.
+    CanaleComandi m_canale;
+    StoricoSqlite m_storico{percorso_storico(), [](const QString &perche) { qWarning("%s", qPrintable(perche)); }};
     Form1 m_form1;
 };
 
@@ -70,7 +75,7 @@ Misura fallita(const char *cosa, const Finestra &finestra)
 bool prepara(Finestra &finestra, const QString &file)
 {
     finestra.dialoghi.file = {file};
-    finestra.dialoghi.risposte = {risposta_si};
+    finestra.dialoghi.risposte = {Risposta::Si};
     // The identification waits a fixed time for its reply, so it starts, as
     // a user's click would, once the link is up.
     return finestra.clicca("Command5") && finestra.collegata() && finestra.clicca("Command6")

@@ -1,14 +1,10 @@
 #pragma once
 
 #include "core/language.h"
-#include "core/messages.h"
 
-// The texts of kestra-flash that the window does not show: its own question,
-// its refusals, what to try next and the summary of a run.
+// The texts of kestra-flash that the window does not show: what --force
+// does, what to try next and the summary of a run.
 namespace testo_flash {
-
-inline constexpr Messaggio domanda_cancellazione{
-    {"Cancellazione", "Erase"}, {"Cancellare il dispositivo?", "Erase the device?"}, Icona::Critico, Pulsanti::SiNo};
 
 inline constexpr Testo da_aggiornare{"Il dispositivo è cancellato e va aggiornato di nuovo.",
                                      "The device is erased and must be updated again."};
@@ -23,10 +19,7 @@ inline constexpr Testo attesa_verdetto{
 inline constexpr Testo senza_terminale{"lo standard input non è un terminale: rispondere alle domande con --yes",
                                        "standard input is not a terminal: answer the questions with --yes"};
 
-// Refusals that --force lets through: the fact, then what was done of it.
-// %1 the file's board, %2 the device's.
-inline constexpr Testo scheda_diversa{"Il file è per la scheda \"%1\", il dispositivo riporta la scheda \"%2\".",
-                                      "The file is for board \"%1\", the device reports board \"%2\"."};
+// A refusal that --force lets through: what was done of it.
 inline constexpr Testo rifiutato{"Non è stato cancellato nulla. Con --force il file viene scritto comunque.",
                                  "Nothing was erased. --force writes it all the same."};
 inline constexpr Testo forzato{"--force: il dispositivo verrà cancellato e scritto.",
