@@ -20,25 +20,30 @@ Aggiornatore::Aggiornatore(Collegamento &link, Rapporto &rapporto, QString indir
 
 bool Aggiornatore::disponibile(Passo passo) const
 {
-    return !m_in_conversazione && !m_sessione.link.interrotto() && m_sessione.passi().testFlag(passo);
+    return libero() && m_sessione.passi().testFlag(passo);
 }
 
-template<typename Passaggio>
-Esito Aggiornatore::esegui(Passo passo, Passaggio passaggio)
+bool Aggiornatore::libero() const
 {
-    if (!disponibile(passo))
+    return !m_in_conversazione && !m_sessione.link.interrotto();
+}
+
+template<typename Conversazione>
+Esito Aggiornatore::esegui(bool possibile, Conversazione conversazione)
+{
+    if (!possibile)
         return con_fatti({m_sessione.link.interrotto() ? TipoEsito::Interrotto : TipoEsito::NonDisponibile});
     m_in_conversazione = true;
-    const Esito esito = passaggio(m_sessione);
+    const Esito esito = conversazione(m_sessione);
     m_in_conversazione = false;
     return con_fatti(esito);
 }
 
 Esito Aggiornatore::connetti()
 {
-    return esegui(Passo::Connetti, [](Sessione &s) {
+    return esegui(disponibile(Passo::Connetti), [](Sessione &s) {
         s.concludi_tentativo(Sessione::interrotto());
-        return ::connetti(s);
+        return passi::connetti(s);
     });
 }
 
@@ -47,29 +52,29 @@ Esito Aggiornatore::disconnetti()
     if (!m_sessione.passi().testFlag(Passo::Disconnetti))
         return con_fatti({TipoEsito::NonDisponibile});
     m_sessione.concludi_tentativo(Sessione::interrotto());
-    chiudi_socket(m_sessione);
+    passi::chiudi_socket(m_sessione);
     return con_fatti({});
 }
 
 Esito Aggiornatore::apri(const std::filesystem::path &percorso)
 {
-    return esegui(Passo::Apri, [&percorso](Sessione &s) { return aprifile(s, percorso); });
+    return esegui(disponibile(Passo::Apri), [&percorso](Sessione &s) { return passi::aprifile(s, percorso); });
 }
 
 Esito Aggiornatore::identifica()
 {
-    return esegui(Passo::Identifica, ::identifica);
+    return esegui(disponibile(Passo::Identifica), passi::identifica);
 }
 
 Esito Aggiornatore::chiedi_identita()
 {
-    return esegui(Passo::Disconnetti, ::identifica);
+    return esegui(libero() && collegato(), passi::identifica);
 }
 
 Esito Aggiornatore::trasferisci()
 {
-    return esegui(Passo::Trasferisci, [](Sessione &s) {
-        const Esito esito = ::trasferisci(s);
+    return esegui(disponibile(Passo::Trasferisci), [](Sessione &s) {
+        const Esito esito = passi::trasferisci(s);
         if (!esito.riuscito()) // a completed transfer waits for its verification
             s.concludi_tentativo(esito);
         return esito;
@@ -78,8 +83,8 @@ Esito Aggiornatore::trasferisci()
 
 Esito Aggiornatore::aggiorna()
 {
-    return esegui(Passo::Aggiorna, [](Sessione &s) {
-        const Esito esito = ::aggiorna(s);
+    return esegui(disponibile(Passo::Aggiorna), [](Sessione &s) {
+        const Esito esito = passi::aggiorna(s);
         if (esito.tipo != TipoEsito::Rinuncia) // No leaves the update on offer
             s.concludi_tentativo(esito);
         return esito;
@@ -88,14 +93,14 @@ Esito Aggiornatore::aggiorna()
 
 Esito Aggiornatore::riavvia_modulo()
 {
-    return esegui(Passo::Disconnetti, ::reset);
+    return esegui(libero() && collegato(), passi::reset);
 }
 
 Esito Aggiornatore::controlla(const std::filesystem::path &percorso)
 {
     if (m_in_conversazione)
         return con_fatti({TipoEsito::NonDisponibile});
-    return con_fatti(controlla_firmware(m_sessione, percorso));
+    return con_fatti(passi::controlla_firmware(m_sessione, percorso));
 }
 
 Esito Aggiornatore::attendi_collegamento(int ms)

@@ -74,9 +74,11 @@ public:
     bool verdetto_in_arrivo() const { return m_sessione.verdetto_in_arrivo; }
 
 private:
-    // Runs a step when it may be taken now.
-    template<typename Passaggio>
-    Esito esegui(Passo passo, Passaggio passaggio);
+    // No conversation is running and the program is not ending.
+    bool libero() const;
+    // Runs a conversation with the module when it is possible now.
+    template<typename Conversazione>
+    Esito esegui(bool possibile, Conversazione conversazione);
     // The outcome, with what the update has learned so far.
     Esito con_fatti(Esito esito) const;
 

@@ -1,6 +1,7 @@
 #include "window/form1.h"
 #include "window/lamp.h"
 #include "window/twips.h"
+#include "core/captions.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -8,6 +9,8 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace {
 
@@ -20,27 +23,37 @@ struct Controllo
     const char *nome;
     Tipo tipo;
     const char *contenitore; // nullptr: the window itself
-    const char *testo;
+    const char *testo;       // nullptr: the Italian one of the captions that follow the language
     Twip posto;
 };
 
+QString testo_di_progetto(const Controllo &c)
+{
+    if (c.testo)
+        return QString::fromUtf8(c.testo);
+    const std::span<const DidascaliaControllo> didascalie = didascalie_fisse();
+    const auto didascalia = std::ranges::find_if(
+        didascalie, [&c](const DidascaliaControllo &d) { return qstrcmp(d.controllo, c.nome) == 0; });
+    return didascalia == didascalie.end() ? QString() : didascalia->testo.in(0);
+}
+
 constexpr Controllo controlli[] = {
-    {"Frame1", Tipo::Cornice, nullptr, "Connessione al modulo KESTRA", {120, 120, 4455, 1455}},
-    {"Command5", Tipo::Pulsante, "Frame1", "Connetti", {240, 360, 1095, 375}},
-    {"Command3", Tipo::Pulsante, "Frame1", "Disconnetti", {240, 840, 1095, 375}},
-    {"Label9", Tipo::EtichettaDestra, "Frame1", "IP TALVIO", {1560, 360, 1095, 255}},
+    {"Frame1", Tipo::Cornice, nullptr, nullptr, {120, 120, 4455, 1455}},
+    {"Command5", Tipo::Pulsante, "Frame1", nullptr, {240, 360, 1095, 375}},
+    {"Command3", Tipo::Pulsante, "Frame1", nullptr, {240, 840, 1095, 375}},
+    {"Label9", Tipo::EtichettaDestra, "Frame1", nullptr, {1560, 360, 1095, 255}},
     {"Text1", Tipo::Casella, "Frame1", "192.168.1.1", {2760, 360, 1455, 285}},
     {"Shape4", Tipo::Lampada, "Frame1", "", {3840, 840, 375, 375}},
     {"Frame3", Tipo::Cornice, nullptr, "Firmware", {120, 1680, 4455, 1335}},
-    {"Command6", Tipo::Pulsante, "Frame3", "Apri...", {240, 360, 1095, 375}},
+    {"Command6", Tipo::Pulsante, "Frame3", nullptr, {240, 360, 1095, 375}},
     {"Label3", Tipo::Etichetta, "Frame3", "CPU:", {1800, 240, 2535, 255}},
     {"Label4", Tipo::Etichetta, "Frame3", "BootLoader:", {1800, 480, 2535, 255}},
     {"Label5", Tipo::Etichetta, "Frame3", "Firmware:", {1800, 720, 2535, 255}},
     {"Label7", Tipo::Etichetta, "Frame3", "Scheda:", {1800, 960, 2535, 255}},
-    {"Frame2", Tipo::Cornice, nullptr, "Aggiornamento", {120, 3120, 4455, 3255}},
-    {"Command7", Tipo::Pulsante, "Frame2", "Connetti", {240, 360, 1095, 375}},
-    {"Command2", Tipo::Pulsante, "Frame2", "Trasferisci", {240, 1320, 1095, 375}},
-    {"Command4", Tipo::Pulsante, "Frame2", "Aggiorna", {240, 1800, 1095, 375}},
+    {"Frame2", Tipo::Cornice, nullptr, nullptr, {120, 3120, 4455, 3255}},
+    {"Command7", Tipo::Pulsante, "Frame2", nullptr, {240, 360, 1095, 375}},
+    {"Command2", Tipo::Pulsante, "Frame2", nullptr, {240, 1320, 1095, 375}},
+    {"Command4", Tipo::Pulsante, "Frame2", nullptr, {240, 1800, 1095, 375}},
     {"Label11", Tipo::Etichetta, "Frame2", "Firmware:", {1800, 240, 1815, 255}},
     {"Label12", Tipo::Etichetta, "Frame2", "Scheda:", {1800, 480, 1215, 255}},
     {"Label13", Tipo::Etichetta, "Frame2", "Nome file:", {1800, 720, 1815, 255}},
@@ -52,8 +65,8 @@ constexpr Controllo controlli[] = {
     {"Shape3", Tipo::Lampada, "Frame2", "", {3840, 360, 375, 375}},
     {"Shape1", Tipo::Lampada, "Frame2", "", {3840, 1320, 375, 375}},
     {"Shape2", Tipo::Lampada, "Frame2", "", {3840, 1800, 375, 375}},
-    {"Check1", Tipo::Spunta, nullptr, "Sempre in primo piano", {120, 6600, 2175, 255}},
-    {"Command1", Tipo::Pulsante, nullptr, "Esci", {3600, 6480, 975, 375}},
+    {"Check1", Tipo::Spunta, nullptr, nullptr, {120, 6600, 2175, 255}},
+    {"Command1", Tipo::Pulsante, nullptr, nullptr, {3600, 6480, 975, 375}},
 };
 
 constexpr Twip area_client{0, 0, 4695, 6990};
@@ -114,7 +127,7 @@ void Form1::crea_controlli()
 
     for (const Controllo &c : controlli) {
         QWidget *contenitore = c.contenitore ? area->findChild<QWidget *>(QLatin1String(c.contenitore)) : area;
-        QWidget *controllo = crea(c.tipo, QString::fromUtf8(c.testo), contenitore);
+        QWidget *controllo = crea(c.tipo, testo_di_progetto(c), contenitore);
         controllo->setObjectName(QLatin1String(c.nome));
         if (c.tipo != Tipo::Cornice)
             controllo->setFont(carattere);

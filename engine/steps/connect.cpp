@@ -3,6 +3,8 @@
 #include "core/commands.h"
 #include "engine/session.h"
 
+namespace passi {
+
 namespace {
 constexpr int attesa_primi_dati_ms = 5000;
 constexpr int attesa_password_ms = 500;
@@ -36,6 +38,7 @@ Esito accedi_con_password(Sessione &s)
 }
 
 } // namespace
+
 
 Esito connetti(Sessione &s)
 {
@@ -82,3 +85,5 @@ void chiudi_socket(Sessione &s)
                      {Passo::Connetti, true}, {Passo::Apri, false}, {Passo::Identifica, false}});
     s.segna(Tappa::Connessione, StatoTappa::DaFare);
 }
+
+} // namespace passi

@@ -4,6 +4,8 @@
 
 class Sessione;
 
+namespace passi {
+
 // Opens the link to the typed address. Away from the Access Point the module
 // may challenge for its password: it is asked for, sent, and once accepted the
 // user may switch the module to Access Point mode.
@@ -17,3 +19,5 @@ Esito cambia_modo(Sessione &s);
 
 // Closes the link and offers a new connection only.
 void chiudi_socket(Sessione &s);
+
+} // namespace passi

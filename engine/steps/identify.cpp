@@ -25,6 +25,8 @@ bool chiedi_identita(Sessione &s)
 
 } // namespace
 
+namespace passi {
+
 Esito identifica(Sessione &s)
 {
     Occupato occupato(s.rapporto);
@@ -61,3 +63,5 @@ Esito identifica(Sessione &s)
     s.segna(Tappa::Identificazione, StatoTappa::Fatta);
     return esito;
 }
+
+} // namespace passi

@@ -91,6 +91,8 @@ Esito rifiuti(Sessione &s, const FileLetto &file)
 
 } // namespace
 
+namespace passi {
+
 Esito aprifile(Sessione &s, const std::filesystem::path &percorso)
 {
     const std::variant<FileLetto, Esito> letto = leggi_file(s, percorso);
@@ -138,3 +140,5 @@ Esito controlla_firmware(Sessione &s, const std::filesystem::path &percorso)
     return {TipoEsito::FileDanneggiato, nessun_testo, stato::file_danneggiato,
             {testo_crc(intestazione.crc16()), testo_crc(*s.stato.crc_immagine)}};
 }
+
+} // namespace passi

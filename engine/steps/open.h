@@ -6,6 +6,8 @@
 
 class Sessione;
 
+namespace passi {
+
 // Takes the firmware file chosen by its full path: reads its header (unless
 // the check just did), shows it and checks its CPU type and the bootloader
 // version it needs; a file that passes can be identified.
@@ -16,3 +18,5 @@ Esito aprifile(Sessione &s, const std::filesystem::path &percorso);
 // the update's, and opening it later reads it no more. Then whether the
 // image has the CRC16 its header gives.
 Esito controlla_firmware(Sessione &s, const std::filesystem::path &percorso);
+
+} // namespace passi

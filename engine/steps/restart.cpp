@@ -9,6 +9,8 @@ constexpr int attesa_reset_ms = 500;
 constexpr int attesa_dopo_reset_ms = 100;
 } // namespace
 
+namespace passi {
+
 Esito reset(Sessione &s)
 {
     if (!s.link.inizia_conversazione())
@@ -23,3 +25,5 @@ Esito reset(Sessione &s)
     chiudi_socket(s);
     return s.esito_avviso(TipoEsito::Completato, Avviso::ModuloRiavviato);
 }
+
+} // namespace passi

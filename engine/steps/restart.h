@@ -4,5 +4,9 @@
 
 class Sessione;
 
+namespace passi {
+
 // Restarts the module ("RST!"); once it has answered, the link closes.
 Esito reset(Sessione &s);
+
+} // namespace passi

@@ -168,6 +168,8 @@ Fine cancella_e_scrivi(Sessione &s, const QByteArray &immagine)
 
 } // namespace
 
+namespace passi {
+
 Esito trasferisci(Sessione &s)
 {
     // A file that cannot be used is told; a question answered No changes nothing.
@@ -195,3 +197,5 @@ Esito trasferisci(Sessione &s)
     s.imposta_passi({{Passo::Aggiorna, true}});
     return esito;
 }
+
+} // namespace passi

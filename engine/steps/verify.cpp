@@ -37,6 +37,8 @@ std::optional<RispostaDispositivo> verdetto(Sessione &s, const StatoCondiviso::T
 
 } // namespace
 
+namespace passi {
+
 Esito aggiorna(Sessione &s)
 {
     const StatoCondiviso::Trasferimento trasferito = s.stato.trasferito;
@@ -74,3 +76,5 @@ Esito aggiorna(Sessione &s)
         s.segna(tappa, StatoTappa::DaFare);
     return esito;
 }
+
+} // namespace passi
