@@ -1,5 +1,7 @@
 #include "testing/simulator_process.h"
 
+#include "testing/programs.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QTcpServer>
@@ -37,7 +39,7 @@ bool ProcessoSimulatore::avvia(QString &errore, const QStringList &opzioni)
 bool ProcessoSimulatore::avvia_su_porta(quint16 porta, QString &errore, const QStringList &opzioni)
 {
     ferma();
-    m_processo.setProgram(QCoreApplication::applicationDirPath() + QStringLiteral("/kestra-sim"));
+    m_processo.setProgram(kestra_sim());
     // Quiet: a line per exchange would cost the simulator as much as the exchange.
     m_processo.setArguments(QStringList{"--listen", "127.0.0.1", "--port", QString::number(porta), "--quiet"}
                             + opzioni);

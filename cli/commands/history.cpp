@@ -6,10 +6,13 @@
 
 Conclusione ComandoStorico::esegui()
 {
+    Conclusione fine;
+    fine.solo_dati = true; // standard output carries the records alone
     const std::optional<QList<Tentativo>> tentativi = c.storico ? c.storico->elenco(c.opzioni.limite) : std::nullopt;
     if (!tentativi) {
         c.console.avviso(c.console.testo(testo_flash::storico_illeggibile));
-        return {.esito = Esito::di_stato(TipoEsito::NonDisponibile, testo_flash::storico_illeggibile), .solo_dati = true};
+        fine.esito = Esito::di_stato(TipoEsito::NonDisponibile, testo_flash::storico_illeggibile);
+        return fine;
     }
     for (const Tentativo &tentativo : *tentativi) {
         if (c.opzioni.json)
@@ -17,5 +20,5 @@ Conclusione ComandoStorico::esegui()
         else
             c.console.riga(riga_storico(tentativo));
     }
-    return {.solo_dati = true};
+    return fine;
 }

@@ -1,3 +1,4 @@
+#include "testing/programs.h"
 #include "cli/outcomes.h"
 #include "cli/run.h"
 #include "cli/transcript.h"
@@ -109,6 +110,126 @@ struct Corsa
     int segnali_al_verdetto = 0;              // SIGTERMs while the verdict is on its way
     std::pair<int, int> segnale_in_attesa{0, 0}; // this wait, this signal
 };
+
+// The rows of kestra-flash run against kestra-sim, each a process of its
+// own, in groups of about the same time: "updates", "stalls", "failures".
+void righe_di_processo(const QString &gruppo)
+{
+    QTest::addColumn<QStringList>("simulatore");
+    QTest::addColumn<QStringList>("opzioni");
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<int>("codice");
+    QTest::addColumn<QString>("eventi");
+    QTest::addColumn<QByteArray>("nel_registro"); // a line of the transcript
+
+    const QByteArray s = firmware_integro('s', dati_di_prova(5000));
+    const QString rifiutato = QStringLiteral("header connected identity erase progress transferred erased error done");
+    const QString perso = QStringLiteral("header connected identity erase progress erased error done");
+    const auto riga = [](const char *nome, QStringList simulatore, QStringList opzioni, QByteArray file, int codice,
+                         QString eventi, QByteArray nel_registro) {
+        QTest::newRow(nome) << simulatore << opzioni << file << codice << eventi << nel_registro;
+    };
+    if (gruppo == "updates") {
+        riga("t", {}, {}, firmware_integro('t', dati_di_prova(3000)), 0, fatto, "<- 41");
+        riga("s", {}, {}, firmware_integro('s', dati_di_prova(3000)), 0, fatto, "<- 41");
+        riga("W", {}, {}, firmware_integro('W', dati_di_prova(12345)), 0, fatto, "<- 41");
+        riga("faults that cost retries only",
+             {"--fault", "PGP#3:reply:C", "--fault", "FWI:split:5", "--fault", "PGS:delay:300"}, {}, s, 0, fatto,
+             "<- 43");
+        // A reply that never comes is owed for good: the transfer fails, it is never judged a success.
+        riga("a half page never answered", {"--fault", "PGP#6:none"}, {}, s, 9, perso, "");
+    } else if (gruppo == "stalls") {
+        // A module on a slow link: replies in order, 2 ms a half page, one stall of up to 2.5 s.
+        riga("a stall of 2.5 s", {"--write-ms", "2", "--fault", "PGP#30:stall:2500"}, {}, s, 0, fatto, "(late");
+        riga("a stall, then a refusal", {"--write-ms", "2", "--fault", "PGP#7:stall:1500", "--fault", "PGX:reply:E"},
+             {}, s, 10, rifiutato, "(late");
+    } else {
+        // In station mode the device is out of reach until the password is accepted (here the
+        // challenge is lost on its way, so none is sent).
+        riga("station, challenge lost", {"--mode", "station", "--fault", "PAS?:none"}, {}, s, 7,
+             "header connected error done", "-> 46 57 49");
+        riga("station, wrong password", {"--mode", "station"}, {"--ap-address", "127.0.0.2", "--password", "sbagliata"},
+             s, 5, "header connected challenge error done", "-> PAS=***");
+        riga("the link lost during the transfer", {"--fault", "PGP#6:drop-before"}, {}, s, 9, perso, "-> 50 47 50");
+        riga("checksum always refused", {"--fault", "PGP:reply:C"}, {}, s, 9,
+             "header connected identity erase erased error done", "<- 43");
+        // An identity a byte every 100 ms is awaited whole: its board refuses the file, nothing is erased.
+        riga("an identity a byte at a time, another board", {"--fault", "FWI:split:100"}, {},
+             firmware_integro('s', dati_di_prova(5000), "KS01"), 12, "header connected identity error done", "<- 65");
+    }
+}
+
+// One row of righe_di_processo.
+void di_processo()
+{
+        QFETCH(QStringList, simulatore);
+        QFETCH(QStringList, opzioni);
+        QFETCH(QByteArray, file);
+        QFETCH(int, codice);
+        QFETCH(QByteArray, nel_registro);
+
+        Motore banco; // for its folder
+        const QString immagine = banco.cartella.filePath("received.bin");
+        const QString registro = banco.cartella.filePath("kestra.log");
+        ProcessoSimulatore sim;
+        QString errore;
+        QVERIFY2(sim.avvia(errore, simulatore + QStringList{"--save-image", immagine}), qPrintable(errore));
+        QProcess flash;
+        flash.start(kestra_flash(),
+                    QStringList{"--json", "--yes", "-a", "127.0.0.1", "--ap-address", "127.0.0.1", "-p",
+                                QString::number(sim.porta()), "--log", registro}
+                        + opzioni + QStringList{banco.scrivi_firmware(file)});
+        QVERIFY(flash.waitForFinished(30000));
+        QCOMPARE(flash.exitCode(), codice);
+        QHash<QString, QJsonObject> ultimi;
+        QTEST(eventi(flash.readAllStandardOutput(), &ultimi), "eventi");
+        const QByteArray pagine = a_pagine_intere(file.sliced(lunghezza_intestazione));
+        if (codice == 0) {
+            const QJsonObject erase = ultimi["erase"], progress = ultimi["progress"];
+            QCOMPARE(ultimi["header"]["cpu"].toString(), QString(QChar(file[1])));
+            QCOMPARE((QList<qint64>{erase["block"].toInteger(), progress["bytes"].toInteger(),
+                                    progress["total"].toInteger(), progress["percent"].toInteger()}),
+                     (QList<qint64>{erase["of"].toInteger(), pagine.size(), pagine.size(), 100}));
+            QCOMPARE(ultimi["identity"]["date"].toString(), QStringLiteral("05.03.18"));
+        }
+        // The half pages sent again, as the simulator counted them.
+        if (ultimi.contains("transferred")) {
+            const QRegularExpressionMatch contati
+                = QRegularExpression("(\\d+) half pages sent again").match(sim.uscita("sent again"));
+            QVERIFY(contati.hasMatch());
+            QCOMPARE(ultimi["done"]["resends"].toInt(), contati.captured(1).toInt());
+        }
+        const QByteArray righe = leggi_file(registro);
+        QVERIFY2(righe.contains(nel_registro), righe.constData());
+        QCOMPARE(ultimi["done"]["resends"].toInt(), comandi_ripetuti(righe));
+        // The summary's writing time takes in a stall of the module.
+        const QRegularExpressionMatch stallo = QRegularExpression(":stall:(\\d+)").match(simulatore.join(u' '));
+        const QRegularExpressionMatch sommario
+            = QRegularExpression(" in (\\d+\\.\\d) s \\(").match(QString::fromUtf8(flash.readAllStandardError()));
+        if (stallo.hasMatch() && ultimi.contains("transferred")) {
+            const double secondi = sommario.captured(1).toDouble();
+            QVERIFY2(secondi * 1000 >= stallo.captured(1).toInt(), qPrintable(sommario.captured()));
+            // The last speed shown is the pages' bytes over that time (given to a tenth of a second).
+            const QJsonObject &p = ultimi["progress"];
+            QVERIFY(qAbs(p["bytes_per_s"].toDouble() * secondi / p["total"].toDouble() - 1) < 0.05);
+        }
+        // The header names the run; each line the milliseconds since the start, the way and the bytes; the result last.
+        const QString intestazione = QStringLiteral("^# \\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ  kestra-flash "
+                                                    "\\d+\\.\\d+\\.\\d+  127\\.0\\.0\\.1:%1  FW\\.BIN\n")
+                                         .arg(sim.porta());
+        QVERIFY2(QRegularExpression(intestazione).match(righe).hasMatch(), righe.constData());
+        QVERIFY2(righe.endsWith(QStringLiteral("\n# exit %1 (%2)\n")
+                                    .arg(codice)
+                                    .arg(codice ? ultimi["error"]["class"].toString() : "completed")
+                                    .toUtf8()),
+                 righe.constData());
+        QVERIFY(QRegularExpression("^[ \\d]{6}\\d\\.\\d{3} ms (->|<-|--) \\S", QRegularExpression::MultilineOption)
+                    .match(righe).hasMatch() || !righe.contains(" ms "));
+        QVERIFY(!righe.contains("sbagliata") && !righe.contains(QByteArray("sbagliata").toHex(' ')));
+        // The simulator keeps what it verified, also when a fault changes its verdict.
+        const bool verificata = codice == 0 || simulatore.join(u' ').contains("PGX:reply:");
+        QCOMPARE(leggi_file(immagine), verificata ? pagine : QByteArray("(none)"));
+    }
 
 } // namespace
 
@@ -443,7 +564,7 @@ private slots:
         QFETCH(int, codice);
         QFETCH(QString, testo);
         QProcess flash;
-        flash.start(QCoreApplication::applicationDirPath() + "/kestra-flash", QStringList{"-a", "127.0.0.1"} + opzioni);
+        flash.start(kestra_flash(), QStringList{"-a", "127.0.0.1"} + opzioni);
         QVERIFY(flash.waitForFinished(10000));
         QCOMPARE(flash.exitCode(), codice);
         const QString uscita = flash.readAllStandardOutput(), errori = flash.readAllStandardError();
@@ -642,119 +763,21 @@ private slots:
         }
     }
 
-    // kestra-flash itself against kestra-sim, each a process of its own.
-    void di_processo_data()
+    // kestra-flash itself against kestra-sim.
+    void updates_end_to_end_data() { righe_di_processo(QStringLiteral("updates")); }
+    void updates_end_to_end()
     {
-        QTest::addColumn<QStringList>("simulatore");
-        QTest::addColumn<QStringList>("opzioni");
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<int>("codice");
-        QTest::addColumn<QString>("eventi");
-        QTest::addColumn<QByteArray>("nel_registro"); // a line of the transcript
-
-        const QByteArray s = firmware_integro('s', dati_di_prova(5000));
-        const QString rifiutato = QStringLiteral("header connected identity erase progress transferred erased error done");
-        const auto riga = [](const char *nome, QStringList simulatore, QStringList opzioni, QByteArray file, int codice,
-                             QString eventi, QByteArray nel_registro) {
-            QTest::newRow(nome) << simulatore << opzioni << file << codice << eventi << nel_registro;
-        };
-        riga("t", {}, {}, firmware_integro('t', dati_di_prova(3000)), 0, fatto, "<- 41");
-        riga("s", {}, {}, firmware_integro('s', dati_di_prova(3000)), 0, fatto, "<- 41");
-        riga("W", {}, {}, firmware_integro('W', dati_di_prova(12345)), 0, fatto, "<- 41");
-        riga("a module silent for the first 5 s", {}, {"--ap-address", "127.0.0.2"}, s, 0, fatto, "<- 41");
-        riga("faults that cost retries only",
-             {"--fault", "PGP#3:reply:C", "--fault", "FWI:split:5", "--fault", "PGS:delay:300"}, {}, s, 0, fatto,
-             "<- 43");
-        // A module on a slow link: replies in order, 2 ms a half page, one stall of up to 2.5 s.
-        riga("a stall of 2.5 s", {"--write-ms", "2", "--fault", "PGP#30:stall:2500"}, {}, s, 0, fatto, "(late");
-        riga("a stall, then a refusal", {"--write-ms", "2", "--fault", "PGP#7:stall:1500", "--fault", "PGX:reply:E"},
-             {}, s, 10, rifiutato, "(late");
-        // A reply that never comes is owed for good: the transfer fails, it is never judged a success.
-        riga("a half page never answered", {"--fault", "PGP#6:none"}, {}, s, 9,
-             "header connected identity erase progress erased error done", "");
-        // In station mode the device is out of reach until the password is accepted (here the
-        // challenge is lost on its way, so none is sent).
-        riga("station, challenge lost", {"--mode", "station", "--fault", "PAS?:none"}, {}, s, 7,
-             "header connected error done", "-> 46 57 49");
-        riga("station, wrong password", {"--mode", "station"}, {"--ap-address", "127.0.0.2", "--password", "sbagliata"},
-             s, 5, "header connected challenge error done", "-> PAS=***");
-        riga("the link lost during the transfer", {"--fault", "PGP#6:drop-before"}, {}, s, 9,
-             "header connected identity erase progress erased error done", "-> 50 47 50");
-        riga("checksum always refused", {"--fault", "PGP:reply:C"}, {}, s, 9,
-             "header connected identity erase erased error done", "<- 43");
-        // An identity a byte every 100 ms is awaited whole: its board refuses the file, nothing is erased.
-        riga("an identity a byte at a time, another board", {"--fault", "FWI:split:100"}, {},
-             firmware_integro('s', dati_di_prova(5000), "KS01"), 12, "header connected identity error done", "<- 65");
+        di_processo();
     }
-    void di_processo()
+    void stalls_end_to_end_data() { righe_di_processo(QStringLiteral("stalls")); }
+    void stalls_end_to_end()
     {
-        QFETCH(QStringList, simulatore);
-        QFETCH(QStringList, opzioni);
-        QFETCH(QByteArray, file);
-        QFETCH(int, codice);
-        QFETCH(QByteArray, nel_registro);
-
-        Motore banco; // for its folder
-        const QString immagine = banco.cartella.filePath("received.bin");
-        const QString registro = banco.cartella.filePath("kestra.log");
-        ProcessoSimulatore sim;
-        QString errore;
-        QVERIFY2(sim.avvia(errore, simulatore + QStringList{"--save-image", immagine}), qPrintable(errore));
-        QProcess flash;
-        flash.start(QCoreApplication::applicationDirPath() + "/kestra-flash",
-                    QStringList{"--json", "--yes", "-a", "127.0.0.1", "--ap-address", "127.0.0.1", "-p",
-                                QString::number(sim.porta()), "--log", registro}
-                        + opzioni + QStringList{banco.scrivi_firmware(file)});
-        QVERIFY(flash.waitForFinished(30000));
-        QCOMPARE(flash.exitCode(), codice);
-        QHash<QString, QJsonObject> ultimi;
-        QTEST(eventi(flash.readAllStandardOutput(), &ultimi), "eventi");
-        const QByteArray pagine = a_pagine_intere(file.sliced(lunghezza_intestazione));
-        if (codice == 0) {
-            const QJsonObject erase = ultimi["erase"], progress = ultimi["progress"];
-            QCOMPARE(ultimi["header"]["cpu"].toString(), QString(QChar(file[1])));
-            QCOMPARE((QList<qint64>{erase["block"].toInteger(), progress["bytes"].toInteger(),
-                                    progress["total"].toInteger(), progress["percent"].toInteger()}),
-                     (QList<qint64>{erase["of"].toInteger(), pagine.size(), pagine.size(), 100}));
-            QCOMPARE(ultimi["identity"]["date"].toString(), QStringLiteral("05.03.18"));
-        }
-        // The half pages sent again, as the simulator counted them.
-        if (ultimi.contains("transferred")) {
-            const QRegularExpressionMatch contati
-                = QRegularExpression("(\\d+) half pages sent again").match(sim.uscita("sent again"));
-            QVERIFY(contati.hasMatch());
-            QCOMPARE(ultimi["done"]["resends"].toInt(), contati.captured(1).toInt());
-        }
-        const QByteArray righe = leggi_file(registro);
-        QVERIFY2(righe.contains(nel_registro), righe.constData());
-        QCOMPARE(ultimi["done"]["resends"].toInt(), comandi_ripetuti(righe));
-        // The summary's writing time takes in a stall of the module.
-        const QRegularExpressionMatch stallo = QRegularExpression(":stall:(\\d+)").match(simulatore.join(u' '));
-        const QRegularExpressionMatch sommario
-            = QRegularExpression(" in (\\d+\\.\\d) s \\(").match(QString::fromUtf8(flash.readAllStandardError()));
-        if (stallo.hasMatch() && ultimi.contains("transferred")) {
-            const double secondi = sommario.captured(1).toDouble();
-            QVERIFY2(secondi * 1000 >= stallo.captured(1).toInt(), qPrintable(sommario.captured()));
-            // The last speed shown is the pages' bytes over that time (given to a tenth of a second).
-            const QJsonObject &p = ultimi["progress"];
-            QVERIFY(qAbs(p["bytes_per_s"].toDouble() * secondi / p["total"].toDouble() - 1) < 0.05);
-        }
-        // The header names the run; each line the milliseconds since the start, the way and the bytes; the result last.
-        const QString intestazione = QStringLiteral("^# \\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ  kestra-flash "
-                                                    "\\d+\\.\\d+\\.\\d+  127\\.0\\.0\\.1:%1  FW\\.BIN\n")
-                                         .arg(sim.porta());
-        QVERIFY2(QRegularExpression(intestazione).match(righe).hasMatch(), righe.constData());
-        QVERIFY2(righe.endsWith(QStringLiteral("\n# exit %1 (%2)\n")
-                                    .arg(codice)
-                                    .arg(codice ? ultimi["error"]["class"].toString() : "completed")
-                                    .toUtf8()),
-                 righe.constData());
-        QVERIFY(QRegularExpression("^[ \\d]{6}\\d\\.\\d{3} ms (->|<-|--) \\S", QRegularExpression::MultilineOption)
-                    .match(righe).hasMatch() || !righe.contains(" ms "));
-        QVERIFY(!righe.contains("sbagliata") && !righe.contains(QByteArray("sbagliata").toHex(' ')));
-        // The simulator keeps what it verified, also when a fault changes its verdict.
-        const bool verificata = codice == 0 || simulatore.join(u' ').contains("PGX:reply:");
-        QCOMPARE(leggi_file(immagine), verificata ? pagine : QByteArray("(none)"));
+        di_processo();
+    }
+    void failures_end_to_end_data() { righe_di_processo(QStringLiteral("failures")); }
+    void failures_end_to_end()
+    {
+        di_processo();
     }
 
     // A signal while the verification is on its way lets the device's verdict come.
@@ -775,7 +798,7 @@ private slots:
         QVERIFY2(sim.avvia(errore, {"--fault", "PGX:delay:1500"}), qPrintable(errore));
         const QString registro = banco.cartella.filePath("kestra.log");
         QProcess flash;
-        flash.start(QCoreApplication::applicationDirPath() + "/kestra-flash",
+        flash.start(kestra_flash(),
                     QStringList{"--json", "--yes", "--language", "en", "-a", "127.0.0.1", "--ap-address", "127.0.0.1",
                                 "-p", QString::number(sim.porta()), "--log", registro,
                                 banco.scrivi_firmware(firmware_integro('s', dati_di_prova(3000)))});
@@ -813,7 +836,7 @@ private slots:
         QString errore;
         QVERIFY2(sim.avvia(errore, {"--write-ms", "5"}), qPrintable(errore));
         QProcess flash;
-        flash.start(QCoreApplication::applicationDirPath() + "/kestra-flash",
+        flash.start(kestra_flash(),
                     QStringList{"--json", "--yes", "--language", "en", "-a", "127.0.0.1", "--ap-address", "127.0.0.1",
                                 "-p", QString::number(sim.porta()),
                                 banco.scrivi_firmware(firmware_integro('s', dati_di_prova(60000)))});

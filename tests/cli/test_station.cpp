@@ -1,6 +1,7 @@
 // kestra-flash as an unattended station runs it, against kestra-sim, each a
 // process of its own, with the update history in a temporary data folder.
 
+#include "testing/programs.h"
 #include "testing/files.h"
 #include "testing/simulator_process.h"
 
@@ -34,7 +35,7 @@ struct Stazione
         QProcessEnvironment ambiente = QProcessEnvironment::systemEnvironment();
         ambiente.insert(QStringLiteral("XDG_DATA_HOME"), dati.path());
         flash.setProcessEnvironment(ambiente);
-        flash.start(QCoreApplication::applicationDirPath() + "/kestra-flash",
+        flash.start(kestra_flash(),
                     QStringList{"--json", "--yes", "--language", "en", "-a", "127.0.0.1", "--ap-address", "127.0.0.1",
                                 "-p", QString::number(porta)}
                         + opzioni);

@@ -1,6 +1,7 @@
 // kestra-sim --write-firmware, the program beside this test: the header it
 // writes, a CRC16 the device model accepts, and what it refuses.
 
+#include "testing/programs.h"
 #include "sim/device_model.h"
 
 #include <QCoreApplication>
@@ -24,7 +25,7 @@ struct Corsa
 Corsa esegui(const QStringList &argomenti)
 {
     QProcess processo;
-    processo.start(QCoreApplication::applicationDirPath() + QStringLiteral("/kestra-sim"), argomenti);
+    processo.start(kestra_sim(), argomenti);
     if (!processo.waitForFinished(10000)) {
         processo.kill();
         processo.waitForFinished();

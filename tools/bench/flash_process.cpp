@@ -1,5 +1,7 @@
 #include "tools/bench/flash_process.h"
 
+#include "testing/programs.h"
+
 #include <QCoreApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -14,7 +16,7 @@ EsecuzioneFlash esegui_flash(quint16 porta, const QString &file)
     EsecuzioneFlash esecuzione;
     QProcess flash;
     flash.setStandardErrorFile(QProcess::nullDevice());
-    flash.start(QCoreApplication::applicationDirPath() + QStringLiteral("/kestra-flash"),
+    flash.start(kestra_flash(),
                 {"--yes", "--json", "-a", "127.0.0.1", "--ap-address", "127.0.0.1", "-p", QString::number(porta), file});
     QElapsedTimer orologio;
     orologio.start();
