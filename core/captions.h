@@ -47,6 +47,9 @@ QString con_prefisso(const Testo &prefisso, int lingua, const QString &valore);
 namespace nome_accessibile {
 inline constexpr Testo stato{"Stato", "Status"};
 inline constexpr Testo avanzamento{"Avanzamento", "Progress"};
+// The two "Connetti" buttons, told apart.
+inline constexpr Testo connetti_modulo{"Connetti al modulo", "Connect to the module"};
+inline constexpr Testo connetti_dispositivo{"Connetti al dispositivo", "Connect to the device"};
 } // namespace nome_accessibile
 
 // What a screen reader says of a lamp: what it shows, then its state for the

@@ -6,15 +6,21 @@
 #include "core/labels.h"
 
 #include <QCryptographicHash>
+#include <QUuid>
 
 void Sessione::inizia_tentativo(const QByteArray &byte_file)
 {
     const Registrazione &r = registrazione;
     const IntestazioneFirmware intestazione = leggi_intestazione(stato.byte_intestazione);
     Tentativo tentativo;
+    tentativo.id = QUuid::createUuid().toString(QUuid::WithoutBraces);
     tentativo.inizio = QDateTime::currentDateTimeUtc();
     tentativo.front_end = r.front_end;
     tentativo.versione = r.versione;
+    tentativo.stazione = r.stazione;
+    tentativo.unita = r.unita;
+    tentativo.utente = r.utente;
+    tentativo.forzato = stato.forzato;
     tentativo.indirizzo = stato.indirizzo;
     tentativo.porta = porta;
     tentativo.file = stato.nome_file;

@@ -40,6 +40,7 @@ struct StatoCondiviso
     qint64 ms_scrittura = 0; // how long the pages of the last transfer took
     bool cancellato = false; // the device was erased and has not verified an image since
     bool verdetto_ignoto = false; // the run ended while the device's verdict was on its way
+    bool forzato = false;    // a refusal of the last transfer was overridden
 
     // What the verification sends: the CPU type, pages and CRC16 of the last
     // transfer that completed, whatever file was opened since.
@@ -60,6 +61,9 @@ struct Registrazione
     QString front_end;          // "window" or "cli"
     QString versione;           // the program's
     bool codici_di_uscita = false; // the record keeps kestra-flash's exit code of its outcome
+    QString stazione;           // the station's name
+    QString unita;              // the receiver's label, as the operator gave it
+    QString utente;             // the account that runs the program
 };
 
 // What every conversation with the module works with: the link, the front

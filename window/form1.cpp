@@ -154,6 +154,8 @@ void Form1::imposta_lingua()
     Text2->setText(scambia_stato(Text2->text(), lingua));
     annuncia_stato();
     ProgressBar1->setAccessibleName(nome_accessibile::avanzamento.in(lingua));
+    Command5->setAccessibleName(nome_accessibile::connetti_modulo.in(lingua));
+    Command7->setAccessibleName(nome_accessibile::connetti_dispositivo.in(lingua));
     for (QFrame *lampada : {Shape1, Shape2, Shape3, Shape4})
         lampada::nomina(lampada, lingua);
 }

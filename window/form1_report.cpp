@@ -56,6 +56,14 @@ void Form1::passi(Passi disponibili)
     };
     for (const auto &[passo, pulsante] : pulsanti)
         pulsante->setEnabled(disponibili.testFlag(passo));
+    // The keyboard goes on with the update: the focus on the button of the
+    // furthest step on offer, so that Space continues.
+    for (QPushButton *prossimo : {Command4, Command2, Command7, Command6, Command5}) {
+        if (prossimo->isEnabled()) {
+            prossimo->setFocus();
+            break;
+        }
+    }
 }
 
 void Form1::file_aperto(const QString &nome_file, const IntestazioneFirmware &intestazione, const TipoCpu *tipo,

@@ -20,6 +20,9 @@ void lampada::mostra(QWidget *lampada, StatoTappa stato, int lingua)
 
 void lampada::nomina(QWidget *lampada, int lingua)
 {
-    lampada->setAccessibleName(
-        descrizione_lampada(lampada->objectName(), lampada->property(proprieta_stato).toInt(), lingua));
+    const QString descrizione
+        = descrizione_lampada(lampada->objectName(), lampada->property(proprieta_stato).toInt(), lingua);
+    // Said to a screen reader, and shown to whoever does not know what the lamp stands for.
+    lampada->setAccessibleName(descrizione);
+    lampada->setToolTip(descrizione);
 }

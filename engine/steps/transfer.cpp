@@ -87,18 +87,21 @@ Fine invia_pagina(Sessione &s, const TipoCpu &tipo, const QByteArray &dati, quin
 // the CRC16 its header gives (cut short or damaged). Then the erase itself.
 std::optional<Esito> domande(Sessione &s, const QByteArray &immagine)
 {
+    s.stato.forzato = false;
     const IntestazioneFirmware intestazione = leggi_intestazione(s.stato.byte_intestazione);
     const QByteArray &scheda = s.stato.identita.scheda;
     if (!scheda.isEmpty() && scheda != intestazione.scheda_file) {
         const QStringList valori{QString::fromLatin1(intestazione.scheda_file), QString::fromLatin1(scheda)};
         if (s.chiedi(Domanda::SchedaDiversa, valori) != Risposta::Si)
             return Esito{TipoEsito::Scheda, nessun_testo, stato::scheda_diversa, valori};
+        s.stato.forzato = true;
     }
     const qint32 crc = *(s.stato.crc_immagine = crc_pagine(immagine).crc16);
     if (crc != intestazione.crc16()) {
         const QStringList valori{testo_crc(intestazione.crc16()), testo_crc(crc)};
         if (s.chiedi(Domanda::ImmagineDanneggiata, valori) != Risposta::Si)
             return Esito{TipoEsito::FileDanneggiato, nessun_testo, stato::file_danneggiato, valori};
+        s.stato.forzato = true;
     }
     if (s.chiedi(Domanda::Cancellazione) != Risposta::Si)
         return Esito::di_domanda(TipoEsito::Rinuncia, Domanda::Cancellazione);

@@ -8,6 +8,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstdio>
+#include <optional>
+
 #include <unistd.h>
 
 namespace {
@@ -39,10 +42,14 @@ QFile::Permissions modo(const QString &percorso)
     return QFile::permissions(percorso) & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
 }
 
+// What the child says it did: a test tells it from a child that never ran.
+const QByteArray salvato("saved\n"), non_salvato("not saved\n");
+
 // Saves "/new/" and Italian where the program folder and the user's folder
 // say, from a child process of a user without privileges: root may write
-// anywhere, so as root the child drops to "nobody". True when it saved.
-bool salva_senza_privilegi(const QString &programma, const QString &utente)
+// anywhere, so as root the child drops to "nobody". Whether it saved; nothing,
+// with why in `errore`, when the child could not run as such a user.
+std::optional<bool> salva_senza_privilegi(const QString &programma, const QString &utente, QString &errore)
 {
     QString eseguibile = QCoreApplication::applicationFilePath();
     QStringList argomenti{QLatin1String(opzione_salva), programma, utente};
@@ -52,7 +59,13 @@ bool salva_senza_privilegi(const QString &programma, const QString &utente)
     }
     QProcess figlio;
     figlio.start(eseguibile, argomenti);
-    return figlio.waitForFinished() && figlio.exitStatus() == QProcess::NormalExit && figlio.exitCode() == 0;
+    figlio.waitForFinished();
+    const QByteArray detto = figlio.readAllStandardOutput();
+    if (detto == salvato || detto == non_salvato)
+        return detto == salvato;
+    errore = QStringLiteral("setup: the test could not run itself as a user without privileges (%1 %2): %3")
+                 .arg(eseguibile, argomenti.join(u' '), QString::fromLocal8Bit(figlio.readAllStandardError()));
+    return std::nullopt;
 }
 
 } // namespace
@@ -203,7 +216,8 @@ private slots:
         }
         QVERIFY(QFile::setPermissions(programma.path(),
                                       leggibile | (cartella_scrivibile ? scrivibile : QFile::Permissions())));
-        salva_senza_privilegi(cartella_di(programma), utente);
+        QString errore;
+        QVERIFY2(salva_senza_privilegi(cartella_di(programma), utente, errore), qPrintable(errore));
         QVERIFY(QFile::setPermissions(programma.path(), leggibile | QFile::WriteOwner));
         QTEST(leggi_file(file_in(cartella_di(programma))), "nel_programma");
         QTEST(leggi_file(file_in(utente)), "nell_utente");
@@ -237,7 +251,9 @@ int main(int argc, char *argv[])
 {
     if (argc == 4 && qstrcmp(argv[1], opzione_salva) == 0) {
         const QString cartella = cartella_impostazioni(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
-        return salva_file_impostazioni(cartella, {"/new/", 0}) ? 0 : 1;
+        const bool fatto = salva_file_impostazioni(cartella, {"/new/", 0});
+        std::fwrite((fatto ? salvato : non_salvato).constData(), 1, (fatto ? salvato : non_salvato).size(), stdout);
+        return 0;
     }
     QCoreApplication app(argc, argv);
     TestSettings test;

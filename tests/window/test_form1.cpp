@@ -467,6 +467,113 @@ private slots:
         QVERIFY(banco.link.comandi.isEmpty());
     }
 
+    // What would brick a receiver is asked before anything is erased; No
+    // leaves the window as it was before the click.
+    void the_window_asks_before_it_erases_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QList<Risposta>>("risposte");
+        QTest::addColumn<QStringList>("domande"); // the titles of the boxes before the erase
+        QTest::addColumn<bool>("scritto");
+        const QByteArray dati(600, '\x61');
+        const QByteArray altra_scheda = firmware_integro('t', dati, "KS01");
+        const QByteArray danneggiato = firmware('t', dati); // its header's CRC16 is not its image's
+        QTest::newRow("another board, No") << altra_scheda << QList<Risposta>{Risposta::No}
+                                           << QStringList{"Scheda diversa"} << false;
+        QTest::newRow("another board, Yes") << altra_scheda << QList<Risposta>{Risposta::Si}
+                                            << QStringList{"Scheda diversa"} << true;
+        QTest::newRow("damaged, No") << QByteArray(danneggiato).replace(9, 4, "KR01") << QList<Risposta>{Risposta::No}
+                                     << QStringList{"File danneggiato"} << false;
+        QTest::newRow("both, Yes then No") << firmware('t', dati) << QList<Risposta>{Risposta::Si, Risposta::No}
+                                           << QStringList{"Scheda diversa", "File danneggiato"} << false;
+        QTest::newRow("the device's board and image: nothing asked")
+            << per_il_dispositivo('t', dati) << QList<Risposta>{} << QStringList{} << true;
+    }
+    void the_window_asks_before_it_erases()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(bool, scritto);
+        Banco banco;
+        banco.clicca("Command5");
+        banco.apri(file);
+        banco.clicca("Command7");
+        const QString stato = banco.testo("Text2");
+        QFETCH(QList<Risposta>, risposte);
+        banco.dialoghi.risposte = risposte;
+        banco.clicca("Command2");
+        QTEST(banco.dialoghi.titoli, "domande");
+        QCOMPARE(banco.comandi("PGS").size(), int(scritto));
+        if (scritto) {
+            QCOMPARE(banco.testo("Text2"), QStringLiteral("Trasferimento OK"));
+            return;
+        }
+        QCOMPARE(banco.testo("Text2"), stato);
+        QCOMPARE(banco.abilitati(), (QStringList{"Command2", "Command3"}));
+        QCOMPARE(banco.lampada("Shape1"), rosso);
+        QVERIFY2(banco.storico.elenco(0).value().isEmpty(), "an update refused before the erase leaves no attempt");
+    }
+
+    // The same, end to end: the simulator's device is of another board.
+    void another_board_is_asked_about_against_the_simulator()
+    {
+        const QByteArray dati(3000, '\x62');
+        Banco banco{OpzioniSimulatore{}};
+        banco.clicca("Command5");
+        banco.apri(firmware_integro('s', dati, "KS01"));
+        QTRY_COMPARE(banco.lampada("Shape4"), verde);
+        banco.clicca("Command7");
+        banco.clicca("Command2"); // No: the default of the scripted boxes
+        QCOMPARE(banco.sim->comandi("PGS").size(), 0);
+        banco.dialoghi.risposte = {Risposta::Si, Risposta::Si};
+        banco.clicca("Command2");
+        banco.clicca("Command4");
+        QCOMPARE(banco.testo("Text2"), QStringLiteral("Programmazione avviata..."));
+        QCOMPARE(banco.sim->flash().first(dati.size()), dati);
+        QCOMPARE(banco.dialoghi.titoli, (QStringList{"Scheda diversa", "Scheda diversa", "Aggiornamento Firmware",
+                                                    "Aggiornamento"}));
+    }
+
+    // After a verification that was never answered, the device's own
+    // identity: what the verification still owed is dropped before it.
+    void a_verdict_never_given_leaves_the_next_identity_whole()
+    {
+        OpzioniSimulatore opzioni;
+        opzioni.guasti = {{"PGX", 1, Guasto::Tipo::NessunaRisposta, {}, 0}};
+        Banco banco(opzioni);
+        banco.clicca("Command5");
+        banco.apri(per_il_dispositivo('t', QByteArray(300, 'x')));
+        QTRY_COMPARE(banco.lampada("Shape4"), verde);
+        banco.clicca("Command7");
+        banco.clicca("Command2");
+        banco.dialoghi.risposte = {Risposta::Si};
+        banco.clicca("Command4");
+        QCOMPARE(banco.testo("Text2"), QStringLiteral("Errore CRC16"));
+        banco.clicca("Command7");
+        QCOMPARE((QStringList{banco.testo("Label11"), banco.testo("Label12"), banco.testo("Label13"),
+                              banco.testo("Label14")}),
+                 (QStringList{"Firmware: v.2.15", "Scheda: KR01", "Nome file: KESTRA01", "Data: 05.03.18"}));
+    }
+
+    // After each step the keyboard is on the next one's button, so that Space goes on.
+    void the_keyboard_follows_the_update()
+    {
+        Banco banco;
+        const auto avanti = [&] {
+            QWidget *fuoco = banco.finestra->focusWidget();
+            if (!fuoco)
+                return QString();
+            QTest::keyClick(fuoco, Qt::Key_Space);
+            return fuoco->objectName();
+        };
+        banco.dialoghi.file.append(scrivi_file(banco.cartella.filePath("FW.BIN"), per_il_dispositivo('t', "x")));
+        banco.dialoghi.risposte = {Risposta::Si};
+        QStringList seguiti;
+        for (int passo = 0; passo < 6; ++passo)
+            seguiti << avanti();
+        QCOMPARE(seguiti, (QStringList{"Command5", "Command6", "Command7", "Command2", "Command4", "Command7"}));
+        QCOMPARE(banco.testo("Text2"), QStringLiteral("Connesso..."));
+    }
+
     void every_control_is_named_for_assistive_technology_and_tabbed_in_reading_order()
     {
         Banco banco;
@@ -482,9 +589,11 @@ private slots:
         banco.clicca("Command5");
         QCOMPARE(nome("Shape4"), QStringLiteral("Connessione: attiva"));
         banco.lingua(1);
-        QCOMPARE((QStringList{nome("Shape4"), nome("Shape3"), nome("Text4"), nome("Text2")}),
+        QCOMPARE((QStringList{nome("Shape4"), nome("Shape3"), nome("Text4"), nome("Text2"), nome("Command5"),
+                              nome("Command7")}),
                  (QStringList{"Connection: active", "Identification: not done", "CRC16",
-                              "Status: Waiting for connection..."}));
+                              "Status: Waiting for connection...", "Connect to the module", "Connect to the device"}));
+        QCOMPARE(banco.trova("Shape4")->toolTip(), QStringLiteral("Connection: active"));
 
         QStringList ordine;
         for (QWidget *w = banco.trova("Command5"); ordine.size() < 11; w = w->nextInFocusChain())
