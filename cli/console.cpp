@@ -67,12 +67,14 @@ std::optional<bool> Console::chiedi(const QString &domanda)
 {
     chiudi_barra();
     scrivi(m_canali.errori, domanda + testo(scelta));
-    const QString risposta = QString::fromLocal8Bit(m_canali.ingresso.readLine()).trimmed().toLower();
+    const QByteArray riga = m_canali.ingresso.readLine();
+    const QString risposta = QString::fromLocal8Bit(riga).trimmed().toLower();
     m_segnale = m_modo.segnale();
-    if (m_segnale != 0) {
+    // A signal, or the end of the input, leaves no line of the user's: the question's is ended here.
+    if (m_segnale != 0 || !riga.endsWith('\n'))
         scrivi(m_canali.errori, QStringLiteral("\n"));
+    if (m_segnale != 0)
         return std::nullopt;
-    }
     return si[m_modo.lingua == 0 ? 0 : 1].contains(risposta);
 }
 

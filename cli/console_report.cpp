@@ -6,6 +6,7 @@
 #include "core/firmware_header.h"
 #include "core/identity.h"
 #include "core/labels.h"
+#include "cli/outcomes.h"
 #include "cli/texts.h"
 
 #include <array>
@@ -182,10 +183,8 @@ std::optional<bool> RapportoRiga::risposta_data(Domanda domanda) const
 
 void RapportoRiga::avvisa(Avviso avviso, const QStringList &valori)
 {
-    const Messaggio &messaggio = messaggio_di(avviso);
-    m_console.avviso(m_console.testo(messaggio.titolo) + QStringLiteral(": ")
-                     + messaggio.testo.righe_in(m_console.lingua(), valori));
-    if (messaggio.icona != Icona::Informazione)
+    m_console.avviso(testo_avviso(avviso, valori, m_console.lingua(), m_risposte.file));
+    if (messaggio_di(avviso).icona != Icona::Informazione)
         m_avvisi.append(avviso);
 }
 

@@ -18,6 +18,7 @@ public:
         bool access_point = false; // --switch-to-ap
         bool forza = false;        // --force: a file for another board, or damaged, is written
         QString password;
+        QString file; // the firmware file, as given: the file's warnings name it
     };
 
     RapportoRiga(Console &console, Risposte risposte) : m_console(console), m_risposte(std::move(risposte)) {}

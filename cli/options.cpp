@@ -6,7 +6,12 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QHostAddress>
 #include <QLocale>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <numeric>
 
 namespace {
 
@@ -27,7 +32,58 @@ std::optional<int> numero(const QCommandLineParser &parser, const char *opzione,
     return valore;
 }
 
-void aggiungi_opzioni(QCommandLineParser &parser)
+// The long names of the options, for what a mistyped one was meant to be.
+QStringList nomi_lunghi(const QList<QCommandLineOption> &opzioni)
+{
+    QStringList nomi{QStringLiteral("help"), QStringLiteral("version")};
+    for (const QCommandLineOption &opzione : opzioni)
+        nomi.append(opzione.names().constLast());
+    return nomi;
+}
+
+int distanza(QStringView a, QStringView b)
+{
+    QList<int> riga(b.size() + 1);
+    std::iota(riga.begin(), riga.end(), 0);
+    for (qsizetype i = 1; i <= a.size(); ++i) {
+        int diagonale = riga[0];
+        riga[0] = int(i);
+        for (qsizetype j = 1; j <= b.size(); ++j)
+            diagonale = std::exchange(riga[j], std::min({riga[j] + 1, riga[j - 1] + 1, diagonale + (a[i - 1] != b[j - 1])}));
+    }
+    return riga[b.size()];
+}
+
+// The option a mistyped one was most likely meant to be: the one it begins,
+// or the nearest by a couple of letters; nothing when none is near.
+QString piu_vicina(const QString &sbagliata, const QStringList &nomi)
+{
+    const QStringList inizi = nomi.filter(QRegularExpression(u'^' + QRegularExpression::escape(sbagliata)));
+    if (inizi.size() == 1)
+        return inizi.first();
+    QString scelta;
+    int migliore = 3;
+    for (const QString &nome : nomi) {
+        if (const int d = distanza(sbagliata, nome); d < migliore) {
+            migliore = d;
+            scelta = nome;
+        }
+    }
+    return scelta;
+}
+
+// An IP address, or a host name: labels of letters, digits and hyphens, the
+// last not all digits ("300.1.1.1" was meant as an address, and is none).
+bool indirizzo_valido(const QString &testo)
+{
+    if (QHostAddress(testo).isNull() == false)
+        return true;
+    static const QRegularExpression nome(
+        QStringLiteral("^(?=.{1,253}$)([A-Za-z0-9]([A-Za-z0-9-]{0,61}[A-Za-z0-9])?\\.)*[A-Za-z0-9]([A-Za-z0-9-]{0,61}[A-Za-z0-9])?\\.?$"));
+    return nome.match(testo).hasMatch() && !testo.section(u'.', -1, -1, QString::SectionSkipEmpty).contains(QRegularExpression("^[0-9]+$"));
+}
+
+QList<QCommandLineOption> aggiungi_opzioni(QCommandLineParser &parser)
 {
     const QString ap = QString::fromLatin1(indirizzo_access_point_predefinito);
     const QString porta = QString::number(porta_modulo);
@@ -38,7 +94,7 @@ void aggiungi_opzioni(QCommandLineParser &parser)
         "  kestra-flash --identify [options]     connect, identify, print the identity\n"
         "  kestra-flash --reset [options]        send the module's restart command\n"
         "  kestra-flash --history [--limit N]    list the update history, newest first"));
-    parser.addOptions({
+    const QList<QCommandLineOption> opzioni{
         {{"a", "address"}, "The module's address (default " + ap + ").", "addr", ap},
         {{"p", "port"}, "TCP port (default " + porta + ").", "n", porta},
         {"ap-address", "The address at which the module is in Access Point mode (default " + ap
@@ -63,8 +119,12 @@ void aggiungi_opzioni(QCommandLineParser &parser)
         {"retries", "When an update fails once the erase has begun, start again from connecting, up to N more "
                     "times.", "n"},
         {"skip-if-current", "When the device already reports the file's firmware version, erase nothing."},
-    });
+        {"station", "The station's name in the history (default KESTRA_STATION, else the host name).", "name"},
+        {"unit", "The receiver's label or serial number, for the history.", "text"},
+    };
+    parser.addOptions(opzioni);
     parser.addPositionalArgument("FIRMWARE.BIN", "The firmware file, to update or to --check.");
+    return opzioni;
 }
 
 // Reads the options into `opzioni`; returns what is wrong, or nothing.
@@ -105,6 +165,10 @@ QString leggi(const QCommandLineParser &parser, Opzioni &opzioni)
     opzioni.file_firmware = percorso_di(opzioni.firmware);
     opzioni.indirizzo = parser.value("address");
     opzioni.indirizzo_access_point = parser.value("ap-address");
+    for (const char *nome : {"address", "ap-address"}) {
+        if (!indirizzo_valido(parser.value(nome)))
+            return QStringLiteral("--%1: \"%2\" is neither an IP address nor a host name").arg(nome, parser.value(nome));
+    }
     opzioni.password = parser.isSet("password")                    ? parser.value("password")
                        : qEnvironmentVariableIsSet("KESTRA_PASSWORD") ? qEnvironmentVariable("KESTRA_PASSWORD")
                                                                       : QString::fromLatin1(password_predefinita);
@@ -114,6 +178,8 @@ QString leggi(const QCommandLineParser &parser, Opzioni &opzioni)
     opzioni.salta_se_attuale = parser.isSet("skip-if-current");
     opzioni.json = parser.isSet("json");
     opzioni.registro = parser.value("log");
+    opzioni.stazione = parser.value("station");
+    opzioni.unita = parser.value("unit");
     return {};
 }
 
@@ -124,9 +190,14 @@ Richiesta leggi_opzioni(const QStringList &argomenti)
     QCommandLineParser parser;
     const QCommandLineOption aiuto = parser.addHelpOption();
     const QCommandLineOption versione = parser.addVersionOption();
-    aggiungi_opzioni(parser);
+    const QStringList nomi = nomi_lunghi(aggiungi_opzioni(parser));
     Opzioni opzioni;
-    const QString errore = parser.parse(argomenti) ? leggi(parser, opzioni) : parser.errorText();
+    QString errore = parser.parse(argomenti) ? leggi(parser, opzioni) : parser.errorText();
+    for (const QString &sconosciuta : parser.unknownOptionNames()) {
+        if (const QString vicina = piu_vicina(sconosciuta, nomi); !vicina.isEmpty())
+            errore = QStringLiteral("%1; did you mean --%2?").arg(errore.chopped(errore.endsWith(u'.')), vicina);
+        break;
+    }
     if (parser.isSet(aiuto))
         return {std::nullopt, parser.helpText() + elenco_codici(), 0, {}};
     if (parser.isSet(versione))

@@ -11,6 +11,7 @@ struct Opzioni
 {
     NomeComando comando = NomeComando::Aggiorna;
     QString firmware, indirizzo, indirizzo_access_point, password, registro; // registro: --log
+    QString stazione, unita;                                               // --station, --unit
     std::filesystem::path file_firmware; // the firmware file as the system names it
     quint16 porta = 0;
     bool access_point = false; // --switch-to-ap

@@ -6,6 +6,7 @@
 
 #include <QStringList>
 
+#include <algorithm>
 #include <array>
 #include <map>
 
@@ -146,6 +147,22 @@ QString a_capo(const QString &inizio, const QString &testo)
 }
 
 } // namespace
+
+QString testo_avviso(Avviso avviso, const QStringList &valori, int lingua, const QString &file)
+{
+    static constexpr Avviso del_file[] = {Avviso::FileInesistente, Avviso::FileCartella,  Avviso::FileNonRegolare,
+                                          Avviso::FileCiclo,       Avviso::FileIlleggibile, Avviso::FileSenzaDati,
+                                          Avviso::FileTroppoGrande};
+    const Messaggio &messaggio = messaggio_di(avviso);
+    const QString percorso = std::ranges::find(del_file, avviso) != std::end(del_file) ? file + QStringLiteral(": ")
+                                                                                       : QString();
+    return messaggio.titolo.in(lingua) + QStringLiteral(": ") + percorso + messaggio.testo.righe_in(lingua, valori);
+}
+
+QString testo_esito(const Esito &esito, int lingua, const QString &file)
+{
+    return esito.avviso ? testo_avviso(*esito.avviso, esito.valori, lingua, file) : esito.in(lingua);
+}
 
 QString suggerimento(TipoEsito tipo, const FattiDellaCorsa &fatti, int lingua)
 {

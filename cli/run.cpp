@@ -3,20 +3,22 @@
 #include "cli/summary.h"
 #include "cli/texts.h"
 #include "core/cpu_types.h"
+#include "core/station.h"
 #include "history/history_db.h"
 #include "version.h"
 
 Esecuzione::Esecuzione(const Opzioni &opzioni, Collegamento &link, Console &console, StoricoSqlite *storico)
     : m_opzioni(opzioni)
     , m_console(console)
-    , m_rapporto(console, {opzioni.si, opzioni.access_point, opzioni.forza, opzioni.password})
+    , m_rapporto(console, {opzioni.si, opzioni.access_point, opzioni.forza, opzioni.password, opzioni.firmware})
     , m_motore(link, m_rapporto, opzioni.indirizzo_access_point, opzioni.porta)
     , m_contesto{opzioni, console, m_rapporto, m_motore, storico, [this] { return interrotta(); }}
     , m_comando(Comando::per(m_contesto))
 {
     m_motore.imposta_indirizzo(opzioni.indirizzo);
     m_motore.richiedi_identita_intera();
-    m_motore.registra_in({storico, QStringLiteral("cli"), QString::fromLatin1(versione_kestra), true});
+    m_motore.registra_in({storico, QStringLiteral("cli"), QString::fromLatin1(versione_kestra), true,
+                          nome_stazione(opzioni.stazione), opzioni.unita, nome_utente()});
 }
 
 Esecuzione::~Esecuzione() = default;
@@ -37,7 +39,7 @@ int Esecuzione::esegui()
     const int codice = codice_uscita(fine.esito.tipo, segnale());
     m_classe = QLatin1String(nome_tipo_esito(fine.esito.tipo));
     const FattiDellaCorsa corsa{m_opzioni.indirizzo, m_opzioni.indirizzo_access_point, m_opzioni.porta,
-                                m_opzioni.access_point, fine.esito.fatti};
+                                m_opzioni.access_point, m_opzioni.firmware, fine.esito.fatti};
     riepiloga(m_console, {codice, fine.esito, corsa, fine.scritto, fine.saltato, durata.elapsed(), fine.solo_dati});
     return codice;
 }

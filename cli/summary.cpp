@@ -43,7 +43,7 @@ void eventi_finali(Console &console, const Chiusura &chiusura)
     if (chiusura.codice != 0) {
         QJsonObject errore{{"code", chiusura.codice},
                            {"class", classe_di(chiusura)},
-                           {"text", chiusura.esito.in(console.lingua())}};
+                           {"text", testo_esito(chiusura.esito, console.lingua(), chiusura.corsa.file)}};
         const QString suggerito = suggerimento(chiusura.esito.tipo, chiusura.corsa, console.lingua());
         if (!suggerito.isEmpty())
             errore.insert(QStringLiteral("hint"), suggerito);

@@ -138,6 +138,10 @@ constexpr Messaggio file_non_regolare = avviso(
     {"Non è un file ordinario (una FIFO, un dispositivo o un socket)", "Not a regular file (a FIFO, a device or a socket)"});
 constexpr Messaggio file_ciclo = avviso(apri_firmware, {"Collegamenti simbolici in un ciclo", "A loop of symbolic links"});
 constexpr Messaggio file_illeggibile = avviso(apri_firmware, {"Impossibile leggere il file: %1", "The file cannot be read: %1"});
+constexpr Messaggio file_senza_dati = avviso(apri_firmware, {"Il file firmware non ha dati dopo l'intestazione",
+                                                             "The firmware file holds no data after its header"});
+constexpr Messaggio file_troppo_grande = avviso(apri_firmware, {"Il file firmware è troppo grande per la sua CPU",
+                                                                "The firmware file is too large for its CPU"});
 
 constexpr Messaggio scheda_diversa = domanda_prudente(
     {"Scheda diversa", "Different board"},
@@ -163,7 +167,7 @@ constexpr std::array<const Messaggio *, numero_avvisi> avvisi{
     &messaggio::errore_connessione, &messaggio::password_vuota, &messaggio::password_errata,
     &messaggio::password_senza_risposta, &messaggio::modo_cambiato, &messaggio::modo_senza_risposta,
     &messaggio::modulo_riavviato, &messaggio::reset_senza_risposta, &messaggio::avviso_wgm110,
-    &messaggio::file_inesistente, &file_cartella, &file_non_regolare, &file_ciclo, &file_illeggibile,
+    &messaggio::file_inesistente, &file_cartella, &file_non_regolare, &file_ciclo, &file_illeggibile, &file_senza_dati, &file_troppo_grande,
     &messaggio::firmware_non_compatibile, &messaggio::bootloader_non_supportato, &messaggio::aggiornamento_terminato,
 };
 

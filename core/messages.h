@@ -39,6 +39,8 @@ enum class Avviso {
     FileNonRegolare,
     FileCiclo,
     FileIlleggibile,         // %1 the system's words
+    FileSenzaDati,           // nothing follows its header
+    FileTroppoGrande,        // its image does not fit its CPU's area
     FirmwareNonCompatibile,
     BootloaderNonSupportato, // %1 the version
     AggiornamentoTerminato,

@@ -7,6 +7,7 @@
 #include "core/settings_store.h"
 #include "core/captions.h"
 #include "core/firmware_file.h"
+#include "core/station.h"
 #include "core/statuses.h"
 #include "version.h"
 
@@ -36,7 +37,8 @@ Form1::Form1(Dialoghi &dialoghi, Collegamento &link, Storico *storico, QString c
     crea_menu();
     setFixedSize(sizeHint());
     collega_controlli();
-    m_aggiornatore.registra_in({storico, QStringLiteral("window"), QString::fromLatin1(versione_kestra)});
+    m_aggiornatore.registra_in({storico, QStringLiteral("window"), QString::fromLatin1(versione_kestra), false,
+                                nome_stazione(), {}, nome_utente()});
 }
 
 Form1::~Form1() = default;

@@ -78,7 +78,7 @@ Esito Comando::controlla_file()
     const Esito esito = c.motore.controlla(c.opzioni.file_firmware);
     if (esito.tipo != TipoEsito::FileDanneggiato)
         return esito;
-    const QString testo = esito.in(c.console.lingua());
+    const QString testo = c.opzioni.firmware + QStringLiteral(": ") + esito.in(c.console.lingua());
     if (!c.opzioni.forza) {
         c.console.avviso(testo);
         return esito;

@@ -20,8 +20,17 @@ Avviso avviso_di(ProblemaFile problema)
     case ProblemaFile::NonRegolare: return Avviso::FileNonRegolare;
     case ProblemaFile::Ciclo: return Avviso::FileCiclo;
     case ProblemaFile::Illeggibile: return Avviso::FileIlleggibile;
+    case ProblemaFile::SenzaDati: return Avviso::FileSenzaDati;
+    case ProblemaFile::TroppoGrande: return Avviso::FileTroppoGrande;
     default: return Avviso::FileInesistente; // no such file, or an empty one
     }
+}
+
+// A file that cannot be used, told.
+Esito rifiuta(Sessione &s, const FileFirmware &file)
+{
+    return s.esito_avviso(TipoEsito::FileRifiutato, avviso_di(file.problema),
+                          file.motivo.isEmpty() ? QStringList() : QStringList{file.motivo});
 }
 
 struct FileLetto
@@ -44,8 +53,7 @@ std::variant<FileLetto, Esito> leggi_file(Sessione &s, const std::filesystem::pa
     }
     const FileFirmware file = leggi_intestazione_firmware(percorso);
     if (!file.letto())
-        return s.esito_avviso(TipoEsito::FileRifiutato, avviso_di(file.problema),
-                              file.motivo.isEmpty() ? QStringList() : QStringList{file.motivo});
+        return rifiuta(s, file);
     const IntestazioneFirmware intestazione = leggi_intestazione(file.intestazione);
     return FileLetto{file.intestazione, intestazione, cerca_tipo_cpu(intestazione.tipo_cpu), file.byte_immagine};
 }
@@ -133,7 +141,7 @@ Esito controlla_firmware(Sessione &s, const std::filesystem::path &percorso)
     if (!esito.riuscito())
         return esito;
     if (!immagine.letto())
-        return s.esito_stato(TipoEsito::FileRifiutato, stato_file_firmware(immagine.problema));
+        return rifiuta(s, immagine);
     if (*s.stato.crc_immagine == intestazione.crc16())
         return {};
     // Cut short or damaged: the header keeps the CRC16 of the whole image.

@@ -507,7 +507,8 @@ private slots:
     void on_a_terminal_a_progress_bar_and_questions()
     {
         Motore banco;
-        Corsa corsa({banco.scrivi_firmware(firmware_integro('s', dati_di_prova(3000)))}, "y\nno\n", 1);
+        // Yes to the erase, then the end of the input at the update: No, and its line ended.
+        Corsa corsa({banco.scrivi_firmware(firmware_integro('s', dati_di_prova(3000)))}, "y\n", 1);
         corsa.modo = {false, true, true, 1};
         QCOMPARE(corsa.esegui(), 1);
         const QList<QByteArray> righe = corsa.errori.split('\r');
@@ -526,7 +527,7 @@ private slots:
                  corsa.errori.constData());
         QVERIFY2(righe.size() < 8, corsa.errori.constData()); // 12 pages
         QVERIFY(corsa.errori.contains("Erase the device? [y/N] "));
-        QVERIFY(corsa.errori.contains("Do you want to proceed? [y/N] "));
+        QVERIFY2(corsa.errori.contains("Do you want to proceed? [y/N] \n"), corsa.errori.constData());
         QVERIFY(!corsa.link.comandi.last().startsWith("PGX")); // "no" to the update
         QVERIFY(corsa.uscita.startsWith("File: "));
     }
@@ -555,6 +556,13 @@ private slots:
         rifiuto("wait past the limit", {"--wait", "100001", "A.BIN"}, "--wait must be a number from 0 to 100000");
         rifiuto("limit not a number", {"--history", "--limit", "x"}, "--limit must be a number from 0 to 100000");
         rifiuto("another language", {"--language", "de", "A.BIN"}, "--language must be it or en");
+        rifiuto("a mistyped option: the nearest", {"--retrys", "1", "A.BIN"},
+                "Unknown option 'retrys'; did you mean --retries?");
+        rifiuto("the start of an option", {"--skip", "A.BIN"}, "Unknown option 'skip'; did you mean --skip-if-current?");
+        rifiuto("an address that is none", {"-a", "300.1.1.1", "A.BIN"},
+                "--address: \"300.1.1.1\" is neither an IP address nor a host name");
+        rifiuto("an Access Point address that is none", {"--ap-address", "modulo_1", "A.BIN"},
+                "--ap-address: \"modulo_1\" is neither an IP address nor a host name");
         QTest::newRow("a transcript that cannot be written")
             << QStringList{"-p", "1", "--log", "/missing/kestra.log", "A.BIN"} << 2 << "kestra-flash: --log: ";
     }
@@ -569,7 +577,23 @@ private slots:
         QCOMPARE(flash.exitCode(), codice);
         const QString uscita = flash.readAllStandardOutput(), errori = flash.readAllStandardError();
         QVERIFY2((codice == 0 ? uscita : errori).contains(testo), qPrintable(uscita + errori));
-        QVERIFY((codice == 0 ? errori : uscita).isEmpty());
+        QVERIFY2((codice == 0 ? errori : uscita).isEmpty(), qPrintable(uscita + errori));
+        for (const QString &linea : (uscita + errori).split(u'\n'))
+            QVERIFY2(linea.size() <= 80 || linea.startsWith("Usage: "), qPrintable(linea));
+    }
+
+    // With --json a mistake is told on standard output too: an error, then the end of the run.
+    void a_mistake_in_json()
+    {
+        QProcess flash;
+        flash.start(kestra_flash(), {"--json", "--retrys", "2", "A.BIN"});
+        QVERIFY2(flash.waitForFinished(10000), "kestra-flash did not end");
+        QCOMPARE(flash.exitCode(), 2);
+        QHash<QString, QJsonObject> ultimi;
+        QCOMPARE(eventi(flash.readAllStandardOutput(), &ultimi), QStringLiteral("error done"));
+        QCOMPARE(ultimi["error"]["class"].toString(), QStringLiteral("usage"));
+        QCOMPARE(ultimi["error"]["text"].toString(), QStringLiteral("Unknown option 'retrys'; did you mean --retries?"));
+        QCOMPARE(ultimi["done"]["exit_code"].toInt(), 2);
     }
 
     // Every kind of outcome has its class, its exit code, its line in --help
@@ -731,12 +755,12 @@ private slots:
     void files_that_cannot_be_read_data()
     {
         QTest::addColumn<QString>("come");
-        QTest::addColumn<QString>("testo");
-        QTest::newRow("missing") << "missing" << "Open firmware: File not found";
-        QTest::newRow("a folder") << "folder" << "Open firmware: This is a folder, not a file";
-        QTest::newRow("a FIFO") << "fifo" << "Open firmware: Not a regular file (a FIFO, a device or a socket)";
-        QTest::newRow("a loop of links") << "loop" << "Open firmware: A loop of symbolic links";
-        QTest::newRow("40 GB: judged by its size") << "huge" << "Error: firmware file too large";
+        QTest::addColumn<QString>("testo"); // after "Open firmware: " and the path
+        QTest::newRow("missing") << "missing" << "File not found";
+        QTest::newRow("a folder") << "folder" << "This is a folder, not a file";
+        QTest::newRow("a FIFO") << "fifo" << "Not a regular file (a FIFO, a device or a socket)";
+        QTest::newRow("a loop of links") << "loop" << "A loop of symbolic links";
+        QTest::newRow("40 GB: judged by its size") << "huge" << "The firmware file is too large for its CPU";
     }
     void files_that_cannot_be_read()
     {
@@ -758,8 +782,10 @@ private slots:
             QCOMPARE(corsa.esegui(), 3);
             QHash<QString, QJsonObject> ultimi;
             eventi(corsa.uscita, &ultimi);
-            QTEST(ultimi["error"]["text"].toString(), "testo");
-            QVERIFY(corsa.link.comandi.isEmpty());
+            QFETCH(QString, testo);
+            QCOMPARE(ultimi["error"]["text"].toString(), "Open firmware: " + percorso + ": " + testo);
+            QVERIFY2(corsa.errori.contains(("Open firmware: " + percorso + ": " + testo).toUtf8()), corsa.errori);
+            QVERIFY2(corsa.link.comandi.isEmpty(), "nothing is sent for a file refused");
         }
     }
 

@@ -1,6 +1,7 @@
 #include "tests/engine/engine_bench.h"
 
 #include <QCryptographicHash>
+#include <QUuid>
 
 namespace {
 
@@ -386,7 +387,7 @@ private slots:
         QFETCH(QString, dopo);
         Motore motore;
         StoricoRegistrato storico;
-        motore.aggiornatore.registra_in({&storico, "window", "1.0.0"});
+        motore.aggiornatore.registra_in({&storico, "window", "1.0.0", false, "bench 3", "SN-42", "tecnico"});
         for (const auto &[testa, occorrenza, risposta] : script)
             motore.link.script(testa, occorrenza, risposta);
         QVERIFY(motore.pronto('t', dati_di_prova(300)));
@@ -414,6 +415,8 @@ private slots:
                               "KR01", crc}));
         QCOMPARE((QStringList{t.firmware_dispositivo, t.scheda_dispositivo, t.nome_dispositivo, t.data_dispositivo}),
                  (QStringList{"2.15", "KR01", "KESTRA01", "05.03.18"}));
+        QCOMPARE((QStringList{t.stazione, t.unita, t.utente}), (QStringList{"bench 3", "SN-42", "tecnico"}));
+        QCOMPARE(QUuid::fromString(t.id).isNull(), false);
         QCOMPARE(t.inizio.timeSpec(), Qt::UTC);
         QVERIFY(t.concluso() && !t.codice_uscita);
         QTEST(t.rinvii, "rinvii");
