@@ -40,8 +40,15 @@ Impostazioni carica_file_impostazioni(const QString &cartella)
     return leggi_impostazioni(file.read(lettura_massima));
 }
 
-QString cartella_impostazioni(const QString &cartella_programma, const QString &cartella_utente)
+QString cartella_impostazioni(const QString &cartella_programma, const QString &cartella_utente,
+                              const QStringList &cartelle_di_sistema)
 {
+    // A system folder takes no file of a user's, even where root could write it.
+    const QString qui = QFileInfo(cartella_programma).canonicalFilePath();
+    for (const QString &sistema : cartelle_di_sistema) {
+        if (!qui.isEmpty() && qui == QFileInfo(sistema).canonicalFilePath())
+            return cartella_utente;
+    }
     if (QFileInfo::exists(percorso_impostazioni(cartella_programma)))
         return cartella_programma;
     // Whether the folder takes a new file is only known by trying.

@@ -3,6 +3,7 @@
 #include "core/settings_format.h"
 
 #include <QString>
+#include <QStringList>
 
 inline constexpr const char *nome_file_impostazioni = "BootLoader.ini";
 
@@ -12,11 +13,13 @@ inline constexpr const char *nome_file_impostazioni = "BootLoader.ini";
 // is appended to it as it is (here and in salva_file_impostazioni).
 Impostazioni carica_file_impostazioni(const QString &cartella);
 
-// The folder that keeps "BootLoader.ini": the program's own when it already
-// holds the file or takes new files (a copy run from where it was built or
-// unpacked), otherwise the user's configuration folder (an installed copy).
-// Both end with their separator.
-QString cartella_impostazioni(const QString &cartella_programma, const QString &cartella_utente);
+// The folder that keeps "BootLoader.ini": the user's configuration folder
+// for a program in one of `cartelle_di_sistema` (an installed copy, whoever
+// runs it, root included); otherwise the program's own when it already holds
+// the file or takes new files (a copy run from where it was built or
+// unpacked), else the user's. The folders end with their separator.
+QString cartella_impostazioni(const QString &cartella_programma, const QString &cartella_utente,
+                              const QStringList &cartelle_di_sistema = {});
 
 // Replaces "BootLoader.ini" in the folder (made when missing) through a
 // temporary file, so that it is never left truncated; in a folder that cannot

@@ -55,6 +55,7 @@ expected=(
     usr/share/man/man1/kestra-sim.1.gz
     usr/share/doc/kestra-updater/copyright
     usr/share/doc/kestra-updater/changelog.gz
+    usr/share/bash-completion/completions/kestra-flash
 )
 printf '%s\n' "${expected[@]}" | sort >"$work/expected"
 

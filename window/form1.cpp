@@ -78,9 +78,12 @@ void Form1::avvia()
     show();
     const QString cartella = m_cartella_programma.isEmpty() ? QCoreApplication::applicationDirPath()
                                                              : m_cartella_programma;
-    m_percorso_app = cartella_impostazioni(
-        QDir(cartella).absolutePath() + u'/',
-        QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + u'/');
+    // Where an installed copy is: its own install folder, and the usual ones.
+    const QStringList di_sistema{QStringLiteral(KESTRA_CARTELLA_PROGRAMMI), QStringLiteral("/usr/bin"),
+                                 QStringLiteral("/usr/local/bin"), QStringLiteral("/bin")};
+    m_percorso_app = cartella_impostazioni(QDir(cartella).absolutePath() + u'/',
+                                           QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + u'/',
+                                           di_sistema);
     carica_parametri();
     imposta_lingua();
     stato(stato::attesa_connessione, {});

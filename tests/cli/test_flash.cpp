@@ -8,6 +8,7 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -580,6 +581,40 @@ private slots:
         QVERIFY2((codice == 0 ? errori : uscita).isEmpty(), qPrintable(uscita + errori));
         for (const QString &linea : (uscita + errori).split(u'\n'))
             QVERIFY2(linea.size() <= 80 || linea.startsWith("Usage: "), qPrintable(linea));
+    }
+
+    // The completion the package installs, as bash runs it: the options
+    // --help lists, the languages, nothing for a number, .BIN files.
+    void completion_in_bash_data()
+    {
+        QTest::addColumn<QStringList>("parole"); // the last is being typed
+        QTest::addColumn<QString>("proposte");
+        QTest::newRow("an option begun") << QStringList{"--ret"} << "--retries";
+        QTest::newRow("a language") << QStringList{"--language", ""} << "en it";
+        QTest::newRow("a number: nothing") << QStringList{"--wait", ""} << "";
+        QTest::newRow("firmware files and folders") << QStringList{""} << "A.BIN b.bin cartella";
+    }
+    void completion_in_bash()
+    {
+        QFETCH(QStringList, parole);
+        QTemporaryDir cartella;
+        for (const char *nome : {"A.BIN", "b.bin", "c.txt"})
+            scrivi_file(cartella.filePath(nome), "x");
+        QVERIFY(QDir(cartella.path()).mkdir("cartella"));
+        const QString script = QStringLiteral(
+            "source %1/packaging/kestra-flash.bash-completion; complete -p kestra-flash >/dev/null || exit 9; "
+            "COMP_WORDS=(kestra-flash %2); COMP_CWORD=%3; COMPREPLY=(); _kestra_flash kestra-flash; "
+            "printf '%s\\n' \"${COMPREPLY[@]}\" | sort -f | tr '\\n' ' '")
+            .arg(QStringLiteral(KESTRA_SORGENTI), parole.join(u' ') + (parole.last().isEmpty() ? "''" : ""))
+            .arg(parole.size());
+        QProcess bash;
+        QProcessEnvironment ambiente = QProcessEnvironment::systemEnvironment();
+        ambiente.insert("PATH", QFileInfo(kestra_flash()).path() + u':' + ambiente.value("PATH"));
+        bash.setProcessEnvironment(ambiente);
+        bash.setWorkingDirectory(cartella.path());
+        bash.start("bash", {"-c", script});
+        QVERIFY2(bash.waitForFinished(10000) && bash.exitCode() == 0, bash.readAllStandardError().constData());
+        QTEST(QString::fromUtf8(bash.readAllStandardOutput()).trimmed(), "proposte");
     }
 
     // With --json a mistake is told on standard output too: an error, then the end of the run.

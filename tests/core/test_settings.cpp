@@ -225,6 +225,32 @@ private slots:
             QCOMPARE(modo(file_in(cartella_di(programma))), *file);
     }
 
+    // An installed copy keeps its settings in the user's folder, whoever runs
+    // it: a system folder takes no file of a user's, even one it holds.
+    void an_installed_copy_keeps_its_settings_in_the_users_folder_data()
+    {
+        QTest::addColumn<bool>("di_sistema");
+        QTest::addColumn<bool>("con_file");
+        QTest::addColumn<bool>("dal_programma");
+        QTest::newRow("a system folder") << true << false << false;
+        QTest::newRow("a system folder that holds the file") << true << true << false;
+        QTest::newRow("another writable folder") << false << false << true;
+    }
+    void an_installed_copy_keeps_its_settings_in_the_users_folder()
+    {
+        QFETCH(bool, di_sistema);
+        QFETCH(bool, con_file);
+        QTemporaryDir programma, utente;
+        if (con_file)
+            scrivi_file(file_in(cartella_di(programma)), vecchie);
+        // Named through a link, as /bin is /usr/bin on Debian.
+        const QString collegamento = utente.filePath("bin");
+        QVERIFY2(QFile::link(programma.path(), collegamento), "a link to the program's folder");
+        const QStringList sistema = di_sistema ? QStringList{collegamento + u'/'} : QStringList{};
+        QTEST(cartella_impostazioni(cartella_di(programma), cartella_di(utente), sistema) == cartella_di(programma),
+              "dal_programma");
+    }
+
     // Replaced with its mode kept, or, read-only, left untouched even by root.
     void a_file_keeps_its_mode_data()
     {
