@@ -80,6 +80,8 @@ void aggiungi_opzioni(QCommandLineParser &parser)
         {"date-low", "Firmware date, low byte.", "n"},
         {"save-image", "Write the verified image to this file.", "file"},
         {"write-ms", "Milliseconds the device takes to write a half page before it answers (default 0).", "n"},
+        {"latency-ms", "Milliseconds every reply takes to leave after its command, as over a Wi-Fi link (default 0).",
+         "n"},
         {"fault", "Inject a fault (repeatable, see above).", "fault"},
         {"quiet", "Print only the listening line and a line for each verification, not every command and reply."},
     });
@@ -96,11 +98,15 @@ QString leggi_opzioni(const QCommandLineParser &parser, OpzioniSimulatore &opzio
         return QStringLiteral("--mode must be ap or station");
     opzioni.modo = modo == "ap" ? OpzioniSimulatore::Modo::AccessPoint : OpzioniSimulatore::Modo::Stazione;
     opzioni.info_non_disponibile = parser.isSet("fwi-unknown");
-    if (parser.isSet("write-ms")) {
+    const std::pair<const char *, int *> millisecondi[] = {{"write-ms", &opzioni.scrittura_ms},
+                                                           {"latency-ms", &opzioni.latenza_ms}};
+    for (const auto &[nome, valore] : millisecondi) {
+        if (!parser.isSet(nome))
+            continue;
         bool ok = false;
-        opzioni.scrittura_ms = parser.value("write-ms").toInt(&ok);
-        if (!ok || opzioni.scrittura_ms < 0 || opzioni.scrittura_ms > 60000)
-            return QStringLiteral("--write-ms must be a number from 0 to 60000");
+        *valore = parser.value(nome).toInt(&ok);
+        if (!ok || *valore < 0 || *valore > 60000)
+            return QStringLiteral("--%1 must be a number from 0 to 60000").arg(nome);
     }
     opzioni.file_immagine = parser.value("save-image");
     for (const OpzioneTesto &opzione : opzioni_testo) {

@@ -124,7 +124,8 @@ void SimulatoreModulo::ricevi(const QByteArray &comando)
             m_risposte->sospendi(guasto->ritardo_ms);
         const bool eseguito = !guasto || guasto->tipo != Guasto::Tipo::ChiudiPrima;
         const QByteArray risposta = eseguito ? (this->*effetto.esegui)(comando) : QByteArray();
-        rispondi(risposta, guasto, effetto.riavvia, effetto.mezza_pagina ? m_opzioni.scrittura_ms : 0);
+        rispondi(risposta, guasto, effetto.riavvia,
+                 m_opzioni.latenza_ms + (effetto.mezza_pagina ? m_opzioni.scrittura_ms : 0));
         return;
     }
 }

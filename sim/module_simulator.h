@@ -62,6 +62,8 @@ struct OpzioniSimulatore : IdentitaSimulata
 
     // Time the device takes to write a half page before it answers.
     int scrittura_ms = 0;
+    // Time every reply takes to leave after its command: the link's round trip.
+    int latenza_ms = 0;
 
     QList<Guasto> guasti;
 };

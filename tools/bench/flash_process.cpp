@@ -45,6 +45,17 @@ EsecuzioneFlash esegui_flash(quint16 porta, const QString &file)
     return esecuzione;
 }
 
+Misura misura_flash_intero(quint16 porta, const QString &file)
+{
+    QElapsedTimer orologio;
+    orologio.start();
+    const EsecuzioneFlash flash = esegui_flash(porta, file);
+    if (!flash.errore.isEmpty() || flash.codice_uscita != 0)
+        return {0, 0, QStringLiteral("kestra-flash did not update the device (exit %1) %2").arg(flash.codice_uscita)
+                          .arg(flash.errore)};
+    return {double(orologio.nsecsElapsed()) / 1e9, 0, {}};
+}
+
 Misura misura_flash(quint16 porta, const QString &file)
 {
     const EsecuzioneFlash flash = esegui_flash(porta, file);

@@ -22,3 +22,6 @@ EsecuzioneFlash esegui_flash(quint16 porta, const QString &file);
 // erase, every half page and the verification, what the window's figure
 // times between its two clicks. No CPU time is measured.
 Misura misura_flash(quint16 porta, const QString &file);
+
+// The whole run, from the start of the process to its end.
+Misura misura_flash_intero(quint16 porta, const QString &file);

@@ -35,15 +35,32 @@ public:
     // One send, one read; true when the reply is exactly "A".
     bool scambia(const QByteArray &comando) const
     {
-        // MSG_NOSIGNAL: a simulator that went away is a failed run, not a dead benchmark.
-        if (::send(m_fd, comando.constData(), size_t(comando.size()), MSG_NOSIGNAL) != comando.size())
-            return false;
         char risposta[16];
-        const ssize_t letti = ::read(m_fd, risposta, sizeof risposta);
-        return letti == 1 && risposta[0] == 'A';
+        return invia(comando) && ::read(m_fd, risposta, sizeof risposta) == 1 && risposta[0] == 'A';
+    }
+
+    // One send, then reads until `byte` bytes have come; true when they have.
+    bool chiedi(const QByteArray &comando, qsizetype byte) const
+    {
+        if (!invia(comando))
+            return false;
+        char risposta[64];
+        for (qsizetype letti = 0; letti < byte;) {
+            const ssize_t pezzo = ::read(m_fd, risposta, sizeof risposta);
+            if (pezzo <= 0)
+                return false;
+            letti += pezzo;
+        }
+        return true;
     }
 
 private:
+    bool invia(const QByteArray &comando) const
+    {
+        // MSG_NOSIGNAL: a simulator that went away is a failed run, not a dead benchmark.
+        return ::send(m_fd, comando.constData(), size_t(comando.size()), MSG_NOSIGNAL) == comando.size();
+    }
+
     void chiudi()
     {
         if (m_fd >= 0)
@@ -54,20 +71,15 @@ private:
     int m_fd;
 };
 
-} // namespace
-
-MisuraPavimento misura_pavimento(quint16 porta, const QList<QByteArray> &comandi)
+MisuraPavimento scambi(const Presa &presa, quint16 porta, const QList<QByteArray> &comandi, const QElapsedTimer &totale)
 {
     MisuraPavimento misura;
-    const Presa presa(porta);
     if (!presa.aperta()) {
         misura.errore = QStringLiteral("cannot connect to 127.0.0.1:%1").arg(porta);
         return misura;
     }
-    QElapsedTimer totale;
     QElapsedTimer scambio;
     qint64 scambio_massimo_ns = 0;
-    totale.start();
     for (qsizetype i = 0; i < comandi.size(); ++i) {
         scambio.start();
         if (!presa.scambia(comandi[i])) {
@@ -79,4 +91,25 @@ MisuraPavimento misura_pavimento(quint16 porta, const QList<QByteArray> &comandi
     misura.secondi = double(totale.nsecsElapsed()) / 1e9;
     misura.scambio_massimo_ms = double(scambio_massimo_ns) / 1e6;
     return misura;
+}
+
+} // namespace
+
+MisuraPavimento misura_pavimento(quint16 porta, const QList<QByteArray> &comandi)
+{
+    const Presa presa(porta);
+    QElapsedTimer totale;
+    totale.start();
+    return scambi(presa, porta, comandi, totale);
+}
+
+MisuraPavimento misura_pavimento_intero(quint16 porta, const QList<QByteArray> &comandi)
+{
+    constexpr qsizetype byte_identita = 20;
+    QElapsedTimer totale;
+    totale.start();
+    const Presa presa(porta);
+    if (presa.aperta() && !presa.chiedi("FWI", byte_identita))
+        return {0, 0, QStringLiteral("the identity did not come whole")};
+    return scambi(presa, porta, comandi, totale);
 }

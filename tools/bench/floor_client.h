@@ -16,3 +16,7 @@ struct MisuraPavimento
 // Connects to 127.0.0.1:`porta` and sends `comandi` one by one, each answered
 // "A"; only the exchanges are timed.
 MisuraPavimento misura_pavimento(quint16 porta, const QList<QByteArray> &comandi);
+
+// A whole update as a bare client makes it: connects, asks for the identity
+// and reads its 20 bytes, then sends `comandi` as above; all of it timed.
+MisuraPavimento misura_pavimento_intero(quint16 porta, const QList<QByteArray> &comandi);

@@ -63,6 +63,35 @@ QString misura_campione(const CampioneFirmware &campione, int prove, quint16 por
     return {};
 }
 
+// kestra-flash's whole run against a bare client's, on a module that answers
+// as over Wi-Fi: each reply a round trip after its command.
+QString misura_collegamento(int prove, const QTemporaryDir &cartella, RisultatiCollegamento &risultati)
+{
+    risultati.latenza_ms = 2;
+    risultati.scrittura_ms = 2;
+    ProcessoSimulatore simulatore;
+    QString errore;
+    if (!simulatore.avvia(errore, {"--latency-ms", QString::number(risultati.latenza_ms), "--write-ms",
+                                   QString::number(risultati.scrittura_ms)}))
+        return errore;
+    const CampioneFirmware campione = campioni[0];
+    const QString percorso = cartella.filePath(QStringLiteral("FW_LINK.BIN"));
+    if (!scrivi(percorso, file_campione(campione)))
+        return QStringLiteral("cannot write %1").arg(percorso);
+    const QList<QByteArray> comandi = comandi_aggiornamento(percorso);
+    for (int prova = 0; prova < prove; ++prova) {
+        const Misura flash = misura_flash_intero(simulatore.porta(), percorso);
+        if (!flash.errore.isEmpty())
+            return flash.errore;
+        const MisuraPavimento pavimento = misura_pavimento_intero(simulatore.porta(), comandi);
+        if (!pavimento.errore.isEmpty())
+            return QStringLiteral("bare client: ") + pavimento.errore;
+        risultati.flash_s.append(flash.secondi);
+        risultati.pavimento_s.append(pavimento.secondi);
+    }
+    return {};
+}
+
 QString misura_attesa(int prove, quint16 porta, const QTemporaryDir &cartella, RisultatiAttesa &risultati)
 {
     for (int prova = 0; prova < prove; ++prova) {
@@ -92,8 +121,14 @@ QString misura(int prove, quint16 porta, const QTemporaryDir &cartella)
         stampa_campione(risultati);
         std::fflush(stdout);
     }
+    RisultatiCollegamento collegamento;
+    QString errore = misura_collegamento(prove, cartella, collegamento);
+    if (!errore.isEmpty())
+        return errore;
+    stampa_collegamento(collegamento);
+    std::fflush(stdout);
     RisultatiAttesa attesa;
-    const QString errore = misura_attesa(prove, porta, cartella, attesa);
+    errore = misura_attesa(prove, porta, cartella, attesa);
     if (!errore.isEmpty())
         return errore;
     stampa_attesa(attesa);

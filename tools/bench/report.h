@@ -24,6 +24,15 @@ struct RisultatiAttesa
     QList<double> cpu_s;
 };
 
+// What the whole runs over a link with a round trip measured, one entry per run.
+struct RisultatiCollegamento
+{
+    int latenza_ms = 0, scrittura_ms = 0;
+    QList<double> flash_s;     // kestra-flash, from the start of its process to its end
+    QList<double> pavimento_s; // a bare client, from connecting to the verdict
+};
+
 void stampa_intestazione(int prove, quint16 porta);
+void stampa_collegamento(const RisultatiCollegamento &risultati);
 void stampa_campione(const RisultatiCampione &risultati);
 void stampa_attesa(const RisultatiAttesa &risultati);

@@ -1,6 +1,6 @@
-#include "core/firmware_file.h"
 #include "tools/bench/sample_image.h"
 
+#include "core/firmware_file.h"
 #include "core/firmware_image.h"
 #include "engine/updater.h"
 #include "testing/recorded_report.h"
