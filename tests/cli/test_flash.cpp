@@ -180,7 +180,7 @@ void di_processo()
                     QStringList{"--json", "--yes", "-a", "127.0.0.1", "--ap-address", "127.0.0.1", "-p",
                                 QString::number(sim.porta()), "--log", registro}
                         + opzioni + QStringList{banco.scrivi_firmware(file)});
-        QVERIFY(flash.waitForFinished(30000));
+        QVERIFY2(flash.waitForFinished(30000), "kestra-flash did not end");
         QCOMPARE(flash.exitCode(), codice);
         QHash<QString, QJsonObject> ultimi;
         QTEST(eventi(flash.readAllStandardOutput(), &ultimi), "eventi");
@@ -197,7 +197,7 @@ void di_processo()
         if (ultimi.contains("transferred")) {
             const QRegularExpressionMatch contati
                 = QRegularExpression("(\\d+) half pages sent again").match(sim.uscita("sent again"));
-            QVERIFY(contati.hasMatch());
+            QVERIFY2(contati.hasMatch(), "the simulator did not count the resends");
             QCOMPARE(ultimi["done"]["resends"].toInt(), contati.captured(1).toInt());
         }
         const QByteArray righe = leggi_file(registro);
@@ -212,7 +212,7 @@ void di_processo()
             QVERIFY2(secondi * 1000 >= stallo.captured(1).toInt(), qPrintable(sommario.captured()));
             // The last speed shown is the pages' bytes over that time (given to a tenth of a second).
             const QJsonObject &p = ultimi["progress"];
-            QVERIFY(qAbs(p["bytes_per_s"].toDouble() * secondi / p["total"].toDouble() - 1) < 0.05);
+            QVERIFY2(qAbs(p["bytes_per_s"].toDouble() * secondi / p["total"].toDouble() - 1) < 0.05, qPrintable(QString::number(p["bytes_per_s"].toDouble())));
         }
         // The header names the run; each line the milliseconds since the start, the way and the bytes; the result last.
         const QString intestazione = QStringLiteral("^# \\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ  kestra-flash "
@@ -224,9 +224,9 @@ void di_processo()
                                     .arg(codice ? ultimi["error"]["class"].toString() : "completed")
                                     .toUtf8()),
                  righe.constData());
-        QVERIFY(QRegularExpression("^[ \\d]{6}\\d\\.\\d{3} ms (->|<-|--) \\S", QRegularExpression::MultilineOption)
-                    .match(righe).hasMatch() || !righe.contains(" ms "));
-        QVERIFY(!righe.contains("sbagliata") && !righe.contains(QByteArray("sbagliata").toHex(' ')));
+        QVERIFY2(QRegularExpression("^[ \\d]{6}\\d\\.\\d{3} ms (->|<-|--) \\S", QRegularExpression::MultilineOption)
+                    .match(righe).hasMatch() || !righe.contains(" ms "), righe.constData());
+        QVERIFY2(!righe.contains("sbagliata") && !righe.contains(QByteArray("sbagliata").toHex(' ')), "the password is in the transcript");
         // The simulator keeps what it verified, also when a fault changes its verdict.
         const bool verificata = codice == 0 || simulatore.join(u' ').contains("PGX:reply:");
         QCOMPARE(leggi_file(immagine), verificata ? pagine : QByteArray("(none)"));
@@ -340,7 +340,7 @@ private slots:
         QTEST(corsa.esegui(), "codice");
         QHash<QString, QJsonObject> ultimi;
         QTEST(eventi(corsa.uscita, &ultimi), "eventi");
-        QVERIFY(!ultimi.contains("error") || !ultimi["error"]["text"].toString().isEmpty());
+        QVERIFY2(!ultimi.contains("error") || !ultimi["error"]["text"].toString().isEmpty(), "an error event without its text");
         const QJsonObject done = ultimi["done"];
         QCOMPARE(done["erased"].toBool(), ultimi.contains("erased"));
         QFETCH(int, codice);
@@ -359,9 +359,9 @@ private slots:
         const QList<Attesa> &attese = corsa.link.attese;
         QCOMPARE(std::any_of(attese.begin(), attese.end(), [](const Attesa &a) { return a.timer == 2; }),
                  opzioni.contains("module"));
-        QVERIFY(!corsa.uscita.contains("40718253") && !corsa.errori.contains("40718253"));
-        QVERIFY(!corsa.errori.contains('\r')); // no progress bar but on a terminal
-        QVERIFY(!risposte.isNull() || !corsa.errori.contains("/N] ")); // --yes asks nothing
+        QVERIFY2(!corsa.uscita.contains("40718253") && !corsa.errori.contains("40718253"), corsa.errori.constData());
+        QVERIFY2(!corsa.errori.contains('\r'), corsa.errori.constData()); // no progress bar but on a terminal
+        QVERIFY2(!risposte.isNull() || !corsa.errori.contains("/N] "), corsa.errori.constData()); // --yes asks nothing
         QCOMPARE(corsa.errori.contains("\nAggiornamento: Aggiornamento terminato.\n"), ultimi.contains("verified"));
         QCOMPARE(corsa.link.comandi.contains("RST!"), opzioni.contains("--reset")); // never a reset nobody asked for
         if (segnale_in_attesa)
@@ -419,7 +419,7 @@ private slots:
         QCOMPARE(corsa.esegui(), 128 + segnale);
         QVERIFY2(corsa.errori.contains("Interrupted.\n"), corsa.errori.constData());
         QCOMPARE(corsa.errori.contains("The device is erased and must be updated again."), cancellato);
-        QVERIFY(!corsa.link.comandi.last().startsWith("PGX"));
+        QVERIFY2(!corsa.link.comandi.last().startsWith("PGX"), "the update was sent after a No");
         QCOMPARE(eventi(corsa.uscita).endsWith("error done"), true);
     }
 
@@ -445,7 +445,7 @@ private slots:
         corsa.link.mai_collegato = true;
 
         QCOMPARE(corsa.esegui(), 4);
-        QVERIFY(corsa.link.comandi.isEmpty());
+        QVERIFY2(corsa.link.comandi.isEmpty(), "nothing sent");
         QTEST(corsa.link.attese, "attese");
         const QString indirizzo = corsa.opzioni_lette.indirizzo + QStringLiteral(":7999");
         QVERIFY2(corsa.errori.contains(indirizzo.toUtf8()), corsa.errori.constData());
@@ -498,11 +498,11 @@ private slots:
             corsa.link.script(testa, occorrenza, risposta);
         if (!alla_connessione.isEmpty())
             corsa.link.alla_connessione = {{1, alla_connessione}};
-        QVERIFY(corsa.esegui() != 0);
+        QVERIFY2(corsa.esegui() != 0, "the run did not fail");
         QHash<QString, QJsonObject> ultimi;
         eventi(corsa.uscita, &ultimi);
         QCOMPARE(ultimi["error"]["hint"].toString(), suggerimento);
-        QVERIFY(corsa.errori.contains(suggerimento.toUtf8()));
+        QVERIFY2(corsa.errori.contains(suggerimento.toUtf8()), corsa.errori.constData());
     }
 
     void on_a_terminal_a_progress_bar_and_questions()
@@ -527,10 +527,10 @@ private slots:
         QVERIFY2(righe.contains("erase          [" + QByteArray(15, '#') + QByteArray(15, '.') + "]  50%  block 1 of 2, 0.0 s"),
                  corsa.errori.constData());
         QVERIFY2(righe.size() < 8, corsa.errori.constData()); // 12 pages
-        QVERIFY(corsa.errori.contains("Erase the device? [y/N] "));
+        QVERIFY2(corsa.errori.contains("Erase the device? [y/N] "), corsa.errori.constData());
         QVERIFY2(corsa.errori.contains("Do you want to proceed? [y/N] \n"), corsa.errori.constData());
-        QVERIFY(!corsa.link.comandi.last().startsWith("PGX")); // "no" to the update
-        QVERIFY(corsa.uscita.startsWith("File: "));
+        QVERIFY2(!corsa.link.comandi.last().startsWith("PGX"), "the update was sent after a No"); // "no" to the update
+        QVERIFY2(corsa.uscita.startsWith("File: "), corsa.uscita.constData());
     }
 
     // kestra-flash as a process: what was asked for on standard output, a
@@ -574,7 +574,7 @@ private slots:
         QFETCH(QString, testo);
         QProcess flash;
         flash.start(kestra_flash(), QStringList{"-a", "127.0.0.1"} + opzioni);
-        QVERIFY(flash.waitForFinished(10000));
+        QVERIFY2(flash.waitForFinished(10000), "kestra-flash did not end");
         QCOMPARE(flash.exitCode(), codice);
         const QString uscita = flash.readAllStandardOutput(), errori = flash.readAllStandardError();
         QVERIFY2((codice == 0 ? uscita : errori).contains(testo), qPrintable(uscita + errori));
@@ -600,7 +600,7 @@ private slots:
         QTemporaryDir cartella;
         for (const char *nome : {"A.BIN", "b.bin", "c.txt"})
             scrivi_file(cartella.filePath(nome), "x");
-        QVERIFY(QDir(cartella.path()).mkdir("cartella"));
+        QVERIFY2(QDir(cartella.path()).mkdir("cartella"), "the test could not make the folder");
         const QString script = QStringLiteral(
             "source %1/packaging/kestra-flash.bash-completion; complete -p kestra-flash >/dev/null || exit 9; "
             "COMP_WORDS=(kestra-flash %2); COMP_CWORD=%3; COMPREPLY=(); _kestra_flash kestra-flash; "
@@ -781,7 +781,7 @@ private slots:
         QHash<QString, QJsonObject> ultimi;
         eventi(corsa.uscita, &ultimi);
         QCOMPARE(ultimi["error"]["class"].toString(), QStringLiteral("transfer"));
-        QVERIFY(ultimi["done"]["erased"].toBool());
+        QVERIFY2(ultimi["done"]["erased"].toBool(), "done says the device is left erased");
         QCOMPARE(corsa.link.connessioni, 3);
         QCOMPARE(corsa.storico.elenco(0).value().size(), 1); // the tries that reached nothing erased nothing
     }
@@ -803,11 +803,11 @@ private slots:
         Motore banco;
         const QString percorso = banco.cartella.filePath(come);
         if (come == "folder")
-            QVERIFY(QDir(banco.cartella.path()).mkdir(come));
+            QVERIFY2(QDir(banco.cartella.path()).mkdir(come), "the test could not make the folder");
         if (come == "fifo")
             QCOMPARE(mkfifo(QFile::encodeName(percorso).constData(), 0600), 0);
         if (come == "loop")
-            QVERIFY(QFile::link(percorso, percorso));
+            QVERIFY2(QFile::link(percorso, percorso), "the test could not make the link");
         if (come == "huge") {
             QFile file(banco.scrivi_firmware(firmware('W', "x"), come));
             QVERIFY2(file.resize(qint64(40) << 30), qPrintable(file.errorString()));
@@ -865,12 +865,12 @@ private slots:
                                 banco.scrivi_firmware(firmware_integro('s', dati_di_prova(3000)))});
         // Once the verification has left, as the transcript tells.
         QTRY_VERIFY_WITH_TIMEOUT(leggi_file(registro).contains(" -> 50 47 58 "), 10000);
-        QVERIFY(::kill(flash.processId(), SIGTERM) == 0);
+        QVERIFY2(flash.processId() > 0 && ::kill(flash.processId(), SIGTERM) == 0, "kestra-flash ended before the signal");
         QByteArray errori;
         QTRY_VERIFY_WITH_TIMEOUT((errori += flash.readAllStandardError()).contains("on its way"), 5000);
         if (segnali == 2)
-            QVERIFY(::kill(flash.processId(), SIGTERM) == 0);
-        QVERIFY(flash.waitForFinished(10000));
+            QVERIFY2(flash.processId() > 0 && ::kill(flash.processId(), SIGTERM) == 0, "kestra-flash ended before the signal");
+        QVERIFY2(flash.waitForFinished(10000), "kestra-flash did not end");
         const QByteArray uscita = flash.readAllStandardOutput();
         errori += flash.readAllStandardError();
         QTEST(flash.exitCode(), "codice");
@@ -904,14 +904,14 @@ private slots:
         QByteArray uscita;
         while (!uscita.contains("\"progress\"") && flash.waitForReadyRead(10000))
             uscita += flash.readAllStandardOutput();
-        QVERIFY(::kill(flash.processId(), segnale) == 0);
-        QVERIFY(flash.waitForFinished(10000));
+        QVERIFY2(flash.processId() > 0 && ::kill(flash.processId(), segnale) == 0, "kestra-flash ended before the signal");
+        QVERIFY2(flash.waitForFinished(10000), "kestra-flash did not end");
         uscita += flash.readAllStandardOutput();
         QCOMPARE(flash.exitCode(), 128 + segnale);
         QHash<QString, QJsonObject> ultimi;
-        QVERIFY(eventi(uscita, &ultimi).endsWith("progress erased error done"));
+        QVERIFY2(eventi(uscita, &ultimi).endsWith("progress erased error done"), uscita.constData());
         QCOMPARE(ultimi["error"]["class"].toString(), QStringLiteral("interrupted"));
-        QVERIFY(ultimi["done"]["erased"].toBool());
+        QVERIFY2(ultimi["done"]["erased"].toBool(), "done says the device is left erased");
         const QByteArray errori = flash.readAllStandardError();
         QVERIFY2(errori.endsWith("Interrupted.\nThe device is erased and must be updated again.\n"
                                  "kestra-flash: exit " + QByteArray::number(128 + segnale) + " (interrupted)\n"),

@@ -100,8 +100,8 @@ private slots:
                               "Programming started..."}));
         QCOMPARE((QList<int>{r["exit_code"].toInt(), r["resends"].toInt(), r["pages"].toInt(), r["port"].toInt()}),
                  (QList<int>{0, 1, 79, sim.porta()}));
-        QVERIFY(r["completed"].toBool() && !r["erased"].toBool());
-        QVERIFY(QFile::exists(stazione.dati.filePath("kestra-updater/history.sqlite"))); // the window's too
+        QVERIFY2(r["completed"].toBool() && !r["erased"].toBool(), "completed, and not left erased");
+        QVERIFY2(QFile::exists(stazione.dati.filePath("kestra-updater/history.sqlite")), "no history in the window's data folder"); // the window's too
     }
 
     void a_damaged_history_is_told_and_the_update_goes_on()
@@ -117,7 +117,7 @@ private slots:
         QCOMPARE(stazione.esegui(sim.porta(), {stazione.firmware}, &eventi, &errori), 0);
         QVERIFY2(errori.contains("kestra-flash: history ") && errori.contains(" was damaged: moved aside"),
                  errori.constData());
-        QVERIFY(eventi["warning"]["text"].toString().startsWith("history "));
+        QVERIFY2(eventi["warning"]["text"].toString().startsWith("history "), qPrintable(eventi["warning"]["text"].toString()));
         QCOMPARE(stazione.storico().size(), 1);
     }
 
@@ -133,11 +133,11 @@ private slots:
         while (!uscita.contains("\"progress\"") && flash.waitForReadyRead(10000))
             uscita += flash.readAllStandardOutput();
         flash.kill();
-        QVERIFY(flash.waitForFinished());
+        QVERIFY2(flash.waitForFinished(), "kestra-flash did not end");
         const QList<QJsonObject> storico = stazione.storico();
         QCOMPARE(storico.size(), 1);
-        QVERIFY(!storico.first()["completed"].toBool());
-        QVERIFY(storico.first()["duration_ms"].isNull());
+        QVERIFY2(!storico.first()["completed"].toBool(), "a killed run is not completed");
+        QVERIFY2(storico.first()["duration_ms"].isNull(), "a killed run has no duration");
         QVERIFY2(storico.first()["erased"].toBool(), "a killed run's record says the receiver may be erased");
     }
 
@@ -151,9 +151,9 @@ private slots:
         ProcessoSimulatore sim;
         QString errore;
         QVERIFY2(sim.avvia_su_porta(porta, errore), qPrintable(errore));
-        QVERIFY(flash.waitForFinished(30000));
+        QVERIFY2(flash.waitForFinished(30000), "kestra-flash did not end");
         QCOMPARE(flash.exitCode(), 0);
-        QVERIFY(!flash.readAllStandardOutput().contains("\"warning\""));
+        QVERIFY2(!flash.readAllStandardOutput().contains("\"warning\""), "a warning while the module was waited for");
     }
 
     void wait_gives_up_in_time()
@@ -162,8 +162,8 @@ private slots:
         QElapsedTimer orologio;
         orologio.start();
         QCOMPARE(stazione.esegui(porta_libera(), {"--wait", "2", stazione.firmware}), 4);
-        QVERIFY(orologio.elapsed() >= 2000);
-        QVERIFY(stazione.storico().isEmpty()); // nothing was erased
+        QVERIFY2(orologio.elapsed() >= 2000, qPrintable(QStringLiteral("gave up after %1 ms").arg(orologio.elapsed())));
+        QVERIFY2(stazione.storico().isEmpty(), "nothing was erased: no record"); // nothing was erased
     }
 
     void retries_after_a_link_dropped_once()

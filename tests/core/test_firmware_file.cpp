@@ -208,7 +208,7 @@ private slots:
         const QByteArray contenuto = intestazione_di('s') + "IMAGE";
         scrivi_file(cartella.filePath("FW.BIN"), contenuto);
         scrivi_file(cartella.filePath("empty"), {});
-        QVERIFY(QDir(cartella.path()).mkdir("folder"));
+        QVERIFY2(QDir(cartella.path()).mkdir("folder"), "the test could not make the folder");
         QCOMPARE(mkfifo(QFile::encodeName(cartella.filePath("fifo")).constData(), 0600), 0);
         std::filesystem::create_symlink("loop", radice / "loop");
         std::filesystem::create_symlink("FW.BIN", radice / "link");

@@ -185,7 +185,7 @@ private slots:
         QFETCH(QString, percorso);
         QFETCH(int, lingua);
         QTemporaryDir dir;
-        QVERIFY(salva_file_impostazioni(cartella_di(dir), {percorso, qint16(lingua)}));
+        QVERIFY2(salva_file_impostazioni(cartella_di(dir), {percorso, qint16(lingua)}), "the settings were not saved");
         const Impostazioni letto = carica_file_impostazioni(cartella_di(dir));
         QCOMPARE(letto.percorso_firmware, percorso);
         QCOMPARE(int(letto.lingua), lingua);
@@ -209,16 +209,16 @@ private slots:
         QFETCH(Modo, file);
         QTemporaryDir programma, casa;
         const QString utente = casa.path() + QStringLiteral("/config/kestra-updater/");
-        QVERIFY(QFile::setPermissions(casa.path(), leggibile | scrivibile));
+        QVERIFY2(QFile::setPermissions(casa.path(), leggibile | scrivibile), "the test could not set the permissions");
         if (file) {
             scrivi_file(file_in(cartella_di(programma)), vecchie);
-            QVERIFY(QFile::setPermissions(file_in(cartella_di(programma)), *file));
+            QVERIFY2(QFile::setPermissions(file_in(cartella_di(programma)), *file), "the test could not set the permissions");
         }
-        QVERIFY(QFile::setPermissions(programma.path(),
-                                      leggibile | (cartella_scrivibile ? scrivibile : QFile::Permissions())));
+        QVERIFY2(QFile::setPermissions(programma.path(),
+                                      leggibile | (cartella_scrivibile ? scrivibile : QFile::Permissions())), "the test could not set the permissions");
         QString errore;
         QVERIFY2(salva_senza_privilegi(cartella_di(programma), utente, errore), qPrintable(errore));
-        QVERIFY(QFile::setPermissions(programma.path(), leggibile | QFile::WriteOwner));
+        QVERIFY2(QFile::setPermissions(programma.path(), leggibile | QFile::WriteOwner), "the test could not set the permissions");
         QTEST(leggi_file(file_in(cartella_di(programma))), "nel_programma");
         QTEST(leggi_file(file_in(utente)), "nell_utente");
         if (file)
@@ -264,7 +264,7 @@ private slots:
         QTemporaryDir dir;
         const bool scrivibile = modo_file.testFlag(QFile::WriteOwner);
         scrivi_file(file_in(cartella_di(dir)), vecchie);
-        QVERIFY(QFile::setPermissions(file_in(cartella_di(dir)), modo_file));
+        QVERIFY2(QFile::setPermissions(file_in(cartella_di(dir)), modo_file), "the test could not set the permissions");
         QCOMPARE(salva_file_impostazioni(cartella_di(dir), {"/new/", 0}), scrivibile);
         QCOMPARE(leggi_file(file_in(cartella_di(dir))), scrivibile ? nuove : vecchie);
         QCOMPARE(modo(file_in(cartella_di(dir))), modo_file);

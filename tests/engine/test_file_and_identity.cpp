@@ -122,7 +122,7 @@ private slots:
         QFETCH(char, cpu);
         Motore motore;
         motore.link.script("PGX", 1, r("E", 1));
-        QVERIFY(motore.pronto('s', dati_di_prova(300)));
+        QVERIFY2(motore.pronto('s', dati_di_prova(300)), "connected, the file opened and the device identified");
         motore.aggiornatore.trasferisci();
         motore.rapporto.risposte = {Risposta::Si};
         motore.aggiornatore.aggiorna();
@@ -156,10 +156,10 @@ private slots:
         QCOMPARE(motore.passi(), caso.passi);
         QCOMPARE(motore.link.comandi.size(), caso.messaggi.contains(riavviato) ? 2 : 1);
         QCOMPARE(motore.link.attese.first(), (Attesa{1, 500, 500}));
-        QVERIFY(motore.link.buffer_rx().size() <= Collegamento::capienza_ricezione);
+        QVERIFY2(motore.link.buffer_rx().size() <= Collegamento::capienza_ricezione, "the receive buffer grew past its size");
         QCOMPARE(motore.rapporto.stato_di(Tappa::Identificazione),
                  caso.passi == identificato ? StatoTappa::Fatta : StatoTappa::DaFare);
-        QVERIFY(!motore.rapporto.in_attesa);
+        QVERIFY2(!motore.rapporto.in_attesa, "the pointer is back to the arrow");
     }
 
     void restart_waits_for_its_reply_then_a_moment()

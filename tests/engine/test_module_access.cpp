@@ -131,7 +131,7 @@ private slots:
         };
         motore.aggiornatore.connetti();
         QCOMPARE(motore.link.connessioni, 1);
-        QVERIFY(motore.rapporto.campi.isEmpty());
+        QVERIFY2(motore.rapporto.campi.isEmpty(), "nothing of the file or the device shown");
         motore.aggiornatore.disconnetti();
         motore.aggiornatore.termina();
         motore.aggiornatore.connetti();

@@ -85,7 +85,7 @@ private slots:
         const int pagine = int(a_pagine_intere(dati).size() / 256);
 
         Motore motore;
-        QVERIFY(motore.pronto(cpu, dati));
+        QVERIFY2(motore.pronto(cpu, dati), "connected, the file opened and the device identified");
         motore.aggiornatore.trasferisci();
         QCOMPARE(motore.link.comandi, cancellazione + mezze_pagine(wgm110 ? "PGp" : "PGP", dati));
         QTEST(motore.rapporto.avanzamenti, "avanzamenti");
@@ -110,7 +110,7 @@ private slots:
         QCOMPARE(motore.rapporto.stato_di(Tappa::Connessione), StatoTappa::Fatta);
         for (const Tappa tappa : {Tappa::Trasferimento, Tappa::Aggiornamento, Tappa::Identificazione})
             QCOMPARE(motore.rapporto.stato_di(tappa), StatoTappa::DaFare);
-        QVERIFY(!motore.rapporto.in_attesa);
+        QVERIFY2(!motore.rapporto.in_attesa, "the pointer is back to the arrow");
     }
 
     void transfer_failures_data()
@@ -151,7 +151,7 @@ private slots:
         Motore motore;
         for (const auto &[testa, occorrenza, risposta] : script)
             motore.link.script(testa, occorrenza, risposta);
-        QVERIFY(motore.pronto('t', dati_di_prova(1000)));
+        QVERIFY2(motore.pronto('t', dati_di_prova(1000)), "connected, the file opened and the device identified");
         motore.aggiornatore.trasferisci();
 
         QTEST(motore.rapporto.stati.last(), "stato");
@@ -159,8 +159,8 @@ private slots:
         QTEST(motore.link.attese.last(), "ultima_attesa");
         QCOMPARE(motore.passi(), QStringLiteral("disconnect transfer"));
         QCOMPARE(motore.rapporto.stato_di(Tappa::Trasferimento), StatoTappa::InCorso);
-        QVERIFY(motore.rapporto.campi.isEmpty());
-        QVERIFY(!motore.rapporto.in_attesa);
+        QVERIFY2(motore.rapporto.campi.isEmpty(), "nothing of the file or the device shown");
+        QVERIFY2(!motore.rapporto.in_attesa, "the pointer is back to the arrow");
     }
 
     void verification_failures_data()
@@ -186,7 +186,7 @@ private slots:
         QFETCH(Replica, verifica);
         Motore motore;
         motore.link.script(cpu == 'W' ? "PGW" : "PGX", 0, verifica);
-        QVERIFY(motore.pronto(cpu, dati_di_prova(300)));
+        QVERIFY2(motore.pronto(cpu, dati_di_prova(300)), "connected, the file opened and the device identified");
         motore.aggiornatore.trasferisci();
         motore.azzera_registri();
         motore.rapporto.risposte = {risposta};
@@ -251,7 +251,7 @@ private slots:
         Motore motore;
         for (const auto &[testa, occorrenza, risposta] : script)
             motore.link.script(testa, occorrenza, risposta);
-        QVERIFY(motore.pronto(cpu, dati_di_prova(1000)));
+        QVERIFY2(motore.pronto(cpu, dati_di_prova(1000)), "connected, the file opened and the device identified");
         motore.rapporto.risposte = {Risposta::Si, Risposta::Si};
         for (int volta = 0; volta < trasferimenti; ++volta) {
             motore.aggiornatore.trasferisci();
@@ -283,7 +283,7 @@ private slots:
         Motore motore;
         motore.link.script("PGS", 2, dovuta);
         motore.link.script("PGX", 0, CollegamentoScriptato::risposta("E"));
-        QVERIFY(motore.pronto('t', dati_di_prova(300)));
+        QVERIFY2(motore.pronto('t', dati_di_prova(300)), "connected, the file opened and the device identified");
         motore.aggiornatore.trasferisci();
         motore.link.invia_comando(blocco0);
         motore.link.pausa(1000, 1);
@@ -293,7 +293,7 @@ private slots:
         QTEST(motore.rapporto.stati, "stati");
         QCOMPARE(motore.link.comandi.size(), motore.rapporto.stati.size() - 1); // the verification, when sent
         QTEST(motore.passi(), "passi");
-        QVERIFY(!motore.rapporto.in_attesa);
+        QVERIFY2(!motore.rapporto.in_attesa, "the pointer is back to the arrow");
     }
 
     // What a verification given up still owes is awaited a second before the
@@ -311,7 +311,7 @@ private slots:
         QFETCH(Replica, verdetto);
         Motore motore;
         motore.link.script("PGX", 1, verdetto);
-        QVERIFY(motore.pronto('t', dati_di_prova(300)));
+        QVERIFY2(motore.pronto('t', dati_di_prova(300)), "connected, the file opened and the device identified");
         motore.rapporto.risposte = {Risposta::Si};
         motore.aggiornatore.trasferisci();
         motore.aggiornatore.aggiorna();
@@ -331,7 +331,7 @@ private slots:
         motore.link.script("PGX", 1, Replica{});
         motore.link.script("FWI", 2, Replica{});
         motore.link.script("RST!", 1, {{{1, "OK!!"}}, true});
-        QVERIFY(motore.pronto('t', dati_di_prova(300)));
+        QVERIFY2(motore.pronto('t', dati_di_prova(300)), "connected, the file opened and the device identified");
         motore.rapporto.risposte = {Risposta::Si, Risposta::Si};
         motore.aggiornatore.trasferisci();
         motore.aggiornatore.aggiorna();
@@ -356,7 +356,7 @@ private slots:
         motore.aggiornatore.trasferisci();
         QCOMPARE(motore.rapporto.stati.last(), QStringLiteral("Trasferimento OK"));
         QCOMPARE(motore.link.attese.at(1), (Attesa{1, 1000, 200}));
-        QVERIFY(motore.link.in_passo());
+        QVERIFY2(motore.link.in_passo(), "the link is in step");
     }
 
     void an_attempt_ends_once_as_what_ended_it_data()
@@ -390,8 +390,8 @@ private slots:
         motore.aggiornatore.registra_in({&storico, "window", "1.0.0", false, "bench 3", "SN-42", "tecnico"});
         for (const auto &[testa, occorrenza, risposta] : script)
             motore.link.script(testa, occorrenza, risposta);
-        QVERIFY(motore.pronto('t', dati_di_prova(300)));
-        QVERIFY(storico.iniziati.isEmpty()); // nothing erased yet
+        QVERIFY2(motore.pronto('t', dati_di_prova(300)), "connected, the file opened and the device identified");
+        QVERIFY2(storico.iniziati.isEmpty(), "no attempt before the erase"); // nothing erased yet
         motore.rapporto.risposte = {Risposta::Si};
         motore.aggiornatore.trasferisci();
         QVERIFY2(storico.iniziati.value(0).cancellato, "a record says erased from its start");
@@ -418,7 +418,7 @@ private slots:
         QCOMPARE((QStringList{t.stazione, t.unita, t.utente}), (QStringList{"bench 3", "SN-42", "tecnico"}));
         QCOMPARE(QUuid::fromString(t.id).isNull(), false);
         QCOMPARE(t.inizio.timeSpec(), Qt::UTC);
-        QVERIFY(t.concluso() && !t.codice_uscita);
+        QVERIFY2(t.concluso() && !t.codice_uscita, "ended, and the window has no exit code");
         QTEST(t.rinvii, "rinvii");
         QTEST(t.classe, "classe");
         QTEST(t.testo, "testo");
@@ -434,7 +434,7 @@ private slots:
     {
         Motore motore;
         motore.link.script("PGP", 0, CollegamentoScriptato::silenzio());
-        QVERIFY(motore.pronto('t', dati_di_prova(300)));
+        QVERIFY2(motore.pronto('t', dati_di_prova(300)), "connected, the file opened and the device identified");
         motore.aggiornatore.trasferisci();
         QCOMPARE(motore.rapporto.stati.last(), QStringLiteral("Errore trasferimento"));
         motore.aggiornatore.disconnetti();
@@ -458,7 +458,7 @@ private slots:
         QFETCH(char, cpu);
         QFETCH(int, attesa);
         Motore motore;
-        QVERIFY(motore.pronto(cpu, dati_di_prova(1000)));
+        QVERIFY2(motore.pronto(cpu, dati_di_prova(1000)), "connected, the file opened and the device identified");
         motore.link.durante_attesa = [&](int n) {
             if (n == attesa)
                 motore.aggiornatore.termina();

@@ -165,9 +165,9 @@ private slots:
         QCOMPARE(banco.finestra->windowTitle(), QStringLiteral("KESTRA Firmware updater"));
         QCOMPARE(banco.finestra->centralWidget()->size(), in_pixel(banco.finestra.get(), {0, 0, 4695, 6990}).size());
         QCOMPARE(banco.finestra->minimumSize(), banco.finestra->maximumSize());
-        QVERIFY(banco.trova("Frame3")->font().bold());
+        QVERIFY2(banco.trova("Frame3")->font().bold(), "the frames' captions are bold");
         QCOMPARE(banco.trova("Frame3")->font().pointSizeF(), 8.25);
-        QVERIFY(!banco.trova("Label3")->font().bold());
+        QVERIFY2(!banco.trova("Label3")->font().bold(), "the labels are not bold");
         QCOMPARE(banco.trova("Command2")->font().pointSizeF(), 8.25);
     }
 
@@ -274,7 +274,7 @@ private slots:
         const Tentativo tentativo = banco.storico.elenco(1).value().value(0);
         QCOMPARE((QStringList{tentativo.front_end, tentativo.classe, tentativo.file, tentativo.crc16}),
                  (QStringList{"window", "completed", "<b>a[*].BIN", "4D6"}));
-        QVERIFY(!tentativo.codice_uscita && !tentativo.cancellato);
+        QVERIFY2(!tentativo.codice_uscita && !tentativo.cancellato, "the window's record: no exit code, not left erased");
 
         banco.clicca("Command3");
         QCOMPARE(banco.abilitati(), QStringList{"Command5"});
@@ -326,16 +326,16 @@ private slots:
                               banco.trova<QMenu>("menu_lingua")->title(), banco.testo("Label13")}),
                  (QStringList{"Transfer", "TALVIO IP", "Board: BRD1", "Waiting for connection...",
                               "Connection to KESTRA module", "English", "File name:"}));
-        QVERIFY(banco.trova<QAction>("menu_lingua_item_1")->isChecked());
-        QVERIFY(!banco.trova<QAction>("menu_lingua_item_0")->isChecked());
+        QVERIFY2(banco.trova<QAction>("menu_lingua_item_1")->isChecked(), "English is checked");
+        QVERIFY2(!banco.trova<QAction>("menu_lingua_item_0")->isChecked(), "Italian is checked");
         banco.lingua(1); // the same again: the labels keep only their prefix
         QCOMPARE(banco.testo("Label7"), QStringLiteral("Board:"));
         banco.lingua(0);
         QCOMPARE((QStringList{banco.testo("Text2"), banco.testo("Label7")}),
                  (QStringList{"Attesa connessione...", "Scheda:"}));
-        QVERIFY(banco.trova<QAction>("menu_lingua_item_0")->isChecked());
+        QVERIFY2(banco.trova<QAction>("menu_lingua_item_0")->isChecked(), "Italian is checked");
         banco.finestra->close();
-        QVERIFY(leggi_file(banco.cartella.filePath("BootLoader.ini")).endsWith("Language = 0\r\n"));
+        QVERIFY2(leggi_file(banco.cartella.filePath("BootLoader.ini")).endsWith("Language = 0\r\n"), leggi_file(banco.cartella.filePath("BootLoader.ini")).constData());
     }
 
     void password_dialog_as_designed_opens_on_ok()
@@ -348,7 +348,7 @@ private slots:
             QCOMPARE(dialogo->size(), in_pixel(dialogo, {0, 0, 3735, 1425}).size());
             QCOMPARE(dialogo->findChild<QWidget *>("Text1")->geometry(), in_pixel(dialogo, {1080, 480, 2535, 285}));
             QCOMPARE(dialogo->findChild<QWidget *>("Command2")->geometry(), in_pixel(dialogo, {2760, 960, 855, 375}));
-            QVERIFY(intero(dialogo->findChild<QLabel *>("Label1")) && intero(dialogo->findChild<QLabel *>("Label2")));
+            QVERIFY2(intero(dialogo->findChild<QLabel *>("Label1")) && intero(dialogo->findChild<QLabel *>("Label2")), "a label of the password dialog is cut");
             QCOMPARE(dialogo->findChild<QLabel *>("Label2")->alignment(), Qt::AlignRight | Qt::AlignTop);
             for (QWidget *w = dialogo->focusWidget(); visto.size() < 3; w = w->nextInFocusChain()) {
                 if (w->focusPolicy() & Qt::TabFocus)
@@ -431,10 +431,10 @@ private slots:
         };
         banco.clicca("Command2");
         QCOMPARE(banco.dialoghi.richieste_file.size(), 1);
-        QVERIFY(!banco.finestra->isVisible());
+        QVERIFY2(!banco.finestra->isVisible(), "the window is closed");
         QCOMPARE(banco.link.comandi.last(), QByteArray("PGS\0", 4));
-        QVERIFY(banco.dialoghi.titoli.isEmpty());
-        QVERIFY(leggi_file(banco.cartella.filePath("BootLoader.ini")).startsWith("Path = /")); // saved at exit
+        QVERIFY2(banco.dialoghi.titoli.isEmpty(), "no message box shown");
+        QVERIFY2(leggi_file(banco.cartella.filePath("BootLoader.ini")).startsWith("Path = /"), leggi_file(banco.cartella.filePath("BootLoader.ini")).constData()); // saved at exit
     }
 
     void in_the_password_dialog_always_on_top_keeps_it_above_and_exit_closes_both()
@@ -461,10 +461,10 @@ private slots:
         });
         banco.clicca("Command5");
         QCOMPARE(sopra, (QList<bool>{false, true, true, false, false}));
-        QVERIFY(!banco.finestra->isVisible());
+        QVERIFY2(!banco.finestra->isVisible(), "the window is closed");
         QTRY_VERIFY(!visto || !visto->isVisible());
-        QVERIFY(banco.dialoghi.titoli.isEmpty());
-        QVERIFY(banco.link.comandi.isEmpty());
+        QVERIFY2(banco.dialoghi.titoli.isEmpty(), "no message box shown");
+        QVERIFY2(banco.link.comandi.isEmpty(), "nothing sent");
     }
 
     // What would brick a receiver is asked before anything is erased; No
@@ -649,7 +649,7 @@ private slots:
             file << nomi.join(u' ');
             dialogo->reject();
         });
-        QVERIFY(!veri.scegli_file(banco.finestra.get(), "T", banco.cartella.path(), "File BIN (*.BIN)"));
+        QVERIFY2(!veri.scegli_file(banco.finestra.get(), "T", banco.cartella.path(), "File BIN (*.BIN)"), "the dialog was rejected: nothing chosen");
         QCOMPARE(file, (QStringList{"T", banco.cartella.path(), "1", "1", "a.BIN b.bin"}));
     }
 
