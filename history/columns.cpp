@@ -80,10 +80,31 @@ QStringList nomi_salvati()
 
 QString testo_tempo(const QDateTime &tempo)
 {
-    return tempo.toUTC().toString(Qt::ISODateWithMs);
+    if (!tempo.isValid())
+        return {};
+    const QDateTime utc = tempo.toUTC();
+    const QDate d = utc.date();
+    const QTime t = utc.time();
+    return QString::asprintf("%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", d.year(), d.month(), d.day(), t.hour(), t.minute(),
+                             t.second(), t.msec());
 }
 
+// The form testo_tempo() writes is read at once (a listing reads one a
+// record); any other ISO 8601 form the slow way.
 QDateTime tempo_da_testo(const QString &testo)
 {
+    const auto numero = [&testo](int da, int cifre) {
+        int valore = 0;
+        for (int i = da; i < da + cifre; ++i)
+            valore = testo[i].isDigit() ? valore * 10 + testo[i].digitValue() : -1000000;
+        return valore;
+    };
+    if (testo.size() == 24 && testo[10] == u'T' && testo[23] == u'Z') {
+        const QDate data(numero(0, 4), numero(5, 2), numero(8, 2));
+        const QTime ora(numero(11, 2), numero(14, 2), numero(17, 2), numero(20, 3));
+        if (data.isValid() && ora.isValid() && testo[4] == u'-' && testo[7] == u'-' && testo[13] == u':'
+            && testo[16] == u':' && testo[19] == u'.')
+            return QDateTime(data, ora, Qt::UTC);
+    }
     return QDateTime::fromString(testo, Qt::ISODateWithMs).toUTC();
 }
