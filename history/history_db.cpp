@@ -190,22 +190,19 @@ bool StoricoSqlite::recupera()
 void StoricoSqlite::scrivi(const QString &sql, const QVariantList &valori)
 {
     for (bool recuperato = false; aperto(); recuperato = true) {
-        QSqlError errore;
-        {
-            QSqlQuery query(m_connessione.db());
-            if (esegui(query, sql, valori)) {
-                if (m_dopo_scrittura)
-                    m_dopo_scrittura();
-                return;
-            }
-            errore = query.lastError();
-        }
+        QSqlQuery query(m_connessione.db());
+        if (esegui(query, sql, valori))
+            break;
+        const QSqlError errore = query.lastError();
+        query.finish();
         if (recuperato || !guasto(errore)) {
             avvisa(testo_errore(errore));
             return;
         }
         m_stato = recupera() ? Stato::DaAprire : Stato::Inservibile;
     }
+    if (m_stato == Stato::Aperto && m_dopo_scrittura)
+        m_dopo_scrittura();
 }
 
 void StoricoSqlite::avvisa(const QString &perche)
