@@ -93,15 +93,18 @@ std::optional<int> ServerStorico::leggi_versione(QSqlError &errore)
     return std::nullopt;
 }
 
-// Brings the schema to this program's version, under a lock that another
-// program migrating at once waits for, then finds the work done.
+// Brings the schema to this program's version. Another program migrating at
+// once waits for the lock, then finds the work done: the lock is the
+// session's, taken before the transaction, whose statements then see what
+// the other committed.
 std::optional<ProblemaServer> ServerStorico::migra()
 {
     QSqlDatabase base = db();
     QSqlQuery query(base);
     QSqlError errore;
     std::optional<int> da;
-    if (base.transaction() && query.exec(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(chiave_migrazione)))
+    const bool bloccato = query.exec(QStringLiteral("SELECT pg_advisory_lock(%1)").arg(chiave_migrazione));
+    if (bloccato && base.transaction())
         da = leggi_versione(errore);
     bool fatto = da.has_value();
     for (int v = fatto ? *da : 0; fatto && v < versione_schema; ++v) {
@@ -110,13 +113,16 @@ std::optional<ProblemaServer> ServerStorico::migra()
     }
     if (fatto && *da < versione_schema)
         fatto = query.exec(QStringLiteral("INSERT INTO kestra_history_schema VALUES (%1)").arg(versione_schema));
-    if (fatto && base.commit()) {
-        m_versione = std::max(*da, versione_schema);
-        return std::nullopt;
-    }
+    fatto = fatto && base.commit();
     const QSqlError causa = errore.isValid() ? errore : query.lastError().isValid() ? query.lastError() : base.lastError();
-    base.rollback();
-    return ProblemaServer{ProblemaServer::Tipo::Server, QStringLiteral("creating its history: ") + testo(causa)};
+    if (!fatto)
+        base.rollback();
+    if (bloccato)
+        query.exec(QStringLiteral("SELECT pg_advisory_unlock(%1)").arg(chiave_migrazione));
+    if (!fatto)
+        return ProblemaServer{ProblemaServer::Tipo::Server, QStringLiteral("creating its history: ") + testo(causa)};
+    m_versione = std::max(*da, versione_schema);
+    return std::nullopt;
 }
 
 std::optional<ProblemaServer> ServerStorico::scrivi(const QList<Tentativo> &tentativi)
