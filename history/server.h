@@ -45,7 +45,6 @@ public:
     std::optional<ProblemaServer> scrivi(const QList<Tentativo> &tentativi);
 
     QSqlDatabase db() const { return m_connessione.db(); }
-    const IndirizzoServer &indirizzo() const { return m_indirizzo; }
 
 private:
     std::optional<int> leggi_versione(QSqlError &errore);
