@@ -98,6 +98,10 @@ private slots:
             QFAIL(qPrintable(errore));
         qputenv("PGPASSFILE", QFile::encodeName(m_server.file_password()));
         m_url = url_di(m_server);
+        // The server's schema, as the first station that sends creates it: each test may run alone.
+        QTemporaryDir cartella;
+        Stazione prima(cartella.path(), m_url, QStringLiteral("init"));
+        QVERIFY2(!prima.invio.invia().problema, "the first station could not create the server's schema");
     }
 
     void the_servers_url_is_found_in_order_data()
