@@ -90,7 +90,8 @@ struct RigaUscita
 constexpr std::array<RigaUscita, numero_tipi_esito> righe{{
     {TipoEsito::Completato, niente,
      "the device accepted the CRC16 and started programming; --check: the file passed; --identify: the identity "
-     "was read; --reset: the module acknowledged; --skip-if-current: the device had the file's version"},
+     "was read; --reset: the module acknowledged"},
+    {TipoEsito::Saltato, niente, "--skip-if-current: the device had the file's version; nothing was erased"},
     {TipoEsito::FileRifiutato, prova_file,
      "the firmware file was refused: missing, unreadable, no data, too large for its CPU, unknown CPU, bootloader "
      "other than 1.2/1.3"},
@@ -116,6 +117,8 @@ constexpr std::array<RigaUscita, numero_tipi_esito> righe{{
     {TipoEsito::Interrotto, prova_verifica, "a signal ended the run: Ctrl-C (130), SIGTERM (143), SIGHUP (129)"},
     {TipoEsito::NonDisponibile, niente, "the update history cannot be read"},
     {TipoEsito::Uso, niente, "bad options, no firmware file, or no terminal on standard input and no --yes"},
+    {TipoEsito::StoricoDanneggiato, niente,
+     "the history was listed, but for the records in its damaged pages (their number on standard error)"},
 }};
 
 constexpr bool in_ordine()

@@ -16,6 +16,7 @@ struct RigaEsito
 // One row a kind, in the kinds' order.
 constexpr std::array<RigaEsito, numero_tipi_esito> righe{{
     {TipoEsito::Completato, "completed", 0},
+    {TipoEsito::Saltato, "skipped", 0},
     {TipoEsito::FileRifiutato, "file", 3},
     {TipoEsito::FileDanneggiato, "damaged", 3},
     {TipoEsito::Connessione, "connection", 4},
@@ -32,6 +33,7 @@ constexpr std::array<RigaEsito, numero_tipi_esito> righe{{
     {TipoEsito::Interrotto, "interrupted", 130},
     {TipoEsito::NonDisponibile, "unavailable", 1},
     {TipoEsito::Uso, "usage", 2},
+    {TipoEsito::StoricoDanneggiato, "history-damaged", 13},
 }};
 
 constexpr bool in_ordine()

@@ -13,6 +13,7 @@
 // exit code of kestra-flash read it.
 enum class TipoEsito {
     Completato,      // the step did what it is for
+    Saltato,         // the device had the file's firmware already: nothing was erased
     FileRifiutato,   // the firmware file: missing, unreadable, changed, too large, unknown CPU, bootloader
     FileDanneggiato, // the CRC16 of the image is not the one its header gives: damaged or cut short
     Connessione,     // the module could not be reached, or the link failed
@@ -29,8 +30,9 @@ enum class TipoEsito {
     Interrotto,      // the program is ending, or was told to stop
     NonDisponibile,  // the step is not on offer now, or another one is running
     Uso,             // kestra-flash was given options it cannot run with
+    StoricoDanneggiato, // the history was listed but for records in damaged pages
 };
-inline constexpr int numero_tipi_esito = int(TipoEsito::Uso) + 1;
+inline constexpr int numero_tipi_esito = int(TipoEsito::StoricoDanneggiato) + 1;
 
 // The name of a kind in a JSON line or a history record: "completed", "erase".
 const char *nome_tipo_esito(TipoEsito tipo);
@@ -60,7 +62,7 @@ struct Esito
     static Esito di_avviso(TipoEsito tipo, Avviso avviso, const QStringList &valori = {});
     static Esito di_domanda(TipoEsito tipo, Domanda domanda, const QStringList &valori = {});
 
-    bool riuscito() const { return tipo == TipoEsito::Completato; }
+    bool riuscito() const { return tipo == TipoEsito::Completato || tipo == TipoEsito::Saltato; }
     // "Title: text" or the status, one line a line.
     QString in(int lingua) const;
 };

@@ -32,6 +32,7 @@ struct StatoCondiviso
     qint64 byte_immagine = 0;     // what follows the header in the loaded file
     std::optional<qint32> crc_immagine; // of its image in whole pages, once the transfer read it
     bool file_controllato = false;      // the file was checked, and is not read again to be opened
+    QString sha256_file;                // of the whole file, once read whole
     RegistroCrc crc;              // crc_alto, crc_basso, crc16
     IdentitaDispositivo identita; // the device's, as last told; none after "FWI=???"
 
@@ -97,13 +98,15 @@ public:
     // The program is ending: nothing more is shown.
     static Esito interrotto() { return Esito::di_stato(TipoEsito::Interrotto, testo_interrotto); }
 
-    // An update attempt starts with the erase of the device, the file's
-    // bytes as they are sent, and ends with an outcome.
-    void inizia_tentativo(const QByteArray &byte_file);
+    // An update attempt starts with the erase of the device, and ends with an outcome.
+    void inizia_tentativo();
     // Its transfer completed: the CRC16 sent is its.
     void tentativo_trasferito();
     // `segnale`: the one that interrupted the run, 0 for none.
     void concludi_tentativo(const Esito &esito, int segnale = 0);
+    // A run that reached the device and erased nothing on purpose (skipped,
+    // refused for another board): a record begun and ended at once.
+    void registra_senza_cancellare(const Esito &esito);
     bool tentativo_in_corso() const { return m_tentativo.has_value(); }
     Registrazione registrazione;
     // An identity is whole (20 bytes, or "FWI=???") or it is none; false: the
@@ -117,9 +120,15 @@ public:
 
 private:
     Passi m_passi = Passo::Connetti;
+    Tentativo nuovo_tentativo() const;
+    void chiudi(Tentativo &tentativo, const Esito &esito, int segnale) const;
+
     std::optional<Tentativo> m_tentativo;
     QElapsedTimer m_durata_tentativo;
 };
+
+// The SHA-256 of the bytes, in hexadecimal.
+QString sha256_di(const QByteArray &byte);
 
 // The user is kept waiting until released or destroyed, so that every way
 // out of a step ends the wait.

@@ -50,6 +50,9 @@ public:
     // its erase to its transfer's failure or its verification's end, or to
     // the link's end (interrupted).
     void registra_in(Registrazione registrazione) { m_sessione.registrazione = std::move(registrazione); }
+    // Records a run that reached the device and erased nothing on purpose
+    // (kestra-flash's --skip-if-current), as `esito` says.
+    void registra_senza_cancellare(const Esito &esito) { m_sessione.registra_senza_cancellare(esito); }
     // Ends the attempt under way, if any, as `esito` says (`segnale`: the
     // signal that interrupted the run, 0 for none).
     void chiudi_tentativo(const Esito &esito, int segnale = 0) { m_sessione.concludi_tentativo(esito, segnale); }

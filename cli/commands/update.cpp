@@ -65,8 +65,13 @@ Esito ComandoAggiorna::prova()
         return identificato;
     if (c.opzioni.salta_se_attuale && gia_aggiornato(identificato.fatti)) {
         m_fine.saltato = true;
-        c.console.avviso(c.console.testo(testo_flash::gia_aggiornato, versione_dispositivo(*identificato.fatti.identita)));
-        return identificato;
+        Esito saltato = Esito::di_stato(TipoEsito::Saltato, testo_flash::gia_aggiornato,
+                                        versione_dispositivo(*identificato.fatti.identita));
+        saltato.fatti = identificato.fatti;
+        c.console.avviso(saltato.in(c.console.lingua()));
+        // The device was reached and left alone: the books say so.
+        c.motore.registra_senza_cancellare(saltato);
+        return saltato;
     }
     return in_sequenza({
         [this] {

@@ -75,6 +75,7 @@ void ricorda(Sessione &s, const FileLetto &file)
     stato.byte_intestazione = file.inizio;
     stato.byte_immagine = file.byte_immagine;
     stato.crc_immagine.reset();
+    stato.sha256_file.clear();
     stato.tipo_cpu = file.intestazione.tipo_cpu;
     stato.crc = {file.intestazione.crc_alto, file.intestazione.crc_basso, file.intestazione.crc16()};
     if (file.tipo)
@@ -134,8 +135,10 @@ Esito controlla_firmware(Sessione &s, const std::filesystem::path &percorso)
     const IntestazioneFirmware &intestazione = file.intestazione;
     const FileFirmware immagine = file.tipo ? leggi_file_firmware(percorso, file.inizio, file.tipo->byte_massimi())
                                             : FileFirmware{};
-    if (file.tipo && immagine.letto())
+    if (file.tipo && immagine.letto()) {
         s.stato.crc_immagine = crc_pagine(immagine.immagine).crc16;
+        s.stato.sha256_file = sha256_di(immagine.intestazione + immagine.immagine);
+    }
     s.rapporto.file_aperto(s.stato.nome_file, intestazione, file.tipo, s.stato.crc_immagine);
     const Esito esito = rifiuti(s, file);
     if (!esito.riuscito())

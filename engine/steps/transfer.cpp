@@ -92,8 +92,12 @@ std::optional<Esito> domande(Sessione &s, const QByteArray &immagine)
     const QByteArray &scheda = s.stato.identita.scheda;
     if (!scheda.isEmpty() && scheda != intestazione.scheda_file) {
         const QStringList valori{QString::fromLatin1(intestazione.scheda_file), QString::fromLatin1(scheda)};
-        if (s.chiedi(Domanda::SchedaDiversa, valori) != Risposta::Si)
-            return Esito{TipoEsito::Scheda, nessun_testo, stato::scheda_diversa, valori};
+        if (s.chiedi(Domanda::SchedaDiversa, valori) != Risposta::Si) {
+            // The device was reached and left alone: the books say so.
+            const Esito rifiutato{TipoEsito::Scheda, nessun_testo, stato::scheda_diversa, valori};
+            s.registra_senza_cancellare(rifiutato);
+            return rifiutato;
+        }
         s.stato.forzato = true;
     }
     const qint32 crc = *(s.stato.crc_immagine = crc_pagine(immagine).crc16);
@@ -116,6 +120,7 @@ std::variant<QByteArray, Esito> immagine_da_scrivere(Sessione &s)
     const FileFirmware file = leggi_file_firmware(stato.file, stato.byte_intestazione, stato.cpu->byte_massimi());
     if (!file.letto())
         return Esito::di_stato(TipoEsito::FileRifiutato, stato_file_firmware(file.problema));
+    stato.sha256_file = sha256_di(file.intestazione + file.immagine);
     if (std::optional<Esito> rifiuto = domande(s, file.immagine))
         return *rifiuto;
     return file.immagine;
@@ -137,7 +142,7 @@ Fine cancella_e_scrivi(Sessione &s, const QByteArray &immagine)
     s.rapporto.avanzamento({Avanzamento::Fase::Cancellazione, 0, 0, 0});
     stato.cancellato = true;
     stato.verdetto_ignoto = false;
-    s.inizia_tentativo(stato.byte_intestazione + immagine);
+    s.inizia_tentativo();
     if (const Fine fine = cancella(s, tipo))
         return fine;
 
