@@ -44,6 +44,8 @@ public:
     // A line on standard output, or an object of its own in JSON.
     void riga(const QString &testo) { scrivi(m_canali.uscita, testo + u'\n'); }
     void oggetto(const QJsonObject &oggetto);
+    // Standard output, for data written as it comes (an export).
+    QIODevice &dati() { return m_canali.uscita; }
     void evento(const char *nome, QJsonObject campi = {});
     // The labels on one line, or the event with the values.
     void risultato(const char *evento, const QList<Campo> &campi);

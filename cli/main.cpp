@@ -8,6 +8,7 @@
 #include "core/firmware_file.h"
 #include "engine/command_channel.h"
 #include "history/history_db.h"
+#include "history/sync.h"
 #include "version.h"
 
 #include <QCoreApplication>
@@ -97,11 +98,22 @@ int main(int argc, char *argv[])
     Console console({uscita, errori, ingresso},
                     {opzioni.json, !opzioni.json && terminale(stderr), terminale(stdin), opzioni.lingua,
                      segnale_ricevuto});
-    StoricoSqlite storico(percorso_storico(), [&console](const QString &perche) {
+    // The history's problems are told, never the reason for an exit code;
+    // where standard output carries data alone (a listing, a sync), on standard error only.
+    const bool solo_dati = opzioni.comando == NomeComando::Storico || opzioni.comando == NomeComando::Sincronizza;
+    const auto avviso = [&console, solo_dati](const QString &perche) {
         console.avviso(QStringLiteral("kestra-flash: ") + perche);
-        console.evento("warning", {{"text", perche}});
-    });
-    Esecuzione esecuzione(opzioni, canale, console, &storico);
+        if (!solo_dati)
+            console.evento("warning", {{"text", perche}});
+    };
+    StoricoSqlite storico(percorso_storico(), avviso);
+    const ConfigurazioneServer server = trova_configurazione(opzioni.url_storico);
+    if (!server.errore.isEmpty())
+        avviso(QStringLiteral("history server: ") + server.errore);
+    std::optional<InvioStorico> invio;
+    if (server.server)
+        invio.emplace(storico, server, avviso);
+    Esecuzione esecuzione(opzioni, canale, console, {&storico, invio ? &*invio : nullptr, &server});
 
     // A signal only raises a flag, which is looked at here: the first ends
     // the run (after the device's verdict when it is on its way), a second at once.

@@ -9,9 +9,11 @@
 #include <QHostAddress>
 #include <QLocale>
 #include <QRegularExpression>
+#include <QUuid>
 
 #include <algorithm>
 #include <numeric>
+#include <ranges>
 
 namespace {
 
@@ -20,7 +22,8 @@ constexpr int massimo_numero = 100000;
 constexpr std::pair<const char *, NomeComando> comandi[] = {{"check", NomeComando::Controlla},
                                                         {"identify", NomeComando::Identifica},
                                                         {"reset", NomeComando::Riavvia},
-                                                        {"history", NomeComando::Storico}};
+                                                        {"history", NomeComando::Storico},
+                                                        {"history-sync", NomeComando::Sincronizza}};
 
 // A whole number from 0 up to `massimo` in the option's value.
 std::optional<int> numero(const QCommandLineParser &parser, const char *opzione, int massimo)
@@ -93,7 +96,8 @@ QList<QCommandLineOption> aggiungi_opzioni(QCommandLineParser &parser)
         "  kestra-flash --check FIRMWARE.BIN     check the file only; no network\n"
         "  kestra-flash --identify [options]     connect, identify, print the identity\n"
         "  kestra-flash --reset [options]        send the module's restart command\n"
-        "  kestra-flash --history [--limit N]    list the update history, newest first"));
+        "  kestra-flash --history [filters]      list the update history, newest first\n"
+        "  kestra-flash --history-sync           send what the plant's server lacks"));
     const QList<QCommandLineOption> opzioni{
         {{"a", "address"}, "The module's address (default " + ap + ").", "addr", ap},
         {{"p", "port"}, "TCP port (default " + porta + ").", "n", porta},
@@ -113,18 +117,65 @@ QList<QCommandLineOption> aggiungi_opzioni(QCommandLineParser &parser)
         {"check", "Check the file only; no network."},
         {"identify", "Connect, identify, print the identity."},
         {"reset", "Send the module's restart command."},
-        {"history", "List the update history of this user, newest first (with --json, one record a line)."},
+        {"history", "List the update history, newest first: a line a record, or with --json or --csv the "
+                    "records alone."},
+        {"csv", "With --history: the records as CSV (RFC 4180), a header row first."},
+        {"since", "With --history: records started at or after this time (ISO 8601, UTC) or record id.", "time|id"},
+        {"until", "With --history: records started at or before this time or record id.", "time|id"},
+        {"class", "With --history: the records of one class (completed, transfer, skipped, ...).", "name"},
         {"limit", "With --history: only the newest N records.", "n"},
+        {"all-stations", "With --history: every station's records, from the plant's history server."},
+        {"history-url", "The plant's history server, postgresql://USER@HOST[:PORT]/DBNAME[?OPTIONS] (default "
+                        "KESTRA_HISTORY_URL, then history.conf).", "url"},
+        {"history-sync", "Send the records the plant's history server lacks, and say how many wait."},
         {"wait", "Keep trying to connect, about once a second, for up to this many seconds.", "seconds"},
         {"retries", "When an update fails once the erase has begun, start again from connecting, up to N more "
                     "times.", "n"},
         {"skip-if-current", "When the device already reports the file's firmware version, erase nothing."},
-        {"station", "The station's name in the history (default KESTRA_STATION, else the host name).", "name"},
+        {"station", "The station's name in the history (default KESTRA_STATION, history.conf, the host name); "
+                    "with --history, that station's records.", "name"},
         {"unit", "The receiver's label or serial number, for the history.", "text"},
     };
     parser.addOptions(opzioni);
     parser.addPositionalArgument("FIRMWARE.BIN", "The firmware file, to update or to --check.");
     return opzioni;
+}
+
+// A bound of --since or --until: a time, ISO 8601 (UTC unless it says
+// otherwise), or a record's id.
+std::optional<Estremo> estremo(const QString &testo)
+{
+    if (!QUuid::fromString(testo).isNull())
+        return testo;
+    QDateTime tempo = QDateTime::fromString(testo, Qt::ISODateWithMs);
+    if (!tempo.isValid())
+        return std::nullopt;
+    if (tempo.timeSpec() == Qt::LocalTime)
+        tempo.setTimeSpec(Qt::UTC);
+    return tempo.toUTC();
+}
+
+// The records --history lists; what is wrong, or nothing.
+QString leggi_filtro(const QCommandLineParser &parser, Opzioni &opzioni, int limite)
+{
+    FiltroStorico &filtro = opzioni.filtro;
+    filtro.limite = limite;
+    const std::pair<const char *, std::optional<Estremo> *> estremi[] = {{"since", &filtro.dal}, {"until", &filtro.al}};
+    for (const auto &[nome, valore] : estremi) {
+        if (!parser.isSet(nome))
+            continue;
+        *valore = estremo(parser.value(nome));
+        if (!*valore)
+            return QStringLiteral("--%1 takes a time (ISO 8601) or a record's id").arg(nome);
+    }
+    filtro.classe = parser.value("class");
+    const auto e_una_classe = [&filtro](int tipo) { return filtro.classe == nome_tipo_esito(TipoEsito(tipo)); };
+    const auto tipi = std::views::iota(0, numero_tipi_esito);
+    if (!filtro.classe.isEmpty() && std::ranges::none_of(tipi, e_una_classe))
+        return QStringLiteral("--class: \"%1\" is no class of outcome (see --help)").arg(filtro.classe);
+    if (opzioni.comando == NomeComando::Storico)
+        filtro.stazione = parser.value("station");
+    return {};
 }
 
 // Reads the options into `opzioni`; returns what is wrong, or nothing.
@@ -138,10 +189,11 @@ QString leggi(const QCommandLineParser &parser, Opzioni &opzioni)
         }
     }
     if (scelti > 1)
-        return QStringLiteral("--check, --identify, --reset and --history exclude each other");
+        return QStringLiteral("--check, --identify, --reset, --history, --history-sync: one at most");
     const bool con_file = opzioni.comando == NomeComando::Aggiorna || opzioni.comando == NomeComando::Controlla;
+    int limite = 0;
     const std::pair<const char *, int *> numeri[] = {
-        {"limit", &opzioni.limite}, {"wait", &opzioni.attesa_s}, {"retries", &opzioni.tentativi}};
+        {"limit", &limite}, {"wait", &opzioni.attesa_s}, {"retries", &opzioni.tentativi}};
     for (const auto &[nome, valore] : numeri) {
         if (!parser.isSet(nome))
             continue;
@@ -150,6 +202,8 @@ QString leggi(const QCommandLineParser &parser, Opzioni &opzioni)
             return QStringLiteral("--%1 must be a number from 0 to %2").arg(nome).arg(massimo_numero);
         *valore = *letto;
     }
+    if (const QString errore = leggi_filtro(parser, opzioni, limite); !errore.isEmpty())
+        return errore;
     if (parser.positionalArguments().size() != int(con_file))
         return con_file ? QStringLiteral("one firmware file expected") : QStringLiteral("no file expected");
     bool ok = false;
@@ -177,6 +231,11 @@ QString leggi(const QCommandLineParser &parser, Opzioni &opzioni)
     opzioni.forza = parser.isSet("force");
     opzioni.salta_se_attuale = parser.isSet("skip-if-current");
     opzioni.json = parser.isSet("json");
+    opzioni.csv = parser.isSet("csv");
+    opzioni.tutte_le_stazioni = parser.isSet("all-stations");
+    opzioni.url_storico = parser.value("history-url");
+    if (opzioni.json && opzioni.csv)
+        return QStringLiteral("--json and --csv exclude each other");
     opzioni.registro = parser.value("log");
     opzioni.stazione = parser.value("station");
     opzioni.unita = parser.value("unit");

@@ -2,16 +2,23 @@
 
 #include <QString>
 #include <QStringList>
+#include "history/reading.h"
+
 #include <filesystem>
 #include <optional>
 
-enum class NomeComando { Aggiorna, Controlla, Identifica, Riavvia, Storico };
+enum class NomeComando { Aggiorna, Controlla, Identifica, Riavvia, Storico, Sincronizza };
 
 struct Opzioni
 {
     NomeComando comando = NomeComando::Aggiorna;
     QString firmware, indirizzo, indirizzo_access_point, password, registro; // registro: --log
     QString stazione, unita;                                               // --station, --unit
+    QString url_storico;                                                   // --history-url
+    // --history: which records, how.
+    FiltroStorico filtro; // --since, --until, --station, --class, --limit
+    bool csv = false;
+    bool tutte_le_stazioni = false; // --all-stations: the plant's server
     std::filesystem::path file_firmware; // the firmware file as the system names it
     quint16 porta = 0;
     bool access_point = false; // --switch-to-ap
@@ -20,7 +27,7 @@ struct Opzioni
     bool salta_se_attuale = false; // --skip-if-current
     int attesa_s = 0;   // --wait: seconds to keep trying to connect
     int tentativi = 0;  // --retries: more tries after a failure once the erase has begun
-    int limite = 0;     // --history --limit: the newest records only; 0 all
+
     bool json = false;
     int lingua = 0;
 };

@@ -5,20 +5,22 @@
 #include "core/cpu_types.h"
 #include "core/station.h"
 #include "history/history_db.h"
+#include "history/server_config.h"
 #include "version.h"
 
-Esecuzione::Esecuzione(const Opzioni &opzioni, Collegamento &link, Console &console, StoricoSqlite *storico)
+Esecuzione::Esecuzione(const Opzioni &opzioni, Collegamento &link, Console &console, Libri libri)
     : m_opzioni(opzioni)
     , m_console(console)
     , m_rapporto(console, {opzioni.si, opzioni.access_point, opzioni.forza, opzioni.password, opzioni.firmware})
     , m_motore(link, m_rapporto, opzioni.indirizzo_access_point, opzioni.porta)
-    , m_contesto{opzioni, console, m_rapporto, m_motore, storico, [this] { return interrotta(); }}
+    , m_contesto{opzioni, console, m_rapporto, m_motore, libri, [this] { return interrotta(); }}
     , m_comando(Comando::per(m_contesto))
 {
     m_motore.imposta_indirizzo(opzioni.indirizzo);
     m_motore.richiedi_identita_intera();
-    m_motore.registra_in({storico, QStringLiteral("cli"), QString::fromLatin1(versione_kestra), true,
-                          nome_stazione(opzioni.stazione), opzioni.unita, nome_utente()});
+    const QString da_configurazione = libri.server ? libri.server->stazione : QString();
+    m_motore.registra_in({libri.storico, QStringLiteral("cli"), QString::fromLatin1(versione_kestra), true,
+                          nome_stazione(opzioni.stazione, da_configurazione), opzioni.unita, nome_utente()});
 }
 
 Esecuzione::~Esecuzione() = default;

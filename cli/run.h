@@ -15,8 +15,8 @@ class StoricoSqlite;
 class Esecuzione
 {
 public:
-    // Update attempts are recorded in `storico`, when there is one.
-    Esecuzione(const Opzioni &opzioni, Collegamento &link, Console &console, StoricoSqlite *storico = nullptr);
+    // Update attempts are recorded as `libri` say.
+    Esecuzione(const Opzioni &opzioni, Collegamento &link, Console &console, Libri libri = {});
     ~Esecuzione();
 
     int esegui(); // returns the exit code

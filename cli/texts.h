@@ -60,8 +60,21 @@ inline constexpr Testo di_nuovo{"Nuovo tentativo (%1 di %2): il dispositivo è c
 // --skip-if-current: %1 the version.
 inline constexpr Testo gia_aggiornato{"Il dispositivo ha già il firmware %1: non è stato cancellato nulla.",
                                       "The device is already at firmware %1: nothing was erased."};
-inline constexpr Testo storico_illeggibile{"Lo storico degli aggiornamenti non si può leggere.",
-                                           "The update history cannot be read."};
+// %1 why.
+inline constexpr Testo storico_illeggibile{"Lo storico degli aggiornamenti non si può leggere: %1",
+                                           "The update history cannot be read: %1"};
+// %1 how many.
+inline constexpr Testo storico_danneggiato{
+    "Lo storico è danneggiato: %1 record nelle sue pagine danneggiate non si sono potuti leggere.",
+    "The history is damaged: %1 records in its damaged pages could not be read."};
+inline constexpr Testo storico_piu_nuovo{
+    "Lo storico è di una versione più nuova del programma: sono elencati i campi che questa conosce.",
+    "The history was written by a newer version of the program: the fields this one knows are listed."};
+inline constexpr Testo nessun_server{
+    "Nessun server dello storico configurato (--history-url, KESTRA_HISTORY_URL o history.conf).",
+    "No history server is configured (--history-url, KESTRA_HISTORY_URL or history.conf)."};
+// --history-sync: %1 records sent, %2 waiting, %3 the server.
+inline constexpr Testo inviati{"%1 record inviati a %3; %2 in attesa.", "%1 records sent to %3; %2 waiting."};
 
 // The summary: %1 bytes, %2 seconds, %3 KB/s, %4 half pages sent again.
 inline constexpr Testo riepilogo{"Scritti %1 byte in %2 s (%3 KB/s), %4 mezze pagine inviate di nuovo",

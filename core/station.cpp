@@ -2,12 +2,13 @@
 
 #include <QSysInfo>
 
-QString nome_stazione(const QString &data)
+QString nome_stazione(const QString &data, const QString &configurata)
 {
-    if (!data.isEmpty())
-        return data;
-    const QString variabile = qEnvironmentVariable("KESTRA_STATION");
-    return variabile.isEmpty() ? QSysInfo::machineHostName() : variabile;
+    for (const QString &nome : {data, qEnvironmentVariable("KESTRA_STATION"), configurata}) {
+        if (!nome.isEmpty())
+            return nome;
+    }
+    return QSysInfo::machineHostName();
 }
 
 QString nome_utente()

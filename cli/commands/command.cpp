@@ -4,6 +4,7 @@
 #include "cli/commands/history.h"
 #include "cli/commands/identify.h"
 #include "cli/commands/reset.h"
+#include "cli/commands/sync.h"
 #include "cli/commands/update.h"
 #include "cli/texts.h"
 #include "core/statuses.h"
@@ -30,6 +31,7 @@ std::unique_ptr<Comando> Comando::per(Contesto &contesto)
     case NomeComando::Identifica: return std::make_unique<ComandoIdentifica>(contesto);
     case NomeComando::Riavvia: return std::make_unique<ComandoRiavvia>(contesto);
     case NomeComando::Storico: return std::make_unique<ComandoStorico>(contesto);
+    case NomeComando::Sincronizza: return std::make_unique<ComandoSincronizza>(contesto);
     }
     return nullptr;
 }

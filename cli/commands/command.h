@@ -9,7 +9,18 @@
 #include <initializer_list>
 #include <memory>
 
+class InvioStorico;
 class StoricoSqlite;
+struct ConfigurazioneServer;
+
+// Where runs are recorded: the station's history, and the plant's server
+// that gets a copy of it (none: no server configured).
+struct Libri
+{
+    StoricoSqlite *storico = nullptr; // none: nothing is recorded or listed
+    InvioStorico *invio = nullptr;
+    const ConfigurazioneServer *server = nullptr;
+};
 
 // What every command of kestra-flash works with.
 struct Contesto
@@ -18,8 +29,8 @@ struct Contesto
     Console &console;
     RapportoRiga &rapporto;
     Aggiornatore &motore;
-    StoricoSqlite *storico;            // none: nothing is recorded or listed
-    std::function<bool()> interrotta;  // a signal came
+    Libri libri;
+    std::function<bool()> interrotta; // a signal came
 };
 
 // How a command ended: its outcome, and what the closing lines sum up.

@@ -3,6 +3,7 @@
 #include "cli/texts.h"
 #include "core/labels.h"
 #include "history/history_db.h"
+#include "history/sync.h"
 
 namespace {
 
@@ -20,8 +21,11 @@ Conclusione ComandoAggiorna::esegui()
         c.console.avviso(c.console.testo(testo_flash::senza_terminale));
         return {Esito::di_stato(TipoEsito::Uso, testo_flash::senza_terminale)};
     }
-    if (c.storico)
-        c.storico->prepara();
+    if (c.libri.storico)
+        c.libri.storico->prepara();
+    // What earlier runs left unsent goes first; a server out of reach costs a bounded wait once.
+    if (c.libri.invio)
+        c.libri.invio->invia();
     const Esito file = controlla_file();
     m_fine.esito = file.riuscito() ? con_tentativi() : file;
     return m_fine;

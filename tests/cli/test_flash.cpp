@@ -83,7 +83,7 @@ struct Corsa
     {
         Trascrizione trascrizione(link, canale_registro);
         Console console({canale_uscita, canale_errori, canale_ingresso}, modo);
-        Esecuzione esecuzione(opzioni_lette, link, console, &storico);
+        Esecuzione esecuzione(opzioni_lette, link, console, {&storico});
         link.durante_attesa = [&](int n) {
             if (n == errore_in_attesa) {
                 emit link.errore();
@@ -549,7 +549,8 @@ private slots:
         const auto rifiuto = [](const char *nome, QStringList opzioni, const char *testo) {
             QTest::newRow(nome) << opzioni << 2 << QStringLiteral("kestra-flash: %1\n").arg(testo);
         };
-        rifiuto("two commands", {"--check", "--reset"}, "--check, --identify, --reset and --history exclude each other");
+        rifiuto("two commands", {"--check", "--reset"},
+                "--check, --identify, --reset, --history, --history-sync: one at most");
         rifiuto("a file too many", {"A.BIN", "B.BIN"}, "one firmware file expected");
         rifiuto("a file to identify", {"--identify", "A.BIN"}, "no file expected");
         rifiuto("port 0", {"-p", "0", "A.BIN"}, "--port must be a number from 1 to 65535");
@@ -682,7 +683,7 @@ private slots:
         const Richiesta richiesta = leggi_opzioni(QStringList{"kestra-flash"} + argomenti);
         QVERIFY2(richiesta.opzioni, qPrintable(richiesta.testo));
         const Opzioni &o = *richiesta.opzioni;
-        QTEST((QList<int>{o.porta, o.attesa_s, o.tentativi, o.limite}), "numeri");
+        QTEST((QList<int>{o.porta, o.attesa_s, o.tentativi, int(o.filtro.limite)}), "numeri");
     }
 
     // An identity is whole or it is none: nothing is erased on a part of one.
