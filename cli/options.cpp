@@ -189,7 +189,7 @@ QString leggi(const QCommandLineParser &parser, Opzioni &opzioni)
         }
     }
     if (scelti > 1)
-        return QStringLiteral("--check, --identify, --reset, --history, --history-sync: one at most");
+        return QStringLiteral("--check --identify --reset --history --history-sync: one at most");
     const bool con_file = opzioni.comando == NomeComando::Aggiorna || opzioni.comando == NomeComando::Controlla;
     int limite = 0;
     const std::pair<const char *, int *> numeri[] = {

@@ -550,7 +550,7 @@ private slots:
             QTest::newRow(nome) << opzioni << 2 << QStringLiteral("kestra-flash: %1\n").arg(testo);
         };
         rifiuto("two commands", {"--check", "--reset"},
-                "--check, --identify, --reset, --history, --history-sync: one at most");
+                "--check --identify --reset --history --history-sync: one at most");
         rifiuto("a file too many", {"A.BIN", "B.BIN"}, "one firmware file expected");
         rifiuto("a file to identify", {"--identify", "A.BIN"}, "no file expected");
         rifiuto("port 0", {"-p", "0", "A.BIN"}, "--port must be a number from 1 to 65535");
