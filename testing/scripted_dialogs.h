@@ -19,6 +19,7 @@ public:
 
     QList<Risposta> risposte;                // to the Yes/No boxes, in order; then No
     QList<std::optional<QString>> file; // chosen in the file dialog, in order; then Cancel
+    QList<std::optional<QString>> da_scrivere; // chosen to be written, in order; then Cancel
     QStringList titoli, testi;          // of the boxes shown
     std::function<void()> al_messaggio; // runs while a box shows
     QList<RichiestaFile> richieste_file;
@@ -37,5 +38,11 @@ public:
     {
         richieste_file.append({titolo, cartella, filtro});
         return prossima_risposta(file, std::optional<QString>());
+    }
+
+    std::optional<QString> scegli_file_da_scrivere(QWidget *, const QString &titolo, const QString &filtro) override
+    {
+        richieste_file.append({titolo, {}, filtro});
+        return prossima_risposta(da_scrivere, std::optional<QString>());
     }
 };

@@ -46,3 +46,14 @@ std::optional<QString> DialoghiQt::scegli_file(QWidget *parent, const QString &t
         return std::nullopt;
     return dialogo.selectedFiles().constFirst();
 }
+
+std::optional<QString> DialoghiQt::scegli_file_da_scrivere(QWidget *parent, const QString &titolo,
+                                                           const QString &filtro)
+{
+    QFileDialog dialogo(parent, titolo, QString(), filtro);
+    dialogo.setAcceptMode(QFileDialog::AcceptSave);
+    dialogo.setOption(QFileDialog::DontUseNativeDialog);
+    if (dialogo.exec() != QDialog::Accepted || dialogo.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialogo.selectedFiles().constFirst();
+}

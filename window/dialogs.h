@@ -22,6 +22,9 @@ public:
     // The file need not exist.
     virtual std::optional<QString> scegli_file(QWidget *parent, const QString &titolo,
                                                const QString &cartella, const QString &filtro) = 0;
+    // Asks for a file to write; the full path, or nothing when cancelled.
+    virtual std::optional<QString> scegli_file_da_scrivere(QWidget *parent, const QString &titolo,
+                                                           const QString &filtro) = 0;
 };
 
 // The real boxes and dialog.
@@ -32,4 +35,6 @@ public:
                               Pulsanti pulsanti) override;
     std::optional<QString> scegli_file(QWidget *parent, const QString &titolo,
                                        const QString &cartella, const QString &filtro) override;
+    std::optional<QString> scegli_file_da_scrivere(QWidget *parent, const QString &titolo,
+                                                   const QString &filtro) override;
 };

@@ -15,6 +15,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,11 +24,12 @@
 #include <QPushButton>
 #include <QStandardPaths>
 
-Form1::Form1(Dialoghi &dialoghi, Collegamento &link, Storico *storico, QString cartella_programma,
-             QString indirizzo_access_point, quint16 porta, QWidget *parent)
+Form1::Form1(Dialoghi &dialoghi, Collegamento &link, Storico *storico, FontiStorico fonti,
+             QString cartella_programma, QString indirizzo_access_point, quint16 porta, QWidget *parent)
     : QMainWindow(parent)
     , m_dialoghi(dialoghi)
     , m_cartella_programma(std::move(cartella_programma))
+    , m_fonti(std::move(fonti))
     , m_link(link)
     , m_aggiornatore(link, *this, std::move(indirizzo_access_point), porta)
 {
@@ -38,7 +40,7 @@ Form1::Form1(Dialoghi &dialoghi, Collegamento &link, Storico *storico, QString c
     setFixedSize(sizeHint());
     collega_controlli();
     m_aggiornatore.registra_in({storico, QStringLiteral("window"), QString::fromLatin1(versione_kestra), false,
-                                nome_stazione(), {}, nome_utente()});
+                                nome_stazione({}, m_fonti.server.stazione), {}, nome_utente()});
 }
 
 Form1::~Form1() = default;
@@ -55,6 +57,9 @@ void Form1::crea_menu()
         connect(voce, &QAction::triggered, this, [this, indice] { menu_lingua_item_Click(indice); });
         menu_lingua_item[indice] = voce;
     }
+    menu_cronologia = menuBar()->addAction(QStringLiteral("Cronologia"));
+    menu_cronologia->setObjectName(QStringLiteral("menu_cronologia"));
+    connect(menu_cronologia, &QAction::triggered, this, &Form1::apri_cronologia);
 }
 
 void Form1::collega_controlli()
@@ -87,6 +92,9 @@ void Form1::avvia()
     carica_parametri();
     imposta_lingua();
     stato(stato::attesa_connessione, {});
+    // Only a history that is there has anything to send: starting changes nothing in it.
+    if (QFileInfo::exists(m_fonti.percorso))
+        sincronizza_storico();
 }
 
 void Form1::closeEvent(QCloseEvent *event)
@@ -141,6 +149,10 @@ void Form1::imposta_lingua()
     menu_lingua->setTitle(titolo_menu_lingua(lingua));
     menu_lingua_item[0]->setChecked(lingua == 0);
     menu_lingua_item[1]->setChecked(lingua != 0);
+    static constexpr Testo cronologia{"Cronologia", "History"};
+    menu_cronologia->setText(cronologia.in(lingua));
+    if (m_vista)
+        m_vista->imposta_lingua(lingua);
 
     for (const DidascaliaControllo &didascalia : didascalie_fisse()) {
         QWidget *controllo = findChild<QWidget *>(QLatin1String(didascalia.controllo));

@@ -4,6 +4,7 @@
 #include "core/module.h"
 #include "engine/report.h"
 #include "engine/updater.h"
+#include "window/history/history_view.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -33,13 +34,20 @@ public:
     // "BootLoader.ini" is looked for in first (empty: the program's own
     // folder). `indirizzo_access_point` and `porta`: where the module is
     // reached in Access Point mode.
-    Form1(Dialoghi &dialoghi, Collegamento &link, Storico *storico, QString cartella_programma = {},
+    Form1(Dialoghi &dialoghi, Collegamento &link, Storico *storico, FontiStorico fonti,
+          QString cartella_programma = {},
           QString indirizzo_access_point = QString::fromLatin1(indirizzo_access_point_predefinito),
           quint16 porta = porta_modulo, QWidget *parent = nullptr);
     ~Form1() override;
 
-    // Shows the window, then loads the settings and applies the language.
+    // Shows the window, then loads the settings and applies the language;
+    // sends what the plant's server lacks, off the window's thread.
     void avvia();
+
+    // A problem of the history's, shown in its view.
+    void problema_storico(const QString &problema);
+    // Sends what the plant's server lacks, off the window's thread (after a record is written).
+    void sincronizza_storico();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -54,6 +62,7 @@ private:
     void Command6_Click();
     void menu_lingua_item_Click(int indice);
     void imposta_lingua();
+    void apri_cronologia();
     void carica_parametri();
     void salva_parametri();
 
@@ -83,6 +92,10 @@ private:
     QString m_percorso_app; // the folder that keeps "BootLoader.ini", with the trailing separator
     qint16 m_lingua = 0;    // 0 Italian, anything else English
     QPointer<Form2> m_form2;
+    const FontiStorico m_fonti;
+    SaluteStorico m_salute;
+    QPointer<VistaStorico> m_vista;
+    bool m_invio_in_corso = false, m_invio_ancora = false;
     Avanzamento m_avanzamento{Avanzamento::Fase::Cancellazione, 0, 0, 0}; // the last reported
     QElapsedTimer m_barra_mostrata; // since ProgressBar1 last took a value
     TraduzioneQt m_traduzione_qt;
@@ -98,5 +111,6 @@ private:
     QCheckBox *Check1 = nullptr;
     QProgressBar *ProgressBar1 = nullptr;
     QMenu *menu_lingua = nullptr;
+    QAction *menu_cronologia = nullptr;
     QAction *menu_lingua_item[2] = {};
 };

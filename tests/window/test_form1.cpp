@@ -1,5 +1,6 @@
 #include "window/dialogs.h"
 #include "window/form1.h"
+#include "window/history/history_view.h"
 #include "history/history_db.h"
 #include "sim/module_simulator.h"
 #include "testing/files.h"
@@ -11,6 +12,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QTableView>
 #include <QAbstractItemView>
 #include <QFileDialog>
 #include <QLabel>
@@ -123,7 +126,8 @@ private:
     void avvia(Collegamento &collegamento, const char *indirizzo_ap, const QByteArray &ini)
     {
         scrivi_file(cartella.filePath("BootLoader.ini"), ini);
-        finestra = std::make_unique<Form1>(dialoghi, collegamento, &storico, cartella.path(),
+        finestra = std::make_unique<Form1>(dialoghi, collegamento, &storico, FontiStorico{storico.percorso(), {}},
+                                           cartella.path(),
                                            QString::fromLatin1(indirizzo_ap), sim ? sim->serverPort() : 7999);
         finestra->avvia();
         trova<QLineEdit>("Text1")->setText(QStringLiteral("127.0.0.1"));
@@ -576,6 +580,56 @@ private slots:
             seguiti << avanti();
         QCOMPARE(seguiti, (QStringList{"Command5", "Command6", "Command7", "Command2", "Command4", "Command7"}));
         QCOMPARE(banco.testo("Text2"), QStringLiteral("Connesso..."));
+    }
+
+    // The history's view: the newest records first, failures and erased
+    // receivers in words and with an icon, a filter, an export of what it shows.
+    void the_history_view_shows_filters_and_exports()
+    {
+        Banco banco;
+        const auto registra = [&](const char *classe, bool cancellato, const char *stazione) {
+            Tentativo t;
+            t.inizio = QDateTime::currentDateTimeUtc();
+            t.front_end = "window";
+            t.stazione = stazione;
+            t.file = "FW.BIN";
+            banco.storico.inizio(t);
+            t.durata_ms = 1200;
+            t.classe = classe;
+            t.cancellato = cancellato;
+            banco.storico.fine(t);
+        };
+        registra("completed", false, "banco-1");
+        registra("transfer", true, "banco-2");
+        registra("skipped", false, "banco-1");
+        banco.finestra->problema_storico("history: the disk is full");
+        banco.lingua(1);
+        banco.trova<QAction>("menu_cronologia")->trigger();
+        auto *vista = banco.finestra->findChild<VistaStorico *>();
+        QVERIFY2(vista, "the menu opens the history's view");
+        QSignalSpy letto(vista, &VistaStorico::letto);
+        QVERIFY2(letto.wait(5000), "the records were not read");
+        const QAbstractItemModel *righe = vista->findChild<QTableView *>("tabella")->model();
+        const auto cella = [&](int riga, int colonna, int ruolo = Qt::DisplayRole) {
+            return righe->index(riga, colonna).data(ruolo);
+        };
+        QCOMPARE(righe->rowCount(), 3);
+        QCOMPARE((QStringList{cella(0, ModelloStorico::Esito).toString(), cella(1, ModelloStorico::Esito).toString(),
+                              cella(1, ModelloStorico::Cancellato).toString()}),
+                 (QStringList{"Already current: nothing erased", "Failed: transfer", "Yes"}));
+        QVERIFY2(!cella(1, ModelloStorico::Esito, Qt::DecorationRole).value<QIcon>().isNull(), "a failure's icon");
+        QVERIFY2(vista->findChild<QLabel *>("stato")->text().contains("history: the disk is full"),
+                 qPrintable(vista->findChild<QLabel *>("stato")->text()));
+        QVERIFY2(!vista->findChild<QComboBox *>("ambito")->isVisibleTo(vista), "no server: one station only");
+
+        vista->findChild<QLineEdit *>("filtro")->setText("BANCO-2");
+        QCOMPARE(righe->rowCount(), 1);
+        const QString csv = banco.cartella.filePath("export.csv");
+        banco.dialoghi.da_scrivere = {csv};
+        vista->findChild<QPushButton *>("esporta")->click();
+        const QList<QByteArray> scritte = leggi_file(csv).split('\n');
+        QCOMPARE(scritte.size(), 3); // the header, the one row shown, and the end of the last line
+        QVERIFY2(scritte.at(1).contains("banco-2") && scritte.at(1).contains("transfer"), scritte.at(1).constData());
     }
 
     void every_control_is_named_for_assistive_technology_and_tabbed_in_reading_order()

@@ -22,7 +22,8 @@ class Finestra
 {
 public:
     Finestra(const char *indirizzo_ap, quint16 porta, const QString &cartella)
-        : m_form1(dialoghi, m_canale, &m_storico, cartella, QString::fromLatin1(indirizzo_ap), porta)
+        : m_form1(dialoghi, m_canale, &m_storico, {m_storico.percorso(), {}}, cartella, QString::fromLatin1(indirizzo_ap),
+                  porta)
     {
         m_form1.avvia();
         casella("Text1")->setText(QString::fromLatin1(indirizzo_simulatore));
