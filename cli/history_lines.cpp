@@ -4,7 +4,8 @@
 
 QString riga_storico(const Tentativo &t)
 {
-    QStringList campi{t.inizio.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")) + QStringLiteral(" UTC"),
+    const QString dove = t.unita.isEmpty() ? t.stazione : t.stazione + u'/' + t.unita;
+    QStringList campi{t.inizio.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")) + QStringLiteral(" UTC"), dove,
                       t.front_end.leftJustified(6), QStringList{t.file, t.cpu, t.firmware, t.scheda}.join(u' ')};
     if (!t.firmware_dispositivo.isEmpty())
         campi.append(QStringLiteral("device %1 %2").arg(t.firmware_dispositivo, t.scheda_dispositivo));
@@ -17,6 +18,8 @@ QString riga_storico(const Tentativo &t)
         campi.append(QStringLiteral("exit %1").arg(*t.codice_uscita));
     campi.append(QStringLiteral("%1 s").arg(double(t.durata_ms) / 1000, 0, 'f', 1));
     campi.append(QStringLiteral("%1 resends").arg(t.rinvii));
+    if (t.forzato)
+        campi.append(QStringLiteral("forced"));
     if (t.cancellato)
         campi.append(QStringLiteral("left erased"));
     return campi.join(QStringLiteral("  "));

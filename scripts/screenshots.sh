@@ -2,7 +2,8 @@
 # Takes the pictures of the window in docs/: window-it.png (Italian) and
 # window-en.png (English), each of the real kestra-updater halfway through a
 # transfer to kestra-sim: the progress bar partly filled, the status
-# "Trasferimento in corso..." or its English.
+# "Trasferimento in corso..." or its English; and history-en.png, its history
+# view after a few updates by kestra-flash.
 #
 #   scripts/screenshots.sh [build-dir]
 #
@@ -78,12 +79,14 @@ export DISPLAY
 export QT_QPA_PLATFORM=xcb
 unset WAYLAND_DISPLAY
 
-# A firmware file: a 15-byte header (CPU "s", bootloader 1.2, firmware 3.5,
-# board KR01), then 120000 bytes of image, that is 469 pages or 938 half pages.
+# A firmware file for the simulator's device (CPU "s", bootloader 1.2,
+# firmware 3.05, board KR01): 120000 bytes of image, 469 pages or 938 half pages.
 firmware_dir=$work/firmware
 mkdir -p "$firmware_dir"
-python3 -c "import os,sys; sys.stdout.buffer.write(bytes([0,ord('s'),0,0,1,2,3,5,0])+b'KR01'+bytes([0x12,0x34])+os.urandom(120000))" \
-    >"$firmware_dir/KESTRA.BIN"
+"$build_dir/kestra-sim" --write-firmware "$firmware_dir/KESTRA.BIN" --size 120000 >/dev/null
+"$build_dir/kestra-sim" --write-firmware "$firmware_dir/OTHER.BIN" --board KS01 >/dev/null
+# The updates of the pictures are recorded here, not in the user's history.
+export XDG_DATA_HOME=$work/data
 half_pages=938
 # The picture is taken once the simulator has seen this many half pages.
 half_pages_shown=$((half_pages * 45 / 100))
@@ -181,6 +184,46 @@ shoot() {
     wait "$updater_pid" "$sim_pid" 2>/dev/null || true
 }
 
+# The history's view, after an update that completed, one the device refused
+# and a file for another board, all by kestra-flash.
+shoot_history() {
+    echo "screenshots: docs/history-en.png"
+    local run
+    for run in "--fault PGX:reply:E KESTRA.BIN" "KESTRA.BIN" "OTHER.BIN"; do
+        set -- $run
+        local file=${*: -1} faults=("${@:1:$#-1}")
+        "$build_dir/kestra-sim" --quiet "${faults[@]}" >/dev/null 2>&1 &
+        local sim_pid=$!
+        sleep 0.5
+        "$build_dir/kestra-flash" --yes --station bench-2 --unit "SN-$RANDOM" -a 127.0.0.1 --ap-address 127.0.0.1 \
+            "$firmware_dir/$file" >/dev/null 2>&1 || true
+        kill "$sim_pid"
+        wait "$sim_pid" 2>/dev/null || true
+    done
+    local app_dir=$work/app-history
+    mkdir -p "$app_dir"
+    cp "$build_dir/kestra-updater" "$app_dir/"
+    printf 'Path = %s/\r\nLanguage = 1\r\n' "$firmware_dir" >"$app_dir/BootLoader.ini"
+    "$app_dir/kestra-updater" >"$work/updater-history.log" 2>&1 &
+    local updater_pid=$!
+    pids+=("$updater_pid")
+    local win
+    win=$(timeout 20 xdotool search --sync --onlyvisible --name '^KESTRA Firmware updater') ||
+        fail "the window did not show"
+    xdotool windowfocus --sync "${win%%$'\n'*}"
+    xdotool key alt+h
+    local view
+    view=$(timeout 10 xdotool search --sync --onlyvisible --name '^History$') || fail "the history did not open"
+    view=${view%%$'\n'*}
+    sleep 1 # the records are read off the window's thread
+    local X Y WIDTH HEIGHT
+    eval "$(xdotool getwindowgeometry --shell "$view" | grep -E '^(X|Y|WIDTH|HEIGHT)=[0-9]+$')"
+    import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage -strip docs/history-en.png
+    kill "$updater_pid"
+    wait "$updater_pid" 2>/dev/null || true
+}
+
 shoot 0 it
 shoot 1 en
+shoot_history
 echo "screenshots: done in ${SECONDS}s"

@@ -149,7 +149,7 @@ void Form1::imposta_lingua()
     menu_lingua->setTitle(titolo_menu_lingua(lingua));
     menu_lingua_item[0]->setChecked(lingua == 0);
     menu_lingua_item[1]->setChecked(lingua != 0);
-    static constexpr Testo cronologia{"Cronologia", "History"};
+    static constexpr Testo cronologia{"&Cronologia", "&History"};
     menu_cronologia->setText(cronologia.in(lingua));
     if (m_vista)
         m_vista->imposta_lingua(lingua);

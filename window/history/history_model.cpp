@@ -20,23 +20,32 @@ constexpr std::array<Testo, ModelloStorico::numero_colonne> intestazioni{{
     {"Cancellato", "Left erased"},
 }};
 
-// How a record's class reads, and whether it is a failure.
+// What a record's icon says: updated, not updated though nothing was harmed, failed.
+enum class Segno { Riuscito, NonAggiornato, Fallito };
+
+constexpr QStyle::StandardPixmap icone[] = {
+    QStyle::SP_DialogApplyButton,
+    QStyle::SP_MessageBoxInformation,
+    QStyle::SP_MessageBoxCritical,
+};
+
+// How a record's class reads, and its icon.
 struct Classe
 {
     const char *nome;
     Testo testo;
-    bool fallito;
+    Segno segno;
 };
 
 constexpr Classe classi[] = {
-    {"completed", {"Completato", "Completed"}, false},
-    {"skipped", {"Già aggiornato: nulla cancellato", "Already current: nothing erased"}, false},
-    {"board", {"Rifiutato: altra scheda, nulla cancellato", "Refused: another board, nothing erased"}, false},
-    {"erase", {"Fallito: cancellazione", "Failed: erase"}, true},
-    {"transfer", {"Fallito: trasferimento", "Failed: transfer"}, true},
-    {"verification", {"Fallito: verifica CRC16", "Failed: CRC16 verification"}, true},
-    {"interrupted", {"Interrotto", "Interrupted"}, true},
-    {"declined", {"Annullato dall'utente", "Declined by the user"}, true},
+    {"completed", {"Completato", "Completed"}, Segno::Riuscito},
+    {"skipped", {"Già aggiornato: nulla cancellato", "Already current: nothing erased"}, Segno::Riuscito},
+    {"board", {"Rifiutato: altra scheda, nulla cancellato", "Refused: another board, nothing erased"}, Segno::NonAggiornato},
+    {"erase", {"Fallito: cancellazione", "Failed: erase"}, Segno::Fallito},
+    {"transfer", {"Fallito: trasferimento", "Failed: transfer"}, Segno::Fallito},
+    {"verification", {"Fallito: verifica CRC16", "Failed: CRC16 verification"}, Segno::Fallito},
+    {"interrupted", {"Interrotto", "Interrupted"}, Segno::Fallito},
+    {"declined", {"Annullato dall'utente", "Declined by the user"}, Segno::NonAggiornato},
 };
 constexpr Testo fallito_altro{"Fallito: %1", "Failed: %1"};
 constexpr Testo non_concluso{"Non concluso: il programma è terminato", "Not completed: the program ended"};
@@ -51,10 +60,10 @@ const Classe *classe_di(const Tentativo &tentativo)
     return nullptr;
 }
 
-bool fallito(const Tentativo &tentativo)
+Segno segno(const Tentativo &tentativo)
 {
     const Classe *classe = classe_di(tentativo);
-    return !tentativo.concluso() || !classe || classe->fallito;
+    return tentativo.concluso() && classe ? classe->segno : Segno::Fallito;
 }
 
 } // namespace
@@ -117,7 +126,7 @@ QVariant ModelloStorico::data(const QModelIndex &indice, int ruolo) const
     case Qt::DecorationRole: {
         QStyle *stile = QApplication::style();
         if (indice.column() == Esito)
-            return stile->standardIcon(fallito(t) ? QStyle::SP_MessageBoxCritical : QStyle::SP_DialogApplyButton);
+            return stile->standardIcon(icone[int(segno(t))]);
         if (indice.column() == Cancellato && t.cancellato)
             return stile->standardIcon(QStyle::SP_MessageBoxWarning);
         return {};

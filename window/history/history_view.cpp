@@ -97,7 +97,7 @@ void VistaStorico::crea_controlli()
     tutto->addLayout(sopra);
     tutto->addWidget(m_tabella, 1);
     tutto->addLayout(sotto);
-    resize(900, 420);
+    resize(1000, 420);
 }
 
 void VistaStorico::imposta_lingua(int lingua)
