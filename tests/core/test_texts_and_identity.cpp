@@ -43,18 +43,14 @@ private slots:
         QTest::addColumn<int>("cifre");
         QTest::addColumn<QString>("testo");
         QTest::newRow("a leading zero") << 10.0f << 2 << "0A";
-        QTest::newRow("255") << 255.0f << 2 << "FF";
         QTest::newRow("the last two digits") << 4660.0f << 2 << "34";
         QTest::newRow("2.5: halves to even, down") << 2.5f << 2 << "02";
         QTest::newRow("3.5: halves to even, up") << 3.5f << 2 << "04";
         QTest::newRow("-1: two's complement") << -1.0f << 8 << "FFFFFFFF";
-        QTest::newRow("-1 in ten digits") << -1.0f << 10 << "00FFFFFFFF";
         QTest::newRow("2^32 wraps") << 4294967296.0f << 2 << "00";
         QTest::newRow("past 2^32: the low bits kept") << 4294967808.0f << 4 << "0200";
-        QTest::newRow("-2^32 - 512") << -4294967808.0f << 8 << "FFFFFE00";
         QTest::newRow("a float beyond 2^62") << 0x1p70f << 2 << "00";
         QTest::newRow("NaN") << std::numeric_limits<float>::quiet_NaN() << 2 << "00";
-        QTest::newRow("minus infinity") << -std::numeric_limits<float>::infinity() << 2 << "00";
         QTest::newRow("no digits") << 10.0f << 0 << "";
     }
     void formatta_hex()
@@ -80,7 +76,6 @@ private slots:
         QTest::newRow("minor in hex") << QByteArray(identita_intera).replace(4, 2, "\x01\x0A")
                                       << "Firmware: v.1.0A|BRD1|FILENAME|05.03.18";
         QTest::newRow("half a board") << identita_intera.first(8) << "Firmware: v.2.15|BR||00.00.00";
-        QTest::newRow("no last byte") << identita_intera.first(19) << "Firmware: v.2.15|BRD1|FILENAME|00.00.18";
         QTest::newRow("the month from both bytes") << con_data(1, 0x20) << "Firmware: v.2.15|BRD1|FILENAME|00.09.00";
         QTest::newRow("no date checked") << con_data(201, 255) << "Firmware: v.2.15|BRD1|FILENAME|31.15.100";
         QTest::newRow("empty") << QByteArray() << "Firmware: v.0.00|||00.00.00";
@@ -100,11 +95,8 @@ private slots:
         QTest::newRow("Label7 to English") << "Label7" << "Scheda: AB12" << 1 << "Board: AB12";
         QTest::newRow("Label12 to Italian, blanks kept") << "Label12" << "Board:  K 1 " << 0 << "Scheda:  K 1 ";
         QTest::newRow("Label13 to Italian") << "Label13" << "File name: FW_01" << 0 << "Nome file: FW_01";
-        QTest::newRow("Label14 to Italian") << "Label14" << "Date: 05.03.18" << 0 << "Data: 05.03.18";
-        QTest::newRow("language 2 is English") << "Label7" << "Scheda: AB" << 2 << "Board: AB";
         QTest::newRow("the same language: prefix only") << "Label7" << "Scheda: AB" << 0 << "Scheda:";
         QTest::newRow("shorter than the prefix") << "Label7" << "Sche" << 1 << "Board:";
-        QTest::newRow("prefix in lower case") << "Label7" << "scheda: AB" << 1 << "Board:";
         QTest::newRow("a blank before the prefix") << "Label14" << " Data: 1" << 1 << "Date:";
     }
     void prefix_swap()

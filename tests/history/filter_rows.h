@@ -40,8 +40,6 @@ inline void righe_filtri()
     QTest::newRow("since a time") << "t3" << "" << "" << "" << 0 << tutti.mid(0, 3);
     QTest::newRow("until a record's id") << "" << "id2" << "" << "" << 0 << tutti.mid(3);
     QTest::newRow("between a record's id and a time") << "id1" << "t4" << "" << "" << 0 << tutti.mid(1, 4);
-    QTest::newRow("one station") << "" << "" << "banco-1" << "" << 0 << tutti.mid(3);
-    QTest::newRow("one class") << "" << "" << "" << "transfer" << 0 << QStringList{"FW5.BIN", "FW3.BIN", "FW1.BIN"};
     QTest::newRow("a station and a class") << "" << "" << "banco-2" << "completed" << 0 << QStringList{"FW4.BIN"};
     QTest::newRow("the newest two since a time") << "t1" << "" << "" << "" << 2 << tutti.mid(0, 2);
     QTest::newRow("an id no record has: told") << "id?" << "" << "" << "" << 0 << QStringList();

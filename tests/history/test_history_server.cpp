@@ -17,14 +17,6 @@ namespace {
 const char *const opzione_stazione = "--stazione";
 constexpr int per_stazione = 20;
 
-// The URL of the tests' server, reached through its socket's folder.
-QString url_di(const ServerPostgres &server, const QString &database = {})
-{
-    return QStringLiteral("postgresql://%1@%2:%3/%4")
-        .arg(server.ruolo(), QString::fromLatin1(QUrl::toPercentEncoding(server.host())),
-             QString::number(server.porta()), database.isEmpty() ? server.database() : database);
-}
-
 // The server of a URL the test wrote; none (a connection that fails) when it is refused.
 IndirizzoServer indirizzo(const QString &url)
 {
@@ -97,7 +89,7 @@ private slots:
         if (!m_server.avvia(errore))
             QFAIL(qPrintable(errore));
         qputenv("PGPASSFILE", QFile::encodeName(m_server.file_password()));
-        m_url = url_di(m_server);
+        m_url = m_server.url();
         // The server's schema, as the first station that sends creates it: each test may run alone.
         QTemporaryDir cartella;
         Stazione prima(cartella.path(), m_url, QStringLiteral("init"));
@@ -238,8 +230,6 @@ private slots:
         QTest::addColumn<QString>("detto");             // in the warning
         QTest::newRow("a wrong password") << "kestra" << "stazione" << QByteArray("sbagliata") << false << false
                                           << ProblemaServer::Tipo::Connessione << "password authentication failed";
-        QTest::newRow("a missing database") << "kestra_assente" << "stazione" << QByteArray() << false << false
-                                            << ProblemaServer::Tipo::Connessione << "does not exist";
         QTest::newRow("a server that never answers") << "kestra" << "stazione" << QByteArray() << true << false
                                                      << ProblemaServer::Tipo::Connessione << "timeout expired";
         QTest::newRow("a newer program's schema") << "kestra" << "stazione" << QByteArray() << false << true
@@ -258,7 +248,7 @@ private slots:
         QFETCH(QString, detto);
         QTemporaryDir cartella;
         QLocalServer muto_server;
-        QString url = url_di(m_server, database).replace("stazione@", utente + "@");
+        QString url = m_server.url(database).replace("stazione@", utente + "@");
         if (muto) {
             QVERIFY2(muto_server.listen(cartella.filePath(".s.PGSQL.5432")), "no socket that never answers");
             url.replace(QUrl::toPercentEncoding(m_server.host()), QUrl::toPercentEncoding(cartella.path()));
@@ -302,7 +292,7 @@ private slots:
         {
             QSqlDatabase proprietario = QSqlDatabase::addDatabase("QPSQL", "proprietario");
             proprietario.setHostName(m_server.host());
-            proprietario.setPort(m_server.porta());
+            proprietario.setPort(ServerPostgres::porta);
             proprietario.setUserName("proprietario"); // the cluster's owner, trusted on its socket (testing/postgres_server.cpp)
             proprietario.setDatabaseName("postgres");
             QSqlQuery query(proprietario);
@@ -311,12 +301,12 @@ private slots:
             proprietario.setDatabaseName("kestra_it");
             QVERIFY2(proprietario.open()
                          && query.exec(QString::fromUtf8(leggi_file(KESTRA_SORGENTI "/packaging/kestra-history-server.sql")))
-                         && query.exec(QStringLiteral("GRANT kestra_station TO %1").arg(m_server.ruolo())),
+                         && query.exec(QStringLiteral("GRANT kestra_station TO %1").arg(ServerPostgres::ruolo)),
                      qPrintable(query.lastError().text()));
         }
         QSqlDatabase::removeDatabase("proprietario");
         QTemporaryDir cartella;
-        const QString url = url_di(m_server, "kestra_it");
+        const QString url = m_server.url("kestra_it");
         Stazione stazione(cartella.path(), url);
         const Tentativo t = stazione.registra(4);
         QVERIFY2(stazione.avvisi_server.isEmpty(), qPrintable(stazione.avvisi_server.join(u'\n')));

@@ -140,12 +140,6 @@ const OpzioniSimulatore stazione = [] {
     return opzioni;
 }();
 
-// A firmware file the device takes: its board, the CRC16 of its image.
-QByteArray per_il_dispositivo(char cpu, const QByteArray &dati)
-{
-    return firmware_integro(cpu, dati);
-}
-
 bool intero(const QLabel *etichetta)
 {
     return QFontMetrics(etichetta->font()).horizontalAdvance(etichetta->text()) <= etichetta->contentsRect().width();
@@ -168,50 +162,12 @@ private slots:
         QCOMPARE(leggi_file(banco.cartella.filePath("BootLoader.ini")), QByteArray("Path = \r\nLanguage = 0\r\n"));
         QCOMPARE(banco.finestra->windowTitle(), QStringLiteral("KESTRA Firmware updater"));
         QCOMPARE(banco.finestra->centralWidget()->size(), in_pixel(banco.finestra.get(), {0, 0, 4695, 6990}).size());
+        QCOMPARE(banco.trova("Command3")->geometry(), in_pixel(banco.finestra.get(), {240, 840, 1095, 375}));
         QCOMPARE(banco.finestra->minimumSize(), banco.finestra->maximumSize());
         QVERIFY2(banco.trova("Frame3")->font().bold(), "the frames' captions are bold");
         QCOMPARE(banco.trova("Frame3")->font().pointSizeF(), 8.25);
         QVERIFY2(!banco.trova("Label3")->font().bold(), "the labels are not bold");
         QCOMPARE(banco.trova("Command2")->font().pointSizeF(), 8.25);
-    }
-
-    // The row names the control; where it is, in twips.
-    void controls_in_place_data()
-    {
-        QTest::addColumn<QRect>("twip");
-        QTest::newRow("Frame1") << QRect(120, 120, 4455, 1455);
-        QTest::newRow("Command3") << QRect(240, 840, 1095, 375);
-        QTest::newRow("Label12") << QRect(1800, 480, 1215, 255);
-        QTest::newRow("Check1") << QRect(120, 6600, 2175, 255);
-    }
-    void controls_in_place()
-    {
-        QFETCH(QRect, twip);
-        Banco banco;
-        QCOMPARE(banco.trova(QTest::currentDataTag())->geometry(), in_pixel(banco.finestra.get(), twip));
-    }
-
-    void controls_as_designed_data()
-    {
-        QTest::addColumn<QString>("controllo");
-        QTest::addColumn<QString>("proprieta");
-        QTest::addColumn<QVariant>("valore");
-        QTest::newRow("Text2 read-only") << "Text2" << "readOnly" << QVariant(true);
-        QTest::newRow("Text4 read-only") << "Text4" << "readOnly" << QVariant(true);
-        QTest::newRow("Label9 top right") << "Label9" << "alignment" << QVariant(int(Qt::AlignRight | Qt::AlignTop));
-        QTest::newRow("Label13 plain text") << "Label13" << "textFormat" << QVariant(int(Qt::PlainText));
-        QTest::newRow("Shape3 filled") << "Shape3" << "autoFillBackground" << QVariant(true);
-        QTest::newRow("Shape3 a box") << "Shape3" << "frameShape" << QVariant(int(QFrame::Box));
-        QTest::newRow("ProgressBar1 up to 100") << "ProgressBar1" << "maximum" << QVariant(100);
-        QTest::newRow("ProgressBar1 without text") << "ProgressBar1" << "textVisible" << QVariant(false);
-    }
-    void controls_as_designed()
-    {
-        QFETCH(QString, controllo);
-        QFETCH(QString, proprieta);
-        QFETCH(QVariant, valore);
-        Banco banco;
-        QCOMPARE(banco.trova(qPrintable(controllo))->property(qPrintable(proprieta)).toInt(), valore.toInt());
     }
 
     void a_refused_connection_is_reported_in_the_current_language()
@@ -306,7 +262,7 @@ private slots:
         const QByteArray dati = QByteArray(1000, '\x3C');
         Banco banco(opzioni);
         banco.clicca("Command5");
-        banco.apri(per_il_dispositivo('t', dati));
+        banco.apri(firmware_integro('t', dati));
         QTRY_COMPARE(banco.lampada("Shape4"), verde);
         QCOMPARE(banco.canale.findChild<QTcpSocket *>("Winsock1")->socketOption(QAbstractSocket::LowDelayOption), 1);
         banco.clicca("Command7");
@@ -378,8 +334,6 @@ private slots:
         QTest::addColumn<int>("password");   // sent in all
         QTest::newRow("Cancel: nothing sent") << std::function<void(QWidget *)>(
             [](QWidget *d) { d->findChild<QPushButton *>("Command1")->click(); }) << "Password requested" << 1;
-        QTest::newRow("Escape, as Cancel: nothing sent") << std::function<void(QWidget *)>(
-            [](QWidget *d) { QTest::keyClick(d->focusWidget(), Qt::Key_Escape); }) << "Password requested" << 1;
         QTest::newRow("the close box: the earlier password again")
             << std::function<void(QWidget *)>([](QWidget *d) { d->close(); }) << "Access Point mode setting" << 2;
     }
@@ -423,7 +377,7 @@ private slots:
     {
         Banco banco;
         banco.clicca("Command5");
-        banco.apri(per_il_dispositivo('t', QByteArray(300, 'x')));
+        banco.apri(firmware_integro('t', QByteArray(300, 'x')));
         banco.clicca("Command7");
         // Open while the erase waits is refused; Exit ends the program there.
         banco.link.durante_attesa = [&](int) {
@@ -491,7 +445,7 @@ private slots:
         QTest::newRow("both, Yes then No") << firmware('t', dati) << QList<Risposta>{Risposta::Si, Risposta::No}
                                            << QStringList{"Scheda diversa", "File danneggiato"} << false;
         QTest::newRow("the device's board and image: nothing asked")
-            << per_il_dispositivo('t', dati) << QList<Risposta>{} << QStringList{} << true;
+            << firmware_integro('t', dati) << QList<Risposta>{} << QStringList{} << true;
     }
     void the_window_asks_before_it_erases()
     {
@@ -521,47 +475,6 @@ private slots:
             QCOMPARE((std::pair{storico.first().classe, storico.first().cancellato}), (std::pair{QString("board"), false}));
     }
 
-    // The same, end to end: the simulator's device is of another board.
-    void another_board_is_asked_about_against_the_simulator()
-    {
-        const QByteArray dati(3000, '\x62');
-        Banco banco{OpzioniSimulatore{}};
-        banco.clicca("Command5");
-        banco.apri(firmware_integro('s', dati, "KS01"));
-        QTRY_COMPARE(banco.lampada("Shape4"), verde);
-        banco.clicca("Command7");
-        banco.clicca("Command2"); // No: the default of the scripted boxes
-        QCOMPARE(banco.sim->comandi("PGS").size(), 0);
-        banco.dialoghi.risposte = {Risposta::Si, Risposta::Si};
-        banco.clicca("Command2");
-        banco.clicca("Command4");
-        QCOMPARE(banco.testo("Text2"), QStringLiteral("Programmazione avviata..."));
-        QCOMPARE(banco.sim->flash().first(dati.size()), dati);
-        QCOMPARE(banco.dialoghi.titoli, (QStringList{"Scheda diversa", "Scheda diversa", "Aggiornamento Firmware",
-                                                    "Aggiornamento"}));
-    }
-
-    // After a verification that was never answered, the device's own
-    // identity: what the verification still owed is dropped before it.
-    void a_verdict_never_given_leaves_the_next_identity_whole()
-    {
-        OpzioniSimulatore opzioni;
-        opzioni.guasti = {{"PGX", 1, Guasto::Tipo::NessunaRisposta, {}, 0}};
-        Banco banco(opzioni);
-        banco.clicca("Command5");
-        banco.apri(per_il_dispositivo('t', QByteArray(300, 'x')));
-        QTRY_COMPARE(banco.lampada("Shape4"), verde);
-        banco.clicca("Command7");
-        banco.clicca("Command2");
-        banco.dialoghi.risposte = {Risposta::Si};
-        banco.clicca("Command4");
-        QCOMPARE(banco.testo("Text2"), QStringLiteral("Errore CRC16"));
-        banco.clicca("Command7");
-        QCOMPARE((QStringList{banco.testo("Label11"), banco.testo("Label12"), banco.testo("Label13"),
-                              banco.testo("Label14")}),
-                 (QStringList{"Firmware: v.2.15", "Scheda: KR01", "Nome file: KESTRA01", "Data: 05.03.18"}));
-    }
-
     // After each step the keyboard is on the next one's button, so that Space goes on.
     void the_keyboard_follows_the_update()
     {
@@ -573,7 +486,7 @@ private slots:
             QTest::keyClick(fuoco, Qt::Key_Space);
             return fuoco->objectName();
         };
-        banco.dialoghi.file.append(scrivi_file(banco.cartella.filePath("FW.BIN"), per_il_dispositivo('t', "x")));
+        banco.dialoghi.file.append(scrivi_file(banco.cartella.filePath("FW.BIN"), firmware_integro('t', "x")));
         banco.dialoghi.risposte = {Risposta::Si};
         QStringList seguiti;
         for (int passo = 0; passo < 6; ++passo)

@@ -135,9 +135,10 @@ EsitoProva esegui(const Prova &prova, const QString &file, const QTemporaryDir &
                        QStringLiteral("PGP#%1:stall:%2").arg(prova.mezza_pagina).arg(prova.stallo_ms)};
     if (prova.rifiuto)
         guasti += {"--fault", "PGX:reply:E"};
-    ProcessoSimulatore simulatore;
+    ProcessoSimulatore simulatore(guasti);
     EsitoProva esito;
-    if (!simulatore.avvia(esito.errore, guasti))
+    esito.errore = simulatore.errore();
+    if (!esito.errore.isEmpty())
         return esito;
     if (prova.front_end == FrontEnd::Finestra)
         con_finestra(simulatore.porta(), file, cartella, esito);

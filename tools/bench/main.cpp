@@ -69,11 +69,10 @@ QString misura_collegamento(int prove, const QTemporaryDir &cartella, RisultatiC
 {
     risultati.latenza_ms = 2;
     risultati.scrittura_ms = 2;
-    ProcessoSimulatore simulatore;
-    QString errore;
-    if (!simulatore.avvia(errore, {"--latency-ms", QString::number(risultati.latenza_ms), "--write-ms",
-                                   QString::number(risultati.scrittura_ms)}))
-        return errore;
+    ProcessoSimulatore simulatore({"--latency-ms", QString::number(risultati.latenza_ms), "--write-ms",
+                                   QString::number(risultati.scrittura_ms)});
+    if (!simulatore.errore().isEmpty())
+        return simulatore.errore();
     const CampioneFirmware campione = campioni[0];
     const QString percorso = cartella.filePath(QStringLiteral("FW_LINK.BIN"));
     if (!scrivi(percorso, file_campione(campione)))
@@ -162,8 +161,8 @@ int main(int argc, char *argv[])
 
     if (opzioni->prove) {
         ProcessoSimulatore simulatore;
-        if (!simulatore.avvia(errore))
-            return fallito(errore);
+        if (!simulatore.errore().isEmpty())
+            return fallito(simulatore.errore());
         errore = misura(*opzioni->prove, simulatore.porta(), cartella);
         if (!errore.isEmpty())
             return fallito(errore);
