@@ -2,7 +2,7 @@
 # Builds the Debian package in a configured and built folder (build/ unless
 # given) with `cpack -G DEB` and checks it: exactly the expected files, owned
 # by root, with the usual modes; a manual page for every program; Depends
-# naming the Qt libraries and Qt's translations; the desktop entry, the
+# naming the Qt libraries, Qt's translations and SQL plugins; the desktop entry, the
 # metainfo file and the manual pages valid; the copyright file under the
 # metainfo's licence; the changelog naming this version and the package's
 # maintainer; no lintian error and no hardening tag (lintian's warnings and
@@ -56,6 +56,7 @@ expected=(
     usr/share/doc/kestra-updater/copyright
     usr/share/doc/kestra-updater/changelog.gz
     usr/share/bash-completion/completions/kestra-flash
+    usr/share/kestra-updater/kestra-history-server.sql
 )
 printf '%s\n' "${expected[@]}" | sort >"$work/expected"
 
@@ -91,7 +92,7 @@ done < <(grep '^usr/bin/' "$work/files")
 
 depends=$(dpkg-deb -f "$deb" Depends)
 grep -Eq '(^|, )libqt6[a-z]*6( |,|$)' <<<"$depends" || problems+=("Depends names no Qt library: $depends")
-for plugin_package in qt6-translations-l10n libqt6sql6-sqlite; do
+for plugin_package in qt6-translations-l10n libqt6sql6-sqlite libqt6sql6-psql; do
     grep -Eq "(^|, )$plugin_package( |,|\$)" <<<"$depends" || problems+=("Depends lacks $plugin_package: $depends")
 done
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || problems+=("package version is not $version")

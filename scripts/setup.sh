@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/ensure-packages.sh cmake g++ make qt6-base-dev libgl-dev qt6-translations-l10n libqt6sql6-sqlite
+scripts/ensure-packages.sh cmake g++ make qt6-base-dev libgl-dev qt6-translations-l10n libqt6sql6-sqlite libqt6sql6-psql
 
 build_dir=${1:-build}
 shift || true

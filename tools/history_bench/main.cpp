@@ -121,7 +121,13 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "export: %.0f ms\n", ms);
         return 0;
     }
-    const int quanti = argomenti.isEmpty() ? 100000 : argomenti[0].toInt();
+    bool numero = argomenti.isEmpty();
+    const int quanti = numero ? 100000 : argomenti[0].toInt(&numero);
+    if (!numero || quanti < 0 || argomenti.size() > 1) {
+        std::fprintf(stderr, "usage: kestra-history-bench [records]    (default 100000)\n"
+                             "       kestra-history-bench --export json|csv FILE\n");
+        return 2;
+    }
     QTemporaryDir cartella;
     const QString vuoto = cartella.filePath(QStringLiteral("empty.sqlite"));
     const QString pieno = cartella.filePath(QStringLiteral("full.sqlite"));
