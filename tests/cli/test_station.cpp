@@ -1,78 +1,116 @@
-// kestra-flash as an unattended station runs it, against kestra-sim, each a
-// process of its own, with the update history in a temporary data folder.
+// kestra-flash as a process against kestra-sim, as an unattended station
+// runs it, with the update history in a temporary data folder.
 
-#include "testing/programs.h"
 #include "testing/files.h"
+#include "testing/programs.h"
 #include "testing/simulator_process.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
+#include <optional>
 
 namespace {
 
-// A port of 127.0.0.1 that nothing listens on now.
-quint16 porta_libera()
+const QString fatto = QStringLiteral("header connected identity erase progress transferred verified done");
+const QString perso = QStringLiteral("header connected identity erase progress erased error done");
+const QByteArray grande = firmware_integro('s', dati_di_prova(60000));
+const QByteArray interrotto = "Interrupted.\nThe device is erased and must be updated again.\nkestra-flash: exit ";
+
+struct Caso
 {
-    QTcpServer prova;
-    return prova.listen(QHostAddress::LocalHost, 0) ? prova.serverPort() : 0;
+    const char *nome;
+    QStringList simulatore{}, opzioni{};
+    QByteArray file = firmware_integro('s', dati_di_prova(20000)); // firmware 2.13, the simulator's device 2.15
+    int codice = 0;                                                // -1: it did not end by itself
+    QString eventi = fatto;
+    QString record = QStringLiteral("completed"); // their classes, newest first: "-" not completed, "+" erased
+    QByteArray errori{};                          // on standard error
+    QByteArray nel_registro{};                    // in the transcript
+    int segnale = 0;                              // sent at the first progress event
+    int simulatore_dopo_ms = 0;                   // it starts so late; -1: never
+    bool storico_danneggiato = false;
+};
+
+const Caso casi[] = {
+    {.nome = "t", .file = firmware_integro('t', dati_di_prova(3000))},
+    {.nome = "W", .file = firmware_integro('W', dati_di_prova(12345))},
+    {.nome = "faults that cost resends only",
+     .simulatore = {"--fault", "PGP#3:reply:C", "--fault", "FWI:split:5", "--fault", "PGS:delay:300"},
+     .nel_registro = "<- 43"},
+    // A reply that never comes is owed for good: the transfer fails, it is never judged a success.
+    {.nome = "a half page never answered", .simulatore = {"--fault", "PGP#6:none"}, .codice = 9, .eventi = perso,
+     .record = "transfer+"},
+    {.nome = "the link lost during the transfer", .simulatore = {"--fault", "PGP#6:drop-before"}, .codice = 9,
+     .eventi = perso, .record = "transfer+", .nel_registro = "-> 50 47 50"},
+    // In station mode the device is out of reach until the password is accepted (here the challenge is lost on
+    // its way, so none is sent).
+    {.nome = "station, challenge lost", .simulatore = {"--mode", "station", "--fault", "PAS?:none"}, .codice = 7,
+     .eventi = "header connected error done", .record = "", .nel_registro = "-> 46 57 49"},
+    {.nome = "station, wrong password", .simulatore = {"--mode", "station"},
+     .opzioni = {"--ap-address", "127.0.0.2", "--password", "sbagliata"}, .codice = 5,
+     .eventi = "header connected challenge error done", .record = "", .nel_registro = "-> PAS=***"},
+    {.nome = "--retries after a dropped link", .simulatore = {"--fault", "PGP#30:drop-before"},
+     .opzioni = {"--retries", "2"}, .eventi = "header connected identity erase progress retry " + fatto.sliced(7),
+     .record = "completed transfer+", .errori = "\nTrying again (2 of 3): the device is erased.\n"},
+    {.nome = "--wait, the module comes late", .opzioni = {"--wait", "20"}, .simulatore_dopo_ms = 1500},
+    {.nome = "--wait, the module never comes", .opzioni = {"--wait", "1"}, .codice = 4, .eventi = "header error done",
+     .record = "", .simulatore_dopo_ms = -1},
+    {.nome = "a damaged history: told, the update goes on", .eventi = "warning " + fatto,
+     .errori = "kestra-flash: history ", .storico_danneggiato = true},
+    {.nome = "--skip-if-current, the same version", .simulatore = {"--minor", "0x13"}, .opzioni = {"--skip-if-current"},
+     .eventi = "header connected identity done", .record = "skipped",
+     .errori = "The device is already at firmware 2.13: nothing was erased."},
+    {.nome = "--skip-if-current, another version", .opzioni = {"--skip-if-current"}},
+    // 0x1A: "2.110" in the file's label, "2.1A" in the device's; the same byte.
+    {.nome = "--skip-if-current, a nibble above 9: the bytes compared", .simulatore = {"--minor", "0x1A"},
+     .opzioni = {"--skip-if-current"}, .file = firmware_integro('s', dati_di_prova(20000)).replace(7, 1, "\x1A"),
+     .eventi = "header connected identity done", .record = "skipped",
+     .errori = "The device is already at firmware 2.1A: nothing was erased."},
+    {.nome = "SIGINT during the transfer", .simulatore = {"--write-ms", "5"}, .file = grande, .codice = 130,
+     .eventi = perso, .record = "interrupted+", .errori = interrotto + "130", .segnale = SIGINT},
+    {.nome = "SIGTERM during the transfer", .simulatore = {"--write-ms", "5"}, .file = grande, .codice = 143,
+     .eventi = perso, .record = "interrupted+", .errori = interrotto + "143", .segnale = SIGTERM},
+    {.nome = "killed during the transfer", .simulatore = {"--write-ms", "5"}, .file = grande, .codice = -1,
+     .eventi = "header connected identity erase progress", .record = "-+", .segnale = SIGKILL},
+};
+
+// kestra-flash to its end, its history and transcript in `cartella`; `durante` acts on it once started. Its exit
+// code (-1: it did not end by itself), its standard output and error.
+std::tuple<int, QByteArray, QByteArray> flash(const QString &cartella, const QStringList &opzioni,
+                                              const std::function<void(QProcess &)> &durante = {})
+{
+    QProcess flash;
+    QProcessEnvironment ambiente = QProcessEnvironment::systemEnvironment();
+    ambiente.insert(QStringLiteral("XDG_DATA_HOME"), cartella);
+    flash.setProcessEnvironment(ambiente);
+    flash.start(kestra_flash(), QStringList{"--json", "--yes", "--language", "en", "-a", "127.0.0.1", "--ap-address",
+                                            "127.0.0.1", "--log", cartella + "/kestra.log"} + opzioni);
+    if (durante)
+        durante(flash);
+    const bool finito = flash.waitForFinished(30000) && flash.exitStatus() == QProcess::NormalExit;
+    return {finito ? flash.exitCode() : -1, flash.readAllStandardOutput(), flash.readAllStandardError()};
 }
 
-struct Stazione
+// The names of the JSON events, each run of one name once; `ultimi` gets the last event of each name.
+QString eventi(const QByteArray &uscita, QHash<QString, QJsonObject> &ultimi)
 {
-    QTemporaryDir dati; // XDG_DATA_HOME: where the history is kept
-    QString firmware = scrivi_file(dati.filePath("FW.BIN"), firmware_integro('s', dati_di_prova(20000)));
-
-    void avvia(QProcess &flash, quint16 porta, const QStringList &opzioni) const
-    {
-        QProcessEnvironment ambiente = QProcessEnvironment::systemEnvironment();
-        ambiente.insert(QStringLiteral("XDG_DATA_HOME"), dati.path());
-        flash.setProcessEnvironment(ambiente);
-        flash.start(kestra_flash(),
-                    QStringList{"--json", "--yes", "--language", "en", "-a", "127.0.0.1", "--ap-address", "127.0.0.1",
-                                "-p", QString::number(porta)}
-                        + opzioni);
+    QStringList nomi;
+    for (const QByteArray &riga : uscita.trimmed().split('\n')) {
+        const QJsonObject evento = QJsonDocument::fromJson(riga).object();
+        if (nomi.isEmpty() || nomi.last() != evento["event"].toString())
+            nomi.append(evento["event"].toString());
+        ultimi.insert(nomi.last(), evento);
     }
-
-    // Runs kestra-flash to its end; its exit code, its JSON events by name and its standard error.
-    int esegui(quint16 porta, const QStringList &opzioni, QHash<QString, QJsonObject> *eventi = nullptr,
-               QByteArray *errori = nullptr) const
-    {
-        QProcess flash;
-        avvia(flash, porta, opzioni);
-        if (!flash.waitForFinished(60000))
-            return -1;
-        if (errori)
-            *errori = flash.readAllStandardError();
-        for (const QByteArray &riga : flash.readAllStandardOutput().split('\n')) {
-            const QJsonObject evento = QJsonDocument::fromJson(riga).object();
-            if (eventi && !evento.isEmpty())
-                eventi->insert(evento.value("event").toString(), evento);
-        }
-        return flash.exitCode();
-    }
-
-    // The history, newest first.
-    QList<QJsonObject> storico() const
-    {
-        QProcess flash;
-        avvia(flash, 7999, {"--history"}); // the address and port are not used
-        flash.waitForFinished();
-        QList<QJsonObject> record;
-        for (const QByteArray &riga : flash.readAllStandardOutput().split('\n')) {
-            if (!riga.isEmpty())
-                record.append(QJsonDocument::fromJson(riga).object());
-        }
-        return record;
-    }
-};
+    return nomi.join(u' ');
+}
 
 } // namespace
 
@@ -81,139 +119,86 @@ class TestStation : public QObject
     Q_OBJECT
 
 private slots:
-    void an_update_is_recorded_with_its_file_and_device()
+    void end_to_end_data()
     {
-        Stazione stazione;
-        ProcessoSimulatore sim({"--fault", "PGP#5:reply:C", "--board", "KR01"});
-        QVERIFY2(sim.errore().isEmpty(), qPrintable(sim.errore()));
-        QCOMPARE(stazione.esegui(sim.porta(), {stazione.firmware}), 0);
-        const QList<QJsonObject> storico = stazione.storico();
-        QCOMPARE(storico.size(), 1);
-        const QJsonObject &r = storico.first();
-        const QByteArray file = leggi_file(stazione.firmware);
-        QCOMPARE((QStringList{r["front_end"].toString(), r["class"].toString(), r["file"].toString(),
-                              r["firmware"].toString(), r["device_firmware"].toString(), r["crc16"].toString(),
-                              r["file_sha256"].toString(), r["text"].toString()}),
-                 (QStringList{"cli", "completed", "FW.BIN", "2.13", "2.15", r["crc16_stored"].toString(),
-                              QCryptographicHash::hash(file, QCryptographicHash::Sha256).toHex(),
-                              "Programming started..."}));
-        QCOMPARE((QList<int>{r["exit_code"].toInt(), r["resends"].toInt(), r["pages"].toInt(), r["port"].toInt()}),
-                 (QList<int>{0, 1, 79, sim.porta()}));
-        QVERIFY2(r["completed"].isString() && !r["erased"].toBool(), "completed, and not left erased");
-        QVERIFY2(QFile::exists(stazione.dati.filePath("kestra-updater/history.sqlite")), "no history in the window's data folder"); // the window's too
+        QTest::addColumn<Caso>("caso");
+        for (const Caso &caso : casi)
+            QTest::newRow(caso.nome) << caso;
     }
-
-    void a_damaged_history_is_told_and_the_update_goes_on()
+    void end_to_end()
     {
-        Stazione stazione;
-        QDir(stazione.dati.path()).mkpath("kestra-updater");
-        scrivi_file(stazione.dati.filePath("kestra-updater/history.sqlite"), QByteArray(4096, 'x'));
-        ProcessoSimulatore sim;
-        QVERIFY2(sim.errore().isEmpty(), qPrintable(sim.errore()));
-        QHash<QString, QJsonObject> eventi;
-        QByteArray errori;
-        QCOMPARE(stazione.esegui(sim.porta(), {stazione.firmware}, &eventi, &errori), 0);
-        QVERIFY2(errori.contains("kestra-flash: history ") && errori.contains(" was damaged: moved aside"),
+        QFETCH(Caso, caso);
+        QTemporaryDir dati;
+        if (caso.storico_danneggiato && QDir(dati.path()).mkpath("kestra-updater"))
+            scrivi_file(dati.filePath("kestra-updater/history.sqlite"), QByteArray(4096, 'x'));
+        QTcpServer libera; // a port nothing listens on now
+        QVERIFY2(libera.listen(QHostAddress::LocalHost), "no free port");
+        const quint16 porta = libera.serverPort();
+        libera.close();
+        std::optional<ProcessoSimulatore> sim;
+        caso.simulatore << "--save-image" << dati.filePath("received.bin");
+        const auto avvia = [&] { sim.emplace(caso.simulatore, porta); };
+        if (caso.simulatore_dopo_ms == 0)
+            avvia();
+        const auto durante = [&](QProcess &processo) {
+            if (caso.simulatore_dopo_ms > 0) {
+                QTest::qWait(caso.simulatore_dopo_ms);
+                avvia();
+            }
+            while (caso.segnale && !processo.peek(1 << 20).contains("progress") && processo.waitForReadyRead(10000)) {
+            }
+            QVERIFY2(!caso.segnale || ::kill(processo.processId(), caso.segnale) == 0, "it ended before the signal");
+        };
+        const QString firmware = scrivi_file(dati.filePath("FW.BIN"), caso.file);
+        const auto [codice, uscita, errori]
+            = flash(dati.path(), caso.opzioni + QStringList{"-p", QString::number(porta), firmware}, durante);
+        QCOMPARE(codice, caso.codice);
+        QHash<QString, QJsonObject> e;
+        QCOMPARE(eventi(uscita, e), caso.eventi);
+        const QJsonObject done = e.value("done");
+        const QString classe = caso.codice ? e.value("error")["class"].toString() : caso.record.section(u' ', 0, 0);
+        QCOMPARE(done["skipped"].toBool(), classe == "skipped");
+        QVERIFY2(errori.contains(caso.errori) && (codice <= 0 || errori.endsWith(
+                     QStringLiteral("kestra-flash: exit %1 (%2)\n").arg(codice).arg(classe).toUtf8())),
                  errori.constData());
-        QVERIFY2(eventi["warning"]["text"].toString().startsWith("history "), qPrintable(eventi["warning"]["text"].toString()));
-        QCOMPARE(stazione.storico().size(), 1);
-    }
+        // The pages in events, and as the simulator verified and kept them.
+        const QByteArray pagine = a_pagine_intere(caso.file.sliced(15));
+        QCOMPARE(leggi_file(dati.filePath("received.bin")), e.contains("verified") ? pagine : QByteArray("(none)"));
+        if (e.contains("verified"))
+            QCOMPARE((QList<qint64>{e["erase"]["block"].toInteger(), e["progress"]["bytes"].toInteger(),
+                                    e["progress"]["total"].toInteger(), e["progress"]["percent"].toInteger()}),
+                     (QList<qint64>{e["erase"]["of"].toInteger(), pagine.size(), pagine.size(), 100}));
+        // The transcript: the run named, each line the milliseconds since the start, the way and the bytes, the
+        // result last; never the password.
+        const QByteArray registro = leggi_file(dati.filePath("kestra.log"));
+        const QString fine = codice < 0 ? "" : QStringLiteral("# exit %1 \\(%2\\)\n").arg(codice).arg(classe);
+        const QString forma = QStringLiteral("^# \\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ  kestra-flash "
+                                             "\\d+\\.\\d+\\.\\d+  127\\.0\\.0\\.1:%1  FW\\.BIN\n"
+                                             "( +\\d+\\.\\d{3} ms (->|<-|--) [^\n]+\n)+%2$").arg(porta).arg(fine);
+        QVERIFY2(QRegularExpression(forma).match(registro).hasMatch() && registro.contains(caso.nel_registro)
+                     && !registro.contains("sbagliata") && !registro.contains(QByteArray("sbagliata").toHex(' ')),
+                 registro.constData());
+        const QByteArray rinvii = ' ' + QByteArray::number(done["resends"].toInt()) + " half pages sent again";
+        QVERIFY2(!e.contains("transferred") || sim->uscita("sent again").contains(rinvii), "not the simulator's count");
 
-    void a_run_that_is_killed_leaves_a_record_not_completed()
-    {
-        Stazione stazione;
-        ProcessoSimulatore sim({"--write-ms", "5"});
-        QVERIFY2(sim.errore().isEmpty(), qPrintable(sim.errore()));
-        QProcess flash;
-        stazione.avvia(flash, sim.porta(), {stazione.firmware});
-        QByteArray uscita;
-        while (!uscita.contains("\"progress\"") && flash.waitForReadyRead(10000))
-            uscita += flash.readAllStandardOutput();
-        flash.kill();
-        QVERIFY2(flash.waitForFinished(), "kestra-flash did not end");
-        const QList<QJsonObject> storico = stazione.storico();
-        QCOMPARE(storico.size(), 1);
-        QVERIFY2(!storico.first()["completed"].toBool(), "a killed run is not completed");
-        QVERIFY2(storico.first()["duration_ms"].isNull(), "a killed run has no duration");
-        QVERIFY2(storico.first()["erased"].toBool(), "a killed run's record says the receiver may be erased");
-    }
-
-    void wait_for_a_module_that_comes_late()
-    {
-        Stazione stazione;
-        const quint16 porta = porta_libera();
-        QProcess flash;
-        stazione.avvia(flash, porta, {"--wait", "20", stazione.firmware});
-        QTest::qWait(2500); // two tries or so find nothing
-        ProcessoSimulatore sim({}, porta);
-        QVERIFY2(sim.errore().isEmpty(), qPrintable(sim.errore()));
-        QVERIFY2(flash.waitForFinished(30000), "kestra-flash did not end");
-        QCOMPARE(flash.exitCode(), 0);
-        QVERIFY2(!flash.readAllStandardOutput().contains("\"warning\""), "a warning while the module was waited for");
-    }
-
-    void wait_gives_up_in_time()
-    {
-        Stazione stazione;
-        QElapsedTimer orologio;
-        orologio.start();
-        QCOMPARE(stazione.esegui(porta_libera(), {"--wait", "2", stazione.firmware}), 4);
-        QVERIFY2(orologio.elapsed() >= 2000, qPrintable(QStringLiteral("gave up after %1 ms").arg(orologio.elapsed())));
-        QVERIFY2(stazione.storico().isEmpty(), "nothing was erased: no record"); // nothing was erased
-    }
-
-    void retries_after_a_link_dropped_once()
-    {
-        Stazione stazione;
-        ProcessoSimulatore sim({"--fault", "PGP#30:drop-before"});
-        QVERIFY2(sim.errore().isEmpty(), qPrintable(sim.errore()));
-        QHash<QString, QJsonObject> eventi;
-        QByteArray errori;
-        QCOMPARE(stazione.esegui(sim.porta(), {"--retries", "2", stazione.firmware}, &eventi, &errori), 0);
-        QVERIFY2(errori.contains("\nTrying again (2 of 3): the device is erased.\n"), errori.constData());
-        QCOMPARE((QList<int>{eventi["retry"]["try"].toInt(), eventi["retry"]["of"].toInt()}), (QList<int>{2, 3}));
-        const QList<QJsonObject> storico = stazione.storico();
-        QCOMPARE(storico.size(), 2);
-        QCOMPARE((QStringList{storico[0]["class"].toString(), storico[1]["class"].toString()}),
-                 (QStringList{"completed", "transfer"}));
-        QCOMPARE((QList<bool>{storico[0]["erased"].toBool(), storico[1]["erased"].toBool()}),
-                 (QList<bool>{false, true}));
-        QCOMPARE(storico[1]["exit_code"].toInt(), 9);
-    }
-
-    void skip_if_current_data()
-    {
-        QTest::addColumn<int>("file_minore"); // the file's minor version byte (two decimal digits)
-        QTest::addColumn<QString>("minore");  // the device's minor version byte
-        QTest::addColumn<QString>("versione"); // as the device's label shows it
-        QTest::addColumn<bool>("saltato");
-        QTest::newRow("the same version: nothing erased") << 0x13 << "0x13" << "2.13" << true;
-        QTest::newRow("another version: updated") << 0x13 << "0x15" << "2.15" << false;
-        // 0x1A: "2.110" in the file's label, "2.1A" in the device's; the same byte.
-        QTest::newRow("a nibble above 9: the bytes are compared") << 0x1A << "0x1A" << "2.1A" << true;
-    }
-    void skip_if_current()
-    {
-        QFETCH(int, file_minore);
-        QFETCH(QString, minore);
-        QFETCH(QString, versione);
-        QFETCH(bool, saltato);
-        Stazione stazione;
-        scrivi_file(stazione.firmware, leggi_file(stazione.firmware).replace(7, 1, QByteArray(1, char(file_minore))));
-        ProcessoSimulatore sim({"--major", "2", "--minor", minore});
-        QVERIFY2(sim.errore().isEmpty(), qPrintable(sim.errore()));
-        QHash<QString, QJsonObject> eventi;
-        QByteArray errori;
-        QCOMPARE(stazione.esegui(sim.porta(), {"--skip-if-current", stazione.firmware}, &eventi, &errori), 0);
-        QCOMPARE(eventi["done"]["skipped"].toBool(), saltato);
-        QCOMPARE(errori.contains("The device is already at firmware " + versione.toUtf8() + ": nothing was erased."),
-                 saltato);
-        QCOMPARE(eventi.contains("erase"), !saltato);
-        // The device left alone is in the books too, erased nothing.
-        const QList<QJsonObject> storico = stazione.storico();
-        QCOMPARE(storico.size(), 1);
-        QCOMPARE(storico.first()["class"].toString(), saltato ? "skipped" : "completed");
-        QCOMPARE(storico.first()["erased"].toBool(), false);
+        // The records, newest first: their classes, "-" for one not completed, "+" for one that says erased; the
+        // last one's fields as the run told them.
+        QStringList classi;
+        QList<QJsonValue> campi;
+        for (const QByteArray &riga : std::get<1>(flash(dati.path(), {"--history"})).trimmed().split('\n')) {
+            const QJsonObject r = QJsonDocument::fromJson(riga).object();
+            if (r.isEmpty())
+                continue;
+            classi.append((r["completed"].isString() ? r["class"].toString() : "-")
+                          + (r["erased"].toBool() ? "+" : ""));
+            if (campi.isEmpty())
+                campi = {r["front_end"], r["file"], r["file_sha256"], r["port"], r["resends"], r["exit_code"]};
+        }
+        QCOMPARE(classi.join(u' '), caso.record);
+        const QString sha256 = QCryptographicHash::hash(caso.file, QCryptographicHash::Sha256).toHex();
+        if (!campi.isEmpty())
+            QCOMPARE(campi, (QList<QJsonValue>{"cli", "FW.BIN", e.contains("erase") ? sha256 : "", porta,
+                                               done["resends"].toInt(), codice < 0 ? QJsonValue() : codice}));
     }
 };
 
