@@ -337,7 +337,7 @@ private slots:
         banco.pronto(firmware('t', QByteArray(600, 'a'))); // another board's, and its CRC16 is not its image's
         const QString stato = banco.leggi({"Text2"}).first();
         banco.dialoghi.risposte = {Risposta::Si, Risposta::No, Risposta::No, Risposta::Si, Risposta::Si};
-        banco.clicca("Command2"); // Yes to the board, No to the damaged file: not in the books
+        banco.clicca("Command2"); // Yes to the board, No to the damaged file
         banco.clicca("Command2"); // No to the board: in the books, nothing erased
         QCOMPARE(banco.dialoghi.titoli, (QStringList{"Scheda diversa", "File danneggiato", "Scheda diversa"}));
         QCOMPARE(banco.leggi({"Text2"}).first() + ", " + banco.quadro(), stato + ", GGRR 23");
