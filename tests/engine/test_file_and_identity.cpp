@@ -2,77 +2,68 @@
 
 namespace {
 
-const QString non_compatibile = registrato(messaggio::firmware_non_compatibile);
-const QString inesistente = registrato(messaggio::file_inesistente);
-const QString wgm110 = registrato(messaggio::avviso_wgm110);
 const QString offerta_reset = registrato(messaggio::offerta_reset);
-const QString riavviato = registrato(messaggio::modulo_riavviato);
 const QByteArray identita_intera("FWI=\x02\x15KR01KESTRA01\x24\x65", 20);
-
-QString bootloader(const char *versione)
-{
-    return registrato(messaggio::bootloader_non_supportato, {QLatin1String(versione)});
-}
 
 // A firmware file opened after connecting at the Access Point.
 struct Apertura
 {
     const char *nome;
     QByteArray contenuto; // null: no file at all
-    QString campi;
-    QStringList messaggi;
-    QString passi;
+    QString campi, passi;
     int codice_cpu;
+    QStringList messaggi{};
 };
 
 const QByteArray dati(10, 'x');
+const QString aperto = QStringLiteral("disconnect open");
 const Apertura aperture[] = {
-    {"t, bootloader 1.2", firmware('t', dati), "FW.BIN t 12 1A98", {}, "disconnect open identify", 1},
-    {"W, bytes 0 and 12 make 1.2", firmware('W', dati, 0, 12), "FW.BIN W 12 1A98", {}, "disconnect open identify", 3},
-    {"14 bytes: the low CRC byte is 0", firmware('s', {}).left(14), "FW.BIN s 12 1A00", {}, "disconnect open identify",
-     2},
-    {"upper-case T is unknown", firmware('T', dati), "FW.BIN ? 12 1A98", {non_compatibile}, "disconnect open", 0},
-    {"bootloader 1.1", firmware('t', dati, 1, 1), "FW.BIN t 11 1A98", {bootloader("1.1")}, "disconnect open", 1},
-    {"both refusals, CPU first", firmware('x', dati, 1, 1), "FW.BIN ? 11 1A98", {non_compatibile, bootloader("1.1")},
-     "disconnect open", 0},
-    {"missing", {}, {}, {inesistente}, "disconnect open", 0},
-    {"empty", QByteArray(""), {}, {inesistente}, "disconnect open", 0},
+    {"t, bootloader 1.2", firmware('t', dati), "FW.BIN t 12 1A98", "disconnect open identify", 1},
+    {"W, bytes 0 and 12 make 1.2", firmware('W', dati, 0, 12), "FW.BIN W 12 1A98", "disconnect open identify", 3},
+    {"upper-case T is unknown", firmware('T', dati), "FW.BIN ? 12 1A98", aperto, 0,
+     {registrato(messaggio::firmware_non_compatibile)}},
+    {"bootloader 1.1", firmware('t', dati, 1, 1), "FW.BIN t 11 1A98", aperto, 1,
+     {registrato(messaggio::bootloader_non_supportato, {"1.1"})}},
+    {"missing", {}, {}, aperto, 0, {registrato(messaggio::file_inesistente)}},
 };
 
-// An identification: where, the file's CPU, the reply, the answers, and what follows.
+// An identification: the module's reply, and what follows.
 struct Identificazione
 {
     const char *nome;
-    QString indirizzo;
-    char cpu;
     Replica fwi;
-    QList<Risposta> risposte;
-    QString stato;
-    QStringList messaggi;
-    QString campi;
-    QString passi;
+    QString stato, campi, passi;
+    QStringList messaggi{};
+    char cpu = 't'; // of the file
+    QList<Risposta> risposte{};
+    QString indirizzo = ap;
+    Replica rst = CollegamentoScriptato::risposta("RST=OK", 20);
+    QList<Attesa> attese = {{1, 500, 500}};
 };
 
-const auto r = CollegamentoScriptato::risposta;
 const QString identificato = QStringLiteral("disconnect transfer");
 const QString da_ripetere = QStringLiteral("disconnect identify");
+const QString kestra = QStringLiteral("KR01 KESTRA01 05.03.18");
+const QString muto = QStringLiteral("errore connessione");
+// The identity the module never sent is owed before the restart: awaited a second, then forgotten.
+const QList<Attesa> riavvio{{1, 500, 500}, {1, 1000, 1000}, {1, 500, 500}};
 const Identificazione identificazioni[] = {
-    {"identity shown", ap, 't', r(identita_intera, 1), {}, "Connesso...", {}, "KR01 KESTRA01 05.03.18", identificato},
-    {"pieces within the fixed wait", ap, 't', {{{1, identita_intera.first(9)}, {499, identita_intera.sliced(9)}}}, {},
-     "Connesso...", {}, "KR01 KESTRA01 05.03.18", identificato},
-    {"pieces after the wait are not read", ap, 't', {{{1, identita_intera.first(10)}, {501, identita_intera.sliced(10)}}},
-     {}, "Connesso...", {}, "KR01  00.00.00", identificato},
-    {"a flood: the identity read, the rest kept up to the buffer's size", ap, 't',
-     {{{1, identita_intera + QByteArray(40000, 'x')}, {2, QByteArray(40000, 'x')}}}, {}, "Connesso...", {},
-     "KR01 KESTRA01 05.03.18", identificato},
-    {"no information, t", ap, 't', r("FWI=???", 1), {}, "Connesso: INFO non disponibile", {}, {}, identificato},
-    {"no information, W: warning", ap, 'W', r("FWI=???", 1), {}, "Connesso: INFO non disponibile", {wgm110}, {},
+    {"pieces within the fixed wait", {{{1, identita_intera.first(9)}, {499, identita_intera.sliced(9)}}}, "Connesso...",
+     kestra, identificato},
+    {"W, pieces after the wait are not read", {{{1, identita_intera.first(10)}, {501, identita_intera.sliced(10)}}},
+     "Connesso...", "KR01  00.00.00", identificato, {}, 'W'},
+    {"a flood: the identity read, the rest kept up to the buffer's size",
+     {{{1, identita_intera + QByteArray(40000, 'x')}, {2, QByteArray(40000, 'x')}}}, "Connesso...", kestra,
      identificato},
-    {"silent at the access point", ap, 't', {}, {}, "errore connessione", {}, {}, da_ripetere},
-    {"silent elsewhere: reset offered, No", altrove, 't', {}, {Risposta::No}, "errore connessione", {offerta_reset}, {},
-     da_ripetere},
-    {"silent elsewhere: Yes restarts the module", altrove, 't', {}, {Risposta::Si}, "errore connessione",
-     {offerta_reset, riavviato}, {}, "connect"},
+    {"no information, W: warning", CollegamentoScriptato::risposta("FWI=???"), "Connesso: INFO non disponibile", {},
+     identificato, {registrato(messaggio::avviso_wgm110)}, 'W'},
+    {"silent at the access point", {}, muto, {}, da_ripetere},
+    {"silent elsewhere: reset offered, No", {}, muto, {}, da_ripetere, {offerta_reset}, 't', {Risposta::No}, altrove},
+    {"silent elsewhere: Yes, the restart answered, then a moment", {}, muto, {}, "connect",
+     {offerta_reset, registrato(messaggio::modulo_riavviato)}, 't', {Risposta::Si}, altrove,
+     CollegamentoScriptato::risposta("RST=OK", 20), riavvio + QList<Attesa>{{1, 100, 100}}},
+    {"silent elsewhere: Yes, the restart unanswered: the link stays open", {}, muto, {}, da_ripetere,
+     {offerta_reset, registrato(messaggio::reset_senza_risposta)}, 't', {Risposta::Si}, altrove, {}, riavvio},
 };
 
 } // namespace
@@ -117,7 +108,7 @@ private slots:
     {
         QFETCH(char, cpu);
         Motore motore;
-        motore.link.script("PGX", 1, r("E", 1));
+        motore.link.script("PGX", 1, CollegamentoScriptato::risposta("E"));
         QVERIFY2(motore.pronto('s', dati_di_prova(300)), "connected, the file opened and the device identified");
         motore.aggiornatore.trasferisci();
         motore.rapporto.risposte = {Risposta::Si};
@@ -143,6 +134,7 @@ private slots:
         Motore motore(caso.indirizzo);
         motore.aperto(firmware(caso.cpu, "x"));
         motore.link.script("FWI", 0, caso.fwi);
+        motore.link.script("RST!", 0, caso.rst);
         motore.rapporto.risposte = caso.risposte;
         motore.aggiornatore.identifica();
 
@@ -150,31 +142,15 @@ private slots:
         QCOMPARE(motore.rapporto.messaggi, caso.messaggi);
         QCOMPARE(motore.rapporto.campi.join(u','), caso.campi);
         QCOMPARE(motore.passi(), caso.passi);
-        QCOMPARE(motore.link.comandi.size(), caso.messaggi.contains(riavviato) ? 2 : 1);
-        QCOMPARE(motore.link.attese.first(), (Attesa{1, 500, 500}));
+        QCOMPARE(motore.link.comandi.size(), caso.attese.size() > 1 ? 2 : 1);
+        QCOMPARE(motore.link.attese, caso.attese);
         QVERIFY2(motore.link.buffer_rx().size() <= Collegamento::capienza_ricezione, "the receive buffer grew past its size");
         QCOMPARE(motore.rapporto.stato_di(Tappa::Identificazione),
                  caso.passi == identificato ? StatoTappa::Fatta : StatoTappa::DaFare);
+        // A module that restarted closes the link.
+        QCOMPARE(motore.rapporto.stato_di(Tappa::Connessione),
+                 caso.passi == "connect" ? StatoTappa::DaFare : StatoTappa::Fatta);
         QVERIFY2(!motore.rapporto.in_attesa, "the pointer is back to the arrow");
-    }
-
-    void restart_waits_for_its_reply_then_a_moment()
-    {
-        Motore motore(altrove);
-        motore.aperto(firmware('t', "x"));
-        motore.link.script("FWI", 0, {});
-        motore.link.script("RST!", 1, r("RST=OK", 20));
-        motore.link.script("RST!", 2, {});
-        motore.rapporto.risposte = {Risposta::Si, Risposta::Si};
-        motore.aggiornatore.identifica();
-        QCOMPARE(motore.link.comandi, (QList<QByteArray>{"FWI", "RST!"}));
-        // The identity the module never sent is owed: awaited a second, then forgotten.
-        QCOMPARE(motore.link.attese, (QList<Attesa>{{1, 500, 500}, {1, 1000, 1000}, {1, 500, 500}, {1, 100, 100}}));
-        QCOMPARE(motore.rapporto.stato_di(Tappa::Connessione), StatoTappa::DaFare);
-        motore.aperto(firmware('t', "x")); // unanswered: the link stays open
-        motore.aggiornatore.identifica();
-        QCOMPARE(motore.rapporto.messaggi, (QStringList{offerta_reset, registrato(messaggio::reset_senza_risposta)}));
-        QCOMPARE(motore.rapporto.stato_di(Tappa::Connessione), StatoTappa::Fatta);
     }
 };
 
