@@ -25,99 +25,53 @@ class TestFirmwareFile : public QObject
     Q_OBJECT
 
 private slots:
-    void crc16_calc_data()
+    // The device's CRC16 of known data, from the register's two bytes; the
+    // commands past 256 pages; the byte limits of the CPU types; a version's
+    // decimal point is the locale's.
+    void checksums_commands_and_limits()
     {
-        QTest::addColumn<int>("iniziale");
-        QTest::addColumn<QByteArray>("byte");
-        QTest::addColumn<int>("crc16");
-        QTest::newRow("abc") << 0xFFFF << QByteArray("abc") << 0x0EB3;
-        QTest::newRow("abc from 0") << 0 << QByteArray("abc") << 0x065F;
-        QTest::newRow("no bytes: unchanged") << 0xFFFF << QByteArray() << 0xFFFF;
-    }
-    void crc16_calc()
-    {
-        QFETCH(int, iniziale);
-        QFETCH(QByteArray, byte);
-        RegistroCrc registro{iniziale >> 8, iniziale & 0xFF, 0};
-        ::crc16_calc(registro, byte);
-        QTEST(registro.crc16, "crc16");
-        QCOMPARE(registro.crc_alto * 256 + registro.crc_basso, registro.crc16);
-    }
-
-    void cpu_types_data()
-    {
-        QTest::addColumn<char>("lettera");
-        QTest::addColumn<QByteArray>("didascalia"); // null: no row
-        QTest::addColumn<int>("codice");
-        QTest::addColumn<int>("kb");
-        QTest::newRow("t: STM32F0") << 't' << QByteArray("CPU: STM32F0 64K (256B)") << 1 << 64;
-        QTest::newRow("s: STM32F1") << 's' << QByteArray("CPU: STM32F1 128K (256B)") << 2 << 128;
-        QTest::newRow("W: WGM110") << 'W' << QByteArray("CPU: WGM110 1M (128B)") << 3 << 756;
-        QTest::newRow("T: the case counts") << 'T' << QByteArray() << 0 << 0;
-    }
-    void cpu_types()
-    {
-        QFETCH(char, lettera);
-        QFETCH(QByteArray, didascalia);
-        QFETCH(int, codice);
-        QFETCH(int, kb);
-        const TipoCpu *tipo = cerca_tipo_cpu(lettera);
-        QCOMPARE(tipo ? tipo->didascalia : nullptr, didascalia.isNull() ? nullptr : didascalia.constData());
-        const TipoCpu &riga = tipo ? *tipo : tipo_cpu_sconosciuto();
-        QCOMPARE(riga.codice, codice);
-        QCOMPARE(riga.kb_area, kb);
-        QCOMPARE(riga.cancellazione_a_blocchi, codice == 1 || codice == 2);
-        QCOMPARE(riga.byte_massimi(), codice ? kb * 1024 : 32767 * 256);
-    }
-
-    // The nibbles of the firmware's minor number are shown in decimal, the CRC16 unpadded.
-    void header_fields_data()
-    {
-        QTest::addColumn<int>("lunghezza"); // of the file
-        QTest::addColumn<QStringList>("campi"); // what its header shows
-        const QString v12 = QStringLiteral("Booloader: v.1.2"), v2110 = QStringLiteral("Firmware: v.2.110");
-        QTest::newRow("header and image") << 20 << QStringList{"s", v12, v2110, "AB C", "1A98"};
-        QTest::newRow("no low CRC byte") << 14 << QStringList{"s", v12, v2110, "AB C", "1A00"};
-        QTest::newRow("half a board") << 11 << QStringList{"s", v12, v2110, "AB", "0"};
-        QTest::newRow("empty") << 0 << QStringList{QString(QChar(0)), "Booloader: v.0", "Firmware: v.0.00", "", "0"};
-    }
-    void header_fields()
-    {
-        QFETCH(int, lunghezza);
-        const IntestazioneFirmware h = leggi_intestazione((intestazione_s + "IMAGE").first(lunghezza));
-        QTEST((QStringList{QString(QChar(h.tipo_cpu)), etichetta_bootloader(h.versione_bootloader, QLocale::c()),
-                           etichetta_firmware_file(h.fw_maggiore, h.fw_minore), QString::fromLatin1(h.scheda_file),
-                           testo_crc(h.crc16())}),
-              "campi");
-    }
-
-    void header_texts_data()
-    {
-        QTest::addColumn<int>("versione");
-        QTest::addColumn<QLocale>("locale");
-        QTest::addColumn<QString>("testo");
-        QTest::addColumn<bool>("supportato");
-        const QLocale c = QLocale::c();
-        QTest::newRow("1.1") << 11 << c << "1.1" << false;
-        QTest::newRow("1.2") << 12 << c << "1.2" << true;
-        QTest::newRow("1.4") << 14 << c << "1.4" << false;
-        QTest::newRow("2.0 shown as 2") << 20 << c << "2" << false;
-        QTest::newRow("1.3 in German") << 13 << QLocale(QLocale::German) << "1,3" << true;
-    }
-    void header_texts()
-    {
-        QFETCH(int, versione);
-        QFETCH(QLocale, locale);
-        QTEST(testo_versione_bootloader(versione, locale), "testo");
-        QTEST(bootloader_supportato(versione), "supportato");
-    }
-
-    void commands_past_256_pages()
-    {
+        RegistroCrc registro{0xFF, 0xFF, 0};
+        ::crc16_calc(registro, "abc");
+        QCOMPARE((std::tuple{registro.crc_alto, registro.crc_basso, registro.crc16}), (std::tuple{0x0E, 0xB3, 0x0EB3}));
+        registro = {0, 0, 0};
+        ::crc16_calc(registro, "abc");
+        QCOMPARE(registro.crc16, 0x065F);
         const QByteArray dati(128, '\x81');
         QCOMPARE(comando_mezza_pagina(*cerca_tipo_cpu('t'), 300 * 256 + 128, dati), QByteArray("PGP\x01\x2C\x80") + dati + '\x80');
         QCOMPARE(comando_mezza_pagina(*cerca_tipo_cpu('W'), 0x1234500, dati), QByteArray("PGp\x23\x45\x00", 6) + dati + '\x80');
         QCOMPARE(comando_verifica(*cerca_tipo_cpu('s'), 300, 0x1A, 0x98), QByteArray("PGX\x01\x2C\x1A\x98"));
+        QCOMPARE(cerca_tipo_cpu('W')->byte_massimi(), 756 * 1024);
+        QCOMPARE(tipo_cpu_sconosciuto().byte_massimi(), 32767 * 256);
+        QCOMPARE(testo_versione_bootloader(13, QLocale(QLocale::German)), QStringLiteral("1,3"));
+    }
+
+    // The nibbles of the firmware's minor number are shown in decimal, the
+    // CRC16 unpadded; bootloaders 1.2 and 1.3 are supported.
+    void header_fields_data()
+    {
+        QTest::addColumn<QByteArray>("intestazione");
+        QTest::addColumn<QString>("campi"); // what it shows
+        const auto bootloader = [](int intero, int decimi) {
+            return QByteArray(intestazione_s).replace(4, 2, QByteArray(1, char(intero)) + char(decimi));
+        };
+        QTest::newRow("header and image") << intestazione_s + "IMAGE" << "s|Booloader: v.1.2|Firmware: v.2.110|AB C|1A98|yes";
+        QTest::newRow("no low CRC byte") << intestazione_s.first(14) << "s|Booloader: v.1.2|Firmware: v.2.110|AB C|1A00|yes";
+        QTest::newRow("half a board") << intestazione_s.first(11) << "s|Booloader: v.1.2|Firmware: v.2.110|AB|0|yes";
+        QTest::newRow("empty") << QByteArray() << QString(QChar(0)) + "|Booloader: v.0|Firmware: v.0.00||0|no";
+        QTest::newRow("bootloader 1.1") << bootloader(1, 1) << "s|Booloader: v.1.1|Firmware: v.2.110|AB C|1A98|no";
+        QTest::newRow("bootloader 1.3") << bootloader(1, 3) << "s|Booloader: v.1.3|Firmware: v.2.110|AB C|1A98|yes";
+        QTest::newRow("bootloader 1.4") << bootloader(1, 4) << "s|Booloader: v.1.4|Firmware: v.2.110|AB C|1A98|no";
+        QTest::newRow("bootloader 2.0 shown as 2") << bootloader(2, 0) << "s|Booloader: v.2|Firmware: v.2.110|AB C|1A98|no";
+    }
+    void header_fields()
+    {
+        QFETCH(QByteArray, intestazione);
+        const IntestazioneFirmware h = leggi_intestazione(intestazione);
+        QTEST((QStringList{QString(QChar(h.tipo_cpu)), etichetta_bootloader(h.versione_bootloader, QLocale::c()),
+                           etichetta_firmware_file(h.fw_maggiore, h.fw_minore), QString::fromLatin1(h.scheda_file),
+                           testo_crc(h.crc16()), bootloader_supportato(h.versione_bootloader) ? "yes" : "no"})
+                  .join(u'|'),
+              "campi");
     }
 
     void image_read_again_data()
