@@ -74,66 +74,58 @@ private slots:
               "campi");
     }
 
-    void image_read_again_data()
-    {
-        // The file at transfer time (empty: gone), its CPU type, what is refused.
-        QTest::addColumn<QByteArray>("contenuto");
-        QTest::addColumn<int>("codice_cpu");
-        QTest::addColumn<QString>("errore");
-        const QString cambiato = QStringLiteral("Errore: file firmware cambiato, riaprirlo");
-        const QString grande = QStringLiteral("Errore: file firmware troppo grande");
-        const QByteArray &s = intestazione_s;
-        QTest::newRow("unchanged") << s + "IMAGE" << 2 << QString();
-        QTest::newRow("gone") << QByteArray() << 2 << cambiato;
-        QTest::newRow("another CPU type") << QByteArray(s).replace(1, 1, "W") + "IMAGE" << 2 << cambiato;
-        QTest::newRow("header only") << s << 2 << "Errore: file firmware senza dati";
-        QTest::newRow("t: 64 KB") << s + QByteArray(65536, 'x') << 1 << QString();
-        QTest::newRow("t: a byte over 64 KB") << s + QByteArray(65537, 'x') << 1 << grande;
-    }
-    void image_read_again()
-    {
-        QFETCH(QByteArray, contenuto);
-        QFETCH(QString, errore);
-        QTemporaryDir cartella;
-        const QString percorso = cartella.filePath("FW.BIN");
-        if (!contenuto.isEmpty())
-            scrivi_file(percorso, contenuto);
-        QFETCH(int, codice_cpu);
-        const FileFirmware file
-            = leggi_file_firmware(percorso_di(percorso), intestazione_s, tipi_cpu()[codice_cpu - 1].byte_massimi());
-        QCOMPARE(file.letto() ? QString() : stato_file_firmware(file.problema).in(0), errore);
-        QCOMPARE(file.immagine, errore.isEmpty() ? contenuto.sliced(15) : QByteArray());
-    }
-
-    // What a name turns out to be, looked at before anything is opened.
+    // What a name turns out to be, looked at before anything is opened; then
+    // the image read again at transfer time against the header opened.
     void what_a_name_is_data()
     {
-        QTest::addColumn<QString>("come");
+        QTest::addColumn<QString>("come"); // what FW.BIN is
+        QTest::addColumn<QByteArray>("contenuto");
         QTest::addColumn<ProblemaFile>("problema");
-        QTest::newRow("no such file") << "missing" << ProblemaFile::Inesistente;
-        QTest::newRow("empty") << "empty" << ProblemaFile::Vuoto;
-        QTest::newRow("a folder") << "folder" << ProblemaFile::Cartella;
-        QTest::newRow("a FIFO, never opened") << "fifo" << ProblemaFile::NonRegolare;
-        QTest::newRow("a loop of links") << "loop" << ProblemaFile::Ciclo;
-        QTest::newRow("a link to a firmware file") << "link" << ProblemaFile::Nessuno;
+        QTest::addColumn<QString>("errore"); // of the image read again, as a "t" file's
+        const QString cambiato = QStringLiteral("Errore: file firmware cambiato, riaprirlo");
+        const QString illeggibile = stato_file_firmware(ProblemaFile::Illeggibile).in(0);
+        const QByteArray &s = intestazione_s;
+        QTest::newRow("unchanged") << "file" << s + "IMAGE" << ProblemaFile::Nessuno << QString();
+        QTest::newRow("gone") << "missing" << QByteArray() << ProblemaFile::Inesistente << cambiato;
+        QTest::newRow("empty") << "file" << QByteArray() << ProblemaFile::Vuoto << cambiato;
+        QTest::newRow("a folder") << "folder" << QByteArray() << ProblemaFile::Cartella << illeggibile;
+        QTest::newRow("a FIFO, never opened") << "fifo" << QByteArray() << ProblemaFile::NonRegolare << illeggibile;
+        QTest::newRow("a loop of links") << "loop" << QByteArray() << ProblemaFile::Ciclo << illeggibile;
+        QTest::newRow("a link to a firmware file") << "link" << s + "IMAGE" << ProblemaFile::Nessuno << QString();
+        QTest::newRow("another CPU type") << "file" << QByteArray(s).replace(1, 1, "W") + "IMAGE"
+                                          << ProblemaFile::Nessuno << cambiato;
+        QTest::newRow("header only") << "file" << s << ProblemaFile::Nessuno << "Errore: file firmware senza dati";
+        QTest::newRow("t: 64 KB") << "file" << s + QByteArray(65536, 'x') << ProblemaFile::Nessuno << QString();
+        QTest::newRow("t: a byte over 64 KB") << "file" << s + QByteArray(65537, 'x') << ProblemaFile::Nessuno
+                                              << "Errore: file firmware troppo grande";
     }
     void what_a_name_is()
     {
         QFETCH(QString, come);
+        QFETCH(QByteArray, contenuto);
+        QFETCH(QString, errore);
         QTemporaryDir cartella;
-        const std::filesystem::path radice = percorso_di(cartella.path());
-        scrivi_file(cartella.filePath("FW.BIN"), intestazione_s + "IMAGE");
-        scrivi_file(cartella.filePath("empty"), {});
-        QVERIFY2(QDir(cartella.path()).mkdir("folder"), "the test could not make the folder");
-        QCOMPARE(mkfifo(QFile::encodeName(cartella.filePath("fifo")).constData(), 0600), 0);
-        std::filesystem::create_symlink("loop", radice / "loop");
-        std::filesystem::create_symlink("FW.BIN", radice / "link");
+        const QString nome = cartella.filePath("FW.BIN");
+        const std::filesystem::path percorso = percorso_di(nome);
+        if (come == "file")
+            scrivi_file(nome, contenuto);
+        else if (come == "folder")
+            QVERIFY2(QDir().mkdir(nome), "the test could not make the folder");
+        else if (come == "fifo")
+            QCOMPARE(mkfifo(QFile::encodeName(nome).constData(), 0600), 0);
+        else if (come == "loop")
+            std::filesystem::create_symlink("FW.BIN", percorso);
+        else if (come == "link")
+            std::filesystem::create_symlink(scrivi_file(cartella.filePath("REAL.BIN"), contenuto).toStdString(), percorso);
 
-        const FileFirmware file = leggi_intestazione_firmware(radice / come.toStdString());
+        const FileFirmware file = leggi_intestazione_firmware(percorso);
         QTEST(file.problema, "problema");
         QVERIFY2(file.motivo.isEmpty(), "no words of the system's");
-        QCOMPARE(file.intestazione, file.letto() ? intestazione_s : QByteArray());
-        QCOMPARE(file.byte_immagine, file.letto() ? 5 : 0);
+        QCOMPARE(file.intestazione, contenuto.first(file.letto() ? 15 : 0));
+        QCOMPARE(file.byte_immagine, file.letto() ? contenuto.size() - 15 : 0);
+        const FileFirmware immagine = leggi_file_firmware(percorso, intestazione_s, cerca_tipo_cpu('t')->byte_massimi());
+        QCOMPARE(immagine.letto() ? QString() : stato_file_firmware(immagine.problema).in(0), errore);
+        QCOMPARE(immagine.immagine, errore.isEmpty() ? contenuto.sliced(15) : QByteArray());
     }
 };
 

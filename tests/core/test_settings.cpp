@@ -3,12 +3,12 @@
 #include "testing/files.h"
 
 #include <QDir>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <optional>
 
+#include <pwd.h>
 #include <unistd.h>
 
 namespace {
@@ -17,7 +17,6 @@ const QByteArray predefiniti = QByteArrayLiteral("Path = \r\nLanguage = 0\r\n");
 const QByteArray vecchie = QByteArrayLiteral("Path = /old/\r\nLanguage = 1\r\n");
 const QByteArray nuove = QByteArrayLiteral("Path = /new/\r\nLanguage = 0\r\n");
 const QByteArray nessuno("(none)");
-const char *const opzione_salva = "--salva";
 
 constexpr QFile::Permissions leggibile = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
                                          | QFile::ReadOther | QFile::ExeOther;
@@ -30,34 +29,17 @@ QString file_in(const QString &cartella)
     return cartella + QLatin1String(nome_file_impostazioni);
 }
 
-// Saves "/new/" and Italian where the program folder and the user's folder say.
-bool salva(const QString &programma, const QString &utente)
+// Saves "/new/" and Italian where the program folder and the user's folder
+// say; root may write anywhere, so a user without privileges is "nobody".
+bool salva(const QString &programma, const QString &utente, bool senza_privilegi)
 {
-    return salva_file_impostazioni(cartella_impostazioni(programma, utente), {"/new/", 0});
-}
-
-// The child's exit codes: saved or not, told apart from a child that never ran.
-constexpr int salvato = 10, non_salvato = 11;
-
-// salva() from a child process of a user without privileges: root may write
-// anywhere, so as root the child drops to "nobody". Nothing, with why in
-// `errore`, when the child could not run as such a user.
-std::optional<bool> salva_senza_privilegi(const QString &programma, const QString &utente, QString &errore)
-{
-    QString eseguibile = QCoreApplication::applicationFilePath();
-    QStringList argomenti{QLatin1String(opzione_salva), programma, utente};
-    if (geteuid() == 0) {
-        argomenti = QStringList{"--reuid=nobody", "--regid=nogroup", "--clear-groups", eseguibile} + argomenti;
-        eseguibile = QStringLiteral("setpriv");
-    }
-    QProcess figlio;
-    figlio.start(eseguibile, argomenti);
-    figlio.waitForFinished();
-    if (figlio.exitStatus() == QProcess::NormalExit && (figlio.exitCode() == salvato || figlio.exitCode() == non_salvato))
-        return figlio.exitCode() == salvato;
-    errore = QStringLiteral("setup: the test could not run itself as a user without privileges (%1 %2): %3")
-                 .arg(eseguibile, argomenti.join(u' '), QString::fromLocal8Bit(figlio.readAllStandardError()));
-    return std::nullopt;
+    const passwd *chi = senza_privilegi && geteuid() == 0 ? getpwnam("nobody") : nullptr;
+    if (chi && (setegid(chi->pw_gid) != 0 || seteuid(chi->pw_uid) != 0))
+        qFatal("the test could not act as nobody");
+    const bool salvate = salva_file_impostazioni(cartella_impostazioni(programma, utente), {"/new/", 0});
+    if (chi && (seteuid(0) != 0 || setegid(0) != 0))
+        qFatal("the test could not act as root again");
+    return salvate;
 }
 
 } // namespace
@@ -67,37 +49,28 @@ class TestSettings : public QObject
     Q_OBJECT
 
 private slots:
-    // The reader takes a quoted line whole; a folder that cannot be stored whole is left out.
-    void componi_data()
-    {
-        QTest::addColumn<QString>("percorso");
-        QTest::addColumn<QByteArray>("byte");
-        QTest::newRow("defaults") << QString() << predefiniti;
-        QTest::newRow("a comma: the line quoted") << "/srv/fw,v2/" << QByteArray("\"Path = /srv/fw,v2/\"\r\nLanguage = 0\r\n");
-        QTest::newRow("a quote, no comma: as it is") << "/a\"b/\"" << QByteArray("Path = /a\"b/\"\r\nLanguage = 0\r\n");
-        QTest::newRow("a quote and a comma: left out") << "/a\"b,/" << predefiniti;
-        QTest::newRow("a CR: left out") << "/a\rb/" << predefiniti;
-    }
-    void componi()
-    {
-        QFETCH(QString, percorso);
-        QTEST(componi_impostazioni({percorso, 0}), "byte");
-    }
-
+    // A file as read, and as written from what it reads (or from `scritto`):
+    // the reader takes a quoted line whole, so a folder that cannot be stored whole is left out.
     void leggi_data()
     {
         QTest::addColumn<QByteArray>("contenuto");
         QTest::addColumn<QString>("percorso");
         QTest::addColumn<int>("lingua");
-        const auto riga = [](const char *nome, const char *contenuto, const char *percorso, int lingua) {
-            QTest::newRow(nome) << QByteArray(contenuto) << percorso << lingua;
+        QTest::addColumn<QString>("scritto"); // null: not written
+        const auto riga = [](const char *nome, const char *contenuto, const char *percorso, int lingua,
+                             const char *scritto = nullptr) {
+            QTest::newRow(nome) << QByteArray(contenuto) << percorso << lingua << QString::fromUtf8(scritto);
         };
+        riga("defaults", predefiniti, "", 0, "");
+        riga("a comma: the line quoted", "\"Path = /s/f,v2/\"\r\nLanguage = 1\r\n", "/s/f,v2/", 1, "/s/f,v2/");
+        riga("a quote, no comma: as it is", "Path = /a\"b/\"\r\nLanguage = 1\r\n", "/a\"b/\"", 1, "/a\"b/\"");
+        riga("a quote and a comma: left out", predefiniti, "", 0, "/a\"b,/");
+        riga("a CR: left out", predefiniti, "", 0, "/a\rb/");
         riga("no blanks: one character lost", "Path=C:\\x\r\nLanguage=1\r\n", ":\\x", 0);
         riga("no equals sign", "abc\r\n", "bc", 0);
         riga("a comma cuts the folder, the rest read as the language", "Path = C:\\a,x= 2\r\nLanguage = 1\r\n", "C:\\a",
              2);
-        riga("quoted line read whole, after the quotes dropped", "\"Path = /s/f,v2/\" junk\r\nLanguage = 1\r\n",
-             "/s/f,v2/", 1);
+        riga("after the quotes dropped", "\"Path = /q/\" junk\r\nLanguage = 1\r\n", "/q/", 1);
         riga("a comma right after the quotes", "\"Path = /q/\",x= 2\r\nLanguage = 1", "/q/", 2);
         riga("quotes never closed", "\"Path = /q/\r\nLanguage = 1", "/q/\r\nLanguage = 1", 0);
         riga("LF and CR alone end lines", "Path = /a/\nLanguage = 1\r", "/a/", 1);
@@ -110,35 +83,31 @@ private slots:
             {"-32768.5", -32768}, {"32767.5", 1}, {"1e999", 1},  {"1e-999", 0},
         };
         for (const auto &[valore, lingua] : lingue)
-            QTest::newRow(valore) << "Path = /fw/\r\nLanguage = " + QByteArray(valore) + "\r\n" << "/fw/" << lingua;
+            riga(valore, "Path = /fw/\r\nLanguage = " + QByteArray(valore) + "\r\n", "/fw/", lingua);
     }
     void leggi()
     {
         QFETCH(QByteArray, contenuto);
         const Impostazioni impostazioni = leggi_impostazioni(contenuto);
         QTEST(impostazioni.percorso_firmware, "percorso");
-        QTEST(int(impostazioni.lingua), "lingua");
+        QFETCH(int, lingua);
+        QCOMPARE(int(impostazioni.lingua), lingua);
+        QFETCH(QString, scritto);
+        if (!scritto.isNull())
+            QCOMPARE(componi_impostazioni({scritto, qint16(lingua)}), contenuto);
     }
 
-    void carica_data()
-    {
-        QTest::addColumn<QByteArray>("prima"); // null: no file
-        QTest::addColumn<QString>("percorso");
-        QTest::addColumn<QByteArray>("dopo");
-        const QByteArray lunga = "Path = " + QByteArray(100000, 'x');
-        QTest::newRow("missing: the defaults") << QByteArray() << "" << predefiniti;
-        QTest::newRow("read, left as it is") << QByteArray("Path=/x/\n") << "x/" << QByteArray("Path=/x/\n");
-        QTest::newRow("only the start read") << lunga << QString(65536 - 7, u'x') << lunga;
-    }
+    // A missing file is written with the defaults; a huge one is only read at its start, and left as it is.
     void carica()
     {
-        QFETCH(QByteArray, prima);
         QTemporaryDir dir;
         const QString cartella = dir.path() + u'/';
-        if (!prima.isNull())
-            scrivi_file(file_in(cartella), prima);
-        QTEST(carica_file_impostazioni(cartella).percorso_firmware, "percorso");
-        QTEST(leggi_file(file_in(cartella)), "dopo");
+        QCOMPARE(carica_file_impostazioni(cartella).percorso_firmware, QString());
+        QCOMPARE(leggi_file(file_in(cartella)), predefiniti);
+        const QByteArray lunga = "Path = " + QByteArray(100000, 'x');
+        scrivi_file(file_in(cartella), lunga);
+        QCOMPARE(carica_file_impostazioni(cartella).percorso_firmware, QString(65536 - 7, u'x'));
+        QCOMPARE(leggi_file(file_in(cartella)), lunga);
     }
 
     // A file is replaced with its mode kept, or, read-only, left untouched
@@ -173,12 +142,9 @@ private slots:
         if (file)
             permessi(scrivi_file(file_in(cartella), vecchie), *file);
         permessi(programma.path(), leggibile | (cartella_scrivibile ? scrivibile : QFile::Permissions()));
-        QString errore;
-        const std::optional<bool> salvate = senza_privilegi ? salva_senza_privilegi(cartella, utente, errore)
-                                                            : salva(cartella, utente);
+        const bool salvate = salva(cartella, utente, senza_privilegi);
         permessi(programma.path(), leggibile | QFile::WriteOwner);
-        QVERIFY2(salvate, qPrintable(errore));
-        QCOMPARE(*salvate, nel_programma != vecchie);
+        QCOMPARE(salvate, nel_programma != vecchie);
         QCOMPARE(leggi_file(file_in(cartella)), nel_programma);
         QCOMPARE(leggi_file(file_in(utente)), nel_programma == nessuno ? nuove : nessuno);
         if (file)
@@ -191,33 +157,17 @@ private slots:
 
     // An installed copy keeps its settings in the user's folder, whoever runs
     // it: a system folder takes no file of a user's, even one it holds.
-    void an_installed_copy_keeps_its_settings_in_the_users_folder_data()
-    {
-        QTest::addColumn<bool>("di_sistema");
-        QTest::newRow("a system folder that holds the file") << true;
-        QTest::newRow("another folder") << false;
-    }
     void an_installed_copy_keeps_its_settings_in_the_users_folder()
     {
-        QFETCH(bool, di_sistema);
         QTemporaryDir programma, utente;
-        scrivi_file(file_in(programma.path() + u'/'), vecchie);
+        const QString qui = programma.path() + u'/', la = utente.path() + u'/';
+        scrivi_file(file_in(qui), vecchie);
         // Named through a link, as /bin is /usr/bin on Debian.
-        const QString collegamento = utente.filePath("bin");
-        QVERIFY2(QFile::link(di_sistema ? programma.path() : utente.path(), collegamento), "a link to a folder");
-        QCOMPARE(cartella_impostazioni(programma.path() + u'/', utente.path() + u'/', {collegamento + u'/'}),
-                 (di_sistema ? utente.path() : programma.path()) + u'/');
+        QVERIFY2(QFile::link(programma.path(), utente.filePath("bin")), "a link to the program's folder");
+        QCOMPARE(cartella_impostazioni(qui, la, {la + "bin/"}), la);
+        QCOMPARE(cartella_impostazioni(qui, la, {la}), qui);
     }
 };
 
-// With "--salva PROGRAM USER" the program is the child of salva_senza_privilegi.
-int main(int argc, char *argv[])
-{
-    if (argc == 4 && qstrcmp(argv[1], opzione_salva) == 0)
-        return salva(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3])) ? salvato : non_salvato;
-    QCoreApplication app(argc, argv);
-    TestSettings test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_GUILESS_MAIN(TestSettings)
 #include "test_settings.moc"

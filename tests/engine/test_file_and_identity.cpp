@@ -34,7 +34,8 @@ const Apertura aperture[] = {
      true},
 };
 
-// An identification: the module's reply, and what follows.
+// An identification: the module's reply, and what follows; `verdetto`: a
+// transfer and its verification came first, the device's verdict this.
 struct Identificazione
 {
     const char *nome;
@@ -46,6 +47,7 @@ struct Identificazione
     QString indirizzo = ap;
     Replica rst = CollegamentoScriptato::risposta("RST=OK", 20);
     QList<Attesa> attese = {{1, 500, 500}};
+    std::optional<Replica> verdetto{};
 };
 
 const QString identificato = QStringLiteral("disconnect transfer");
@@ -71,6 +73,13 @@ const Identificazione identificazioni[] = {
      CollegamentoScriptato::risposta("RST=OK", 20), riavvio + QList<Attesa>{{1, 100, 100}}},
     {"silent elsewhere: Yes, the restart unanswered: the link stays open", {}, muto, {}, da_ripetere,
      {offerta_reset, registrato(messaggio::reset_senza_risposta)}, 't', {Risposta::Si}, altrove, {}, riavvio},
+    // What a verification given up still owes is awaited a second before the next conversation, then
+    // forgotten: no byte of it is taken for the identity's, and a restart the module answers is its own.
+    {"after a verdict 200 ms late", CollegamentoScriptato::risposta(identita_intera), "Connesso...", kestra,
+     identificato, {}, 't', {}, ap, {}, {{1, 1000, 200}, {1, 500, 500}}, CollegamentoScriptato::risposta("A", 5200)},
+    {"after a verdict never given: the restart answered", {}, muto, {}, "connect",
+     {offerta_reset, registrato(messaggio::modulo_riavviato)}, 't', {Risposta::Si}, altrove, {{{1, "OK!!"}}, true},
+     {{1, 1000, 1000}, {1, 500, 500}, {1, 1000, 1000}, {1, 500, 1}, {1, 100, 0}}, Replica{}},
 };
 
 } // namespace
@@ -123,7 +132,16 @@ private slots:
     {
         QFETCH(Identificazione, caso);
         Motore motore(caso.indirizzo);
-        motore.aperto(firmware(caso.cpu, "x"));
+        if (caso.verdetto) {
+            motore.link.script("PGX", 1, *caso.verdetto);
+            motore.rapporto.risposte = {Risposta::Si};
+            QVERIFY2(motore.pronto('t', dati_di_prova(300)), "connected, the file opened and the device identified");
+            motore.aggiornatore.trasferisci();
+            motore.aggiornatore.aggiorna();
+            motore.azzera_registri();
+        } else {
+            motore.aperto(firmware(caso.cpu, "x"));
+        }
         motore.link.script("FWI", 0, caso.fwi);
         motore.link.script("RST!", 0, caso.rst);
         motore.rapporto.risposte = caso.risposte;
@@ -133,7 +151,7 @@ private slots:
         QCOMPARE(motore.rapporto.messaggi, caso.messaggi);
         QCOMPARE(motore.rapporto.campi.join(u','), caso.campi);
         QCOMPARE(motore.passi(), caso.passi);
-        QCOMPARE(motore.link.comandi.size(), caso.attese.size() > 1 ? 2 : 1);
+        QCOMPARE(motore.link.comandi.size(), caso.risposte.contains(Risposta::Si) ? 2 : 1); // the restart's
         QCOMPARE(motore.link.attese, caso.attese);
         QVERIFY2(motore.link.buffer_rx().size() <= Collegamento::capienza_ricezione, "the receive buffer grew past its size");
         QCOMPARE(motore.rapporto.stato_di(Tappa::Identificazione),

@@ -258,47 +258,6 @@ private slots:
         QCOMPARE(ultimo.cancellato, ultimo.classe != "completed");
         QCOMPARE(ultimo.rinvii, corsa.rinvii);
     }
-
-    // What a verification given up still owes is awaited a second before the
-    // next conversation, then forgotten: no byte of it is taken for the identity's,
-    // and a restart the module answers is its own.
-    void an_identification_starts_on_a_quiet_link_data()
-    {
-        QTest::addColumn<QString>("indirizzo");
-        QTest::addColumn<Script>("script");
-        QTest::addColumn<QList<Attesa>>("attese"); // from the identification on
-        QTest::addColumn<QStringList>("messaggi");
-        QTest::addColumn<QString>("passi");
-        QTest::newRow("the verdict 200 ms after its wait")
-            << ap << Script{{"PGX", 1, r("A", 5200)}} << QList<Attesa>{{1, 1000, 200}, {1, 500, 500}} << QStringList{}
-            << da_ritrasferire;
-        QTest::newRow("an identity never given: the restart answered")
-            << altrove << Script{{"PGX", 1, muto}, {"FWI", 2, muto}, {"RST!", 1, {{{1, "OK!!"}}, true}}}
-            << QList<Attesa>{{1, 1000, 1000}, {1, 500, 500}, {1, 1000, 1000}, {1, 500, 1}, {1, 100, 0}}
-            << QStringList{registrato(messaggio::offerta_reset), registrato(messaggio::modulo_riavviato)}
-            << "connect";
-    }
-    void an_identification_starts_on_a_quiet_link()
-    {
-        QFETCH(QString, indirizzo);
-        QFETCH(Script, script);
-        QFETCH(QStringList, messaggi);
-        Motore motore(indirizzo);
-        esegui_script(motore, script);
-        QVERIFY2(motore.pronto('t', dati_di_prova(300)), preparato);
-        motore.rapporto.risposte = {Risposta::Si, Risposta::Si};
-        motore.aggiornatore.trasferisci();
-        motore.aggiornatore.aggiorna();
-        QCOMPARE(motore.rapporto.stati.last(), errore_crc);
-        motore.azzera_registri();
-        motore.aggiornatore.identifica();
-        QCOMPARE(motore.rapporto.campi, messaggi.isEmpty() ? QStringList{"KR01 KESTRA01 05.03.18"} : QStringList{});
-        QCOMPARE(motore.link.comandi.size(), messaggi.isEmpty() ? 1 : 2);
-        QTEST(motore.link.attese, "attese");
-        QCOMPARE(motore.rapporto.messaggi, messaggi);
-        QTEST(motore.passi(), "passi");
-        QVERIFY2(motore.link.in_passo(), "the link is in step");
-    }
 };
 
 QTEST_GUILESS_MAIN(TestProgramming)
