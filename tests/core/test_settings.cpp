@@ -6,8 +6,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <optional>
-
 #include <pwd.h>
 #include <unistd.h>
 
@@ -22,7 +20,6 @@ constexpr QFile::Permissions leggibile = QFile::ReadOwner | QFile::ExeOwner | QF
                                          | QFile::ReadOther | QFile::ExeOther;
 constexpr QFile::Permissions scrivibile = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
 constexpr QFile::Permissions sola_lettura = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
-using Modo = std::optional<QFile::Permissions>; // nothing: no file
 
 QString file_in(const QString &cartella)
 {
@@ -68,8 +65,7 @@ private slots:
         riga("a CR: left out", predefiniti, "", 0, "/a\rb/");
         riga("no blanks: one character lost", "Path=C:\\x\r\nLanguage=1\r\n", ":\\x", 0);
         riga("no equals sign", "abc\r\n", "bc", 0);
-        riga("a comma cuts the folder, the rest read as the language", "Path = C:\\a,x= 2\r\nLanguage = 1\r\n", "C:\\a",
-             2);
+        riga("a comma cuts the folder, the rest is the language", "Path = C:\\a,x= 2\r\nLanguage = 1", "C:\\a", 2);
         riga("after the quotes dropped", "\"Path = /q/\" junk\r\nLanguage = 1\r\n", "/q/", 1);
         riga("a comma right after the quotes", "\"Path = /q/\",x= 2\r\nLanguage = 1", "/q/", 2);
         riga("quotes never closed", "\"Path = /q/\r\nLanguage = 1", "/q/\r\nLanguage = 1", 0);
@@ -116,31 +112,30 @@ private slots:
     {
         QTest::addColumn<bool>("senza_privilegi");
         QTest::addColumn<bool>("cartella_scrivibile");
-        QTest::addColumn<Modo>("file");
+        QTest::addColumn<QFile::Permissions>("file"); // none: no file
         QTest::addColumn<QByteArray>("nel_programma"); // none: in the user's folder
-        QTest::newRow("beside the program") << true << true << Modo() << nuove;
-        QTest::newRow("a read-only folder: in the user's folder") << true << false << Modo() << nessuno;
-        QTest::newRow("a writable file: in place") << true << false << Modo(sola_lettura | scrivibile) << nuove;
-        QTest::newRow("a read-only file: untouched") << true << true << Modo(sola_lettura) << vecchie;
-        QTest::newRow("root, a file of the owner's: replaced") << false << true << Modo(QFile::ReadOwner | QFile::WriteOwner)
-                                                               << nuove;
-        QTest::newRow("root, a read-only file: untouched") << false << true << Modo(sola_lettura) << vecchie;
+        const QFile::Permissions nessun_file, del_proprietario = QFile::ReadOwner | QFile::WriteOwner;
+        QTest::newRow("beside the program") << true << true << nessun_file << nuove;
+        QTest::newRow("a read-only folder: in the user's folder") << true << false << nessun_file << nessuno;
+        QTest::newRow("a writable file: in place") << true << false << (sola_lettura | scrivibile) << nuove;
+        QTest::newRow("a read-only file: untouched") << true << true << sola_lettura << vecchie;
+        QTest::newRow("root, a file of the owner's: replaced") << false << true << del_proprietario << nuove;
+        QTest::newRow("root, a read-only file: untouched") << false << true << sola_lettura << vecchie;
     }
     void where_the_settings_are_saved()
     {
         QFETCH(bool, senza_privilegi);
         QFETCH(bool, cartella_scrivibile);
-        QFETCH(Modo, file);
+        QFETCH(QFile::Permissions, file);
         QFETCH(QByteArray, nel_programma);
         QTemporaryDir programma, casa;
         const QString cartella = programma.path() + u'/', utente = casa.path() + QStringLiteral("/config/kestra/");
         const auto permessi = [](const QString &percorso, QFile::Permissions modo) {
-            if (!QFile::setPermissions(percorso, modo))
-                qFatal("the test could not set the permissions of %s", qPrintable(percorso));
+            QVERIFY2(QFile::setPermissions(percorso, modo), qPrintable("setup: the permissions of " + percorso));
         };
         permessi(casa.path(), leggibile | scrivibile);
         if (file)
-            permessi(scrivi_file(file_in(cartella), vecchie), *file);
+            permessi(scrivi_file(file_in(cartella), vecchie), file);
         permessi(programma.path(), leggibile | (cartella_scrivibile ? scrivibile : QFile::Permissions()));
         const bool salvate = salva(cartella, utente, senza_privilegi);
         permessi(programma.path(), leggibile | QFile::WriteOwner);
@@ -149,7 +144,7 @@ private slots:
         QCOMPARE(leggi_file(file_in(utente)), nel_programma == nessuno ? nuove : nessuno);
         if (file)
             QCOMPARE(QFile::permissions(file_in(cartella)) & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser),
-                     *file);
+                     file);
         // Nothing else left beside the program.
         QCOMPARE(QDir(cartella).entryList(QDir::Files | QDir::Hidden),
                  nel_programma == nessuno ? QStringList{} : QStringList{nome_file_impostazioni});

@@ -5,8 +5,6 @@
 
 #include <QTest>
 
-#include <limits>
-
 class TestTextsAndIdentity : public QObject
 {
     Q_OBJECT
@@ -21,9 +19,7 @@ private slots:
         QTest::newRow("the last two digits") << 4660.0f << 2 << "34";
         QTest::newRow("2.5: halves to even") << 2.5f << 2 << "02";
         QTest::newRow("-1: two's complement") << -1.0f << 8 << "FFFFFFFF";
-        QTest::newRow("past 2^32: the low bits kept") << 4294967808.0f << 4 << "0200";
         QTest::newRow("a float beyond 2^62") << 0x1p70f << 2 << "00";
-        QTest::newRow("NaN") << std::numeric_limits<float>::quiet_NaN() << 2 << "00";
         QTest::newRow("no digits") << 10.0f << 0 << "";
     }
     void formatta_hex()
@@ -46,7 +42,6 @@ private slots:
         QTest::newRow("half a board") << intera.first(8) << "Firmware: v.2.15|BR||00.00.00";
         QTest::newRow("the month from both bytes, no date checked")
             << intera.first(18) + "\xC9\xFF" << "Firmware: v.2.15|BRD1|FILENAME|31.15.100";
-        QTest::newRow("empty") << QByteArray() << "Firmware: v.0.00|||00.00.00";
     }
     void identity()
     {
@@ -65,7 +60,6 @@ private slots:
         QTest::newRow("to English") << "Scheda: AB12" << 1 << "Board: AB12";
         QTest::newRow("to Italian, blanks kept") << "Board:  K 1 " << 0 << "Scheda:  K 1 ";
         QTest::newRow("the same language: prefix only") << "Scheda: AB" << 0 << "Scheda:";
-        QTest::newRow("shorter than the prefix") << "Sche" << 1 << "Board:";
     }
     void prefix_swap()
     {

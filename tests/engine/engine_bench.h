@@ -58,8 +58,7 @@ struct Motore
     {
         link.comandi.clear();
         link.attese.clear();
-        for (QStringList *elenco : {&rapporto.stati, &rapporto.messaggi, &rapporto.campi})
-            elenco->clear();
+        rapporto.stati = rapporto.messaggi = rapporto.campi = {};
         rapporto.avanzamenti.clear();
     }
 
