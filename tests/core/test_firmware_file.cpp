@@ -12,13 +12,9 @@
 
 #include <sys/stat.h>
 
-namespace {
-
 // A header whose fields all differ: CPU "s", bootloader 1.2, firmware 2.1A,
 // board "AB C", stored CRC 0x1A98.
 const QByteArray intestazione_s("\x07sxy\x01\x02\x02\x1AzAB C\x1A\x98", 15);
-
-} // namespace
 
 class TestFirmwareFile : public QObject
 {
