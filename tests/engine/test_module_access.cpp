@@ -29,8 +29,8 @@ struct Caso
     QList<Risposta> risposte{};
     QList<std::optional<QString>> password = ok;
     QString indirizzo = altrove;
-    int fine_in = 0; // the program ends at the start of this wait (from 1); 0: never
-    int volte = 1;   // connections tried
+    int fine_in = 0;   // the program ends at the start of this wait (from 1); 0: never
+    int volte = 1;     // connections tried
     bool clic = false; // Connect and Open clicked inside each wait
 };
 

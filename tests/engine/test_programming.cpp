@@ -38,7 +38,7 @@ struct Corsa
 {
     const char *nome;
     QList<std::tuple<QByteArray, int, Replica>> script; // the n-th command with this head (0: each)
-    QString esito; // the last status
+    QString esito;               // the last status
     int mezze_pagine, verifiche; // commands sent in all
     Attesa ultima_attesa;
     QString passi;
@@ -49,8 +49,8 @@ struct Corsa
     char cpu = 't';
     int volte = 1;
     Risposta conferma = Risposta::Si; // of the update
-    int fine_in = 0;      // the program ends at the start of this wait (from 1); 0: never
-    bool debito = false; // a command sent after each transfer, its reply owed
+    int fine_in = 0;                  // the program ends at the start of this wait (from 1); 0: never
+    bool debito = false;              // a command sent after each transfer, its reply owed
 };
 
 const auto r = [](const char *byte, int dopo_ms = 1) { return CollegamentoScriptato::risposta(byte, dopo_ms); };
@@ -190,7 +190,7 @@ private slots:
         QVERIFY2(t.concluso() && !t.codice_uscita && !t.cancellato, "ended, erased no more, no exit code");
     }
 
-    // Every way a transfer or a verification fails, or is cut short.
+    // Every way a transfer or a verification fails or is cut short; replies that come late.
     void transfer_failures_data()
     {
         QTest::addColumn<Corsa>("corsa");
