@@ -3,14 +3,10 @@
 #include "testing/files.h"
 
 #include <QDir>
-#include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <cstdio>
-#include <optional>
-
+#include <pwd.h>
 #include <unistd.h>
 
 namespace {
@@ -18,54 +14,29 @@ namespace {
 const QByteArray predefiniti = QByteArrayLiteral("Path = \r\nLanguage = 0\r\n");
 const QByteArray vecchie = QByteArrayLiteral("Path = /old/\r\nLanguage = 1\r\n");
 const QByteArray nuove = QByteArrayLiteral("Path = /new/\r\nLanguage = 0\r\n");
-const char *const opzione_salva = "--salva";
+const QByteArray nessuno("(none)");
 
 constexpr QFile::Permissions leggibile = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
                                          | QFile::ReadOther | QFile::ExeOther;
 constexpr QFile::Permissions scrivibile = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
 constexpr QFile::Permissions sola_lettura = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
-using Modo = std::optional<QFile::Permissions>; // nothing: no file
-
-QString cartella_di(const QTemporaryDir &dir)
-{
-    return dir.path() + u'/';
-}
 
 QString file_in(const QString &cartella)
 {
     return cartella + QLatin1String(nome_file_impostazioni);
 }
 
-// The mode bits of a file, without what they mean for the current user.
-QFile::Permissions modo(const QString &percorso)
-{
-    return QFile::permissions(percorso) & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
-}
-
-// What the child says it did: a test tells it from a child that never ran.
-const QByteArray salvato("saved\n"), non_salvato("not saved\n");
-
 // Saves "/new/" and Italian where the program folder and the user's folder
-// say, from a child process of a user without privileges: root may write
-// anywhere, so as root the child drops to "nobody". Whether it saved; nothing,
-// with why in `errore`, when the child could not run as such a user.
-std::optional<bool> salva_senza_privilegi(const QString &programma, const QString &utente, QString &errore)
+// say; root may write anywhere, so a user without privileges is "nobody".
+bool salva(const QString &programma, const QString &utente, bool senza_privilegi)
 {
-    QString eseguibile = QCoreApplication::applicationFilePath();
-    QStringList argomenti{QLatin1String(opzione_salva), programma, utente};
-    if (geteuid() == 0) {
-        argomenti = QStringList{"--reuid=nobody", "--regid=nogroup", "--clear-groups", eseguibile} + argomenti;
-        eseguibile = QStringLiteral("setpriv");
-    }
-    QProcess figlio;
-    figlio.start(eseguibile, argomenti);
-    figlio.waitForFinished();
-    const QByteArray detto = figlio.readAllStandardOutput();
-    if (detto == salvato || detto == non_salvato)
-        return detto == salvato;
-    errore = QStringLiteral("setup: the test could not run itself as a user without privileges (%1 %2): %3")
-                 .arg(eseguibile, argomenti.join(u' '), QString::fromLocal8Bit(figlio.readAllStandardError()));
-    return std::nullopt;
+    const passwd *chi = senza_privilegi && geteuid() == 0 ? getpwnam("nobody") : nullptr;
+    if (chi && (setegid(chi->pw_gid) != 0 || seteuid(chi->pw_uid) != 0))
+        qFatal("the test could not act as nobody");
+    const bool salvate = salva_file_impostazioni(cartella_impostazioni(programma, utente), {"/new/", 0});
+    if (chi && (seteuid(0) != 0 || setegid(0) != 0))
+        qFatal("the test could not act as root again");
+    return salvate;
 }
 
 } // namespace
@@ -75,191 +46,123 @@ class TestSettings : public QObject
     Q_OBJECT
 
 private slots:
-    void componi_data()
-    {
-        QTest::addColumn<QString>("percorso");
-        QTest::addColumn<int>("lingua");
-        QTest::addColumn<QByteArray>("byte");
-        QTest::newRow("defaults") << QString() << 0 << predefiniti;
-        QTest::newRow("backslashes, a negative language")
-            << "C:\\Firmware\\" << -5 << QByteArray("Path = C:\\Firmware\\\r\nLanguage = -5\r\n");
-        QTest::newRow("UTF-8") << QString::fromUtf8("/caff\u00e8/") << 1
-                               << QByteArray("Path = /caff\xc3\xa8/\r\nLanguage = 1\r\n");
-        // The reader takes the quoted line whole; a folder that cannot be stored whole is left out.
-        QTest::newRow("a comma: the line quoted")
-            << "/srv/fw,v2/" << 1 << QByteArray("\"Path = /srv/fw,v2/\"\r\nLanguage = 1\r\n");
-        QTest::newRow("a quote, no comma: as it is") << "/a\"b/\"" << 1 << QByteArray("Path = /a\"b/\"\r\nLanguage = 1\r\n");
-        QTest::newRow("a quote and a comma: left out") << "/a\"b,/" << 0 << predefiniti;
-        QTest::newRow("a CR: left out") << "/a\rb/" << 0 << predefiniti;
-    }
-    void componi()
-    {
-        QFETCH(QString, percorso);
-        QFETCH(int, lingua);
-        QTEST(componi_impostazioni({percorso, qint16(lingua)}), "byte");
-    }
-
+    // A file as read, and as written from what it reads (or from `scritto`):
+    // the reader takes a quoted line whole, so a folder that cannot be stored whole is left out.
     void leggi_data()
     {
         QTest::addColumn<QByteArray>("contenuto");
         QTest::addColumn<QString>("percorso");
         QTest::addColumn<int>("lingua");
-        const auto riga = [](const char *nome, const char *contenuto, const char *percorso, int lingua) {
-            QTest::newRow(nome) << QByteArray(contenuto) << percorso << lingua;
+        QTest::addColumn<QString>("scritto"); // null: not written
+        const auto riga = [](const char *nome, const char *contenuto, const char *percorso, int lingua,
+                             const char *scritto = nullptr) {
+            QTest::newRow(nome) << QByteArray(contenuto) << percorso << lingua << QString::fromUtf8(scritto);
         };
-        riga("as written", "Path = C:\\Firmware\\\r\nLanguage = 1\r\n", "C:\\Firmware\\", 1);
+        riga("defaults", predefiniti, "", 0, "");
+        riga("a comma: the line quoted", "\"Path = /s/f,v2/\"\r\nLanguage = 1\r\n", "/s/f,v2/", 1, "/s/f,v2/");
+        riga("a quote, no comma: as it is", "Path = /a\"b/\"\r\nLanguage = 1\r\n", "/a\"b/\"", 1, "/a\"b/\"");
+        riga("a quote and a comma: left out", predefiniti, "", 0, "/a\"b,/");
+        riga("a CR: left out", predefiniti, "", 0, "/a\rb/");
         riga("no blanks: one character lost", "Path=C:\\x\r\nLanguage=1\r\n", ":\\x", 0);
         riga("no equals sign", "abc\r\n", "bc", 0);
-        riga("a comma cuts the folder", "Path = C:\\a,b\\\r\nLanguage = 1\r\n", "C:\\a", 0);
-        riga("the rest of the line read as the language", "Path = C:\\a,x= 2\r\nLanguage = 1\r\n", "C:\\a", 2);
-        riga("quoted line read whole", "\"Path = /srv/fw,v2/\"\r\nLanguage = 1\r\n", "/srv/fw,v2/", 1);
+        riga("a comma cuts the folder, the rest is the language", "Path = C:\\a,x= 2\r\nLanguage = 1", "C:\\a", 2);
         riga("after the quotes dropped", "\"Path = /q/\" junk\r\nLanguage = 1\r\n", "/q/", 1);
         riga("a comma right after the quotes", "\"Path = /q/\",x= 2\r\nLanguage = 1", "/q/", 2);
         riga("quotes never closed", "\"Path = /q/\r\nLanguage = 1", "/q/\r\nLanguage = 1", 0);
         riga("LF and CR alone end lines", "Path = /a/\nLanguage = 1\r", "/a/", 1);
         riga("leading blanks skipped, trailing kept", " \tPath = /a b/ \r\nLanguage = 1", "/a b/ ", 1);
         riga("outside the BMP after = goes whole", "Path=\xf0\x9f\x98\x80x\r\nLanguage = 1", "x", 1);
+        // The language: the leading number, rounded half to even; English when it does not fit 16 bits.
+        const std::pair<const char *, int> lingue[] = {
+            {"+3", 3},       {"1.5", 2},         {"2.5", 2},     {" \t7", 7},   {"12abc", 12},  {"1.5e1", 15},
+            {"1e", 1},       {"e5", 0},          {".", 0},       {".6", 1},     {"35e-1", 4},   {"32767", 32767},
+            {"-32768.5", -32768}, {"32767.5", 1}, {"1e999", 1},  {"1e-999", 0},
+        };
+        for (const auto &[valore, lingua] : lingue)
+            riga(valore, "Path = /fw/\r\nLanguage = " + QByteArray(valore) + "\r\n", "/fw/", lingua);
     }
     void leggi()
     {
         QFETCH(QByteArray, contenuto);
         const Impostazioni impostazioni = leggi_impostazioni(contenuto);
         QTEST(impostazioni.percorso_firmware, "percorso");
-        QTEST(int(impostazioni.lingua), "lingua");
+        QFETCH(int, lingua);
+        QCOMPARE(int(impostazioni.lingua), lingua);
+        QFETCH(QString, scritto);
+        if (!scritto.isNull())
+            QCOMPARE(componi_impostazioni({scritto, qint16(lingua)}), contenuto);
     }
 
-    void leggi_lingua_data()
-    {
-        QTest::addColumn<QByteArray>("valore");
-        QTest::addColumn<int>("lingua");
-        const std::pair<const char *, int> righe[] = {
-            {"2", 2},       {"x", 0},        {"+3", 3},       {"1.5", 2},      {"2.5", 2},       {"2.6", 3},      {"-1", -1},
-            {" \t7", 7},    {"12abc", 12},   {"1.5e1", 15},   {"1e", 1},        {"e5", 0},       {".", 0},
-            {"32767", 32767}, {"-32768.5", -32768}, {"32767.5", 1}, {"-40000", 1}, {"1e999", 1}, {"1e-999", 0},
-            {"inf", 0},     {"2e1", 20},     {"35e-1", 4},    {".6", 1},
-        };
-        for (const auto &[valore, lingua] : righe)
-            QTest::newRow(valore) << QByteArray(valore) << lingua;
-    }
-    void leggi_lingua()
-    {
-        QFETCH(QByteArray, valore);
-        QTEST(int(leggi_impostazioni("Path = /fw/\r\nLanguage = " + valore + "\r\n").lingua), "lingua");
-    }
-
-    void carica_data()
-    {
-        QTest::addColumn<QByteArray>("prima"); // null: no file
-        QTest::addColumn<QString>("percorso");
-        QTest::addColumn<QByteArray>("dopo");
-        const QByteArray lunga = "Path = " + QByteArray(100000, 'x');
-        QTest::newRow("missing: the defaults") << QByteArray() << "" << predefiniti;
-        QTest::newRow("read, left as it is") << QByteArray("Path=/x/\n") << "x/" << QByteArray("Path=/x/\n");
-        QTest::newRow("only the start read") << lunga << QString(65536 - 7, u'x') << lunga;
-    }
+    // A missing file is written with the defaults; a huge one is only read at its start, and left as it is.
     void carica()
     {
-        QFETCH(QByteArray, prima);
         QTemporaryDir dir;
-        if (!prima.isNull())
-            scrivi_file(file_in(cartella_di(dir)), prima);
-        QTEST(carica_file_impostazioni(cartella_di(dir)).percorso_firmware, "percorso");
-        QTEST(leggi_file(file_in(cartella_di(dir))), "dopo");
+        const QString cartella = dir.path() + u'/';
+        QCOMPARE(carica_file_impostazioni(cartella).percorso_firmware, QString());
+        QCOMPARE(leggi_file(file_in(cartella)), predefiniti);
+        const QByteArray lunga = "Path = " + QByteArray(100000, 'x');
+        scrivi_file(file_in(cartella), lunga);
+        QCOMPARE(carica_file_impostazioni(cartella).percorso_firmware, QString(65536 - 7, u'x'));
+        QCOMPARE(leggi_file(file_in(cartella)), lunga);
     }
 
-    void where_a_user_without_privileges_saves_data()
+    // A file is replaced with its mode kept, or, read-only, left untouched
+    // even by root; a folder a user cannot write sends the file to the user's.
+    void where_the_settings_are_saved_data()
     {
+        QTest::addColumn<bool>("senza_privilegi");
         QTest::addColumn<bool>("cartella_scrivibile");
-        QTest::addColumn<Modo>("file");
-        QTest::addColumn<QByteArray>("nel_programma");
-        QTest::addColumn<QByteArray>("nell_utente");
-        const QByteArray nessuno("(none)");
-        QTest::newRow("beside the program") << true << Modo() << nuove << nessuno;
-        QTest::newRow("a read-only folder: in the user's folder") << false << Modo() << nessuno << nuove;
-        QTest::newRow("a writable file: in place") << false << Modo(sola_lettura | scrivibile) << nuove << nessuno;
-        QTest::newRow("a read-only file: untouched") << true << Modo(sola_lettura) << vecchie << nessuno;
+        QTest::addColumn<QFile::Permissions>("file"); // none: no file
+        QTest::addColumn<QByteArray>("nel_programma"); // none: in the user's folder
+        const QFile::Permissions nessun_file, del_proprietario = QFile::ReadOwner | QFile::WriteOwner;
+        QTest::newRow("beside the program") << true << true << nessun_file << nuove;
+        QTest::newRow("a read-only folder: in the user's folder") << true << false << nessun_file << nessuno;
+        QTest::newRow("a writable file: in place") << true << false << (sola_lettura | scrivibile) << nuove;
+        QTest::newRow("a read-only file: untouched") << true << true << sola_lettura << vecchie;
+        QTest::newRow("root, a file of the owner's: replaced") << false << true << del_proprietario << nuove;
+        QTest::newRow("root, a read-only file: untouched") << false << true << sola_lettura << vecchie;
     }
-    void where_a_user_without_privileges_saves()
+    void where_the_settings_are_saved()
     {
+        QFETCH(bool, senza_privilegi);
         QFETCH(bool, cartella_scrivibile);
-        QFETCH(Modo, file);
+        QFETCH(QFile::Permissions, file);
+        QFETCH(QByteArray, nel_programma);
         QTemporaryDir programma, casa;
-        const QString utente = casa.path() + QStringLiteral("/config/kestra-updater/");
-        QVERIFY2(QFile::setPermissions(casa.path(), leggibile | scrivibile), "the test could not set the permissions");
-        if (file) {
-            scrivi_file(file_in(cartella_di(programma)), vecchie);
-            QVERIFY2(QFile::setPermissions(file_in(cartella_di(programma)), *file), "the test could not set the permissions");
-        }
-        QVERIFY2(QFile::setPermissions(programma.path(),
-                                      leggibile | (cartella_scrivibile ? scrivibile : QFile::Permissions())), "the test could not set the permissions");
-        QString errore;
-        QVERIFY2(salva_senza_privilegi(cartella_di(programma), utente, errore), qPrintable(errore));
-        QVERIFY2(QFile::setPermissions(programma.path(), leggibile | QFile::WriteOwner), "the test could not set the permissions");
-        QTEST(leggi_file(file_in(cartella_di(programma))), "nel_programma");
-        QTEST(leggi_file(file_in(utente)), "nell_utente");
+        const QString cartella = programma.path() + u'/', utente = casa.path() + QStringLiteral("/config/kestra/");
+        const auto permessi = [](const QString &percorso, QFile::Permissions modo) {
+            QVERIFY2(QFile::setPermissions(percorso, modo), qPrintable("setup: the permissions of " + percorso));
+        };
+        permessi(casa.path(), leggibile | scrivibile);
         if (file)
-            QCOMPARE(modo(file_in(cartella_di(programma))), *file);
+            permessi(scrivi_file(file_in(cartella), vecchie), file);
+        permessi(programma.path(), leggibile | (cartella_scrivibile ? scrivibile : QFile::Permissions()));
+        const bool salvate = salva(cartella, utente, senza_privilegi);
+        permessi(programma.path(), leggibile | QFile::WriteOwner);
+        QCOMPARE(salvate, nel_programma != vecchie);
+        QCOMPARE(leggi_file(file_in(cartella)), nel_programma);
+        QCOMPARE(leggi_file(file_in(utente)), nel_programma == nessuno ? nuove : nessuno);
+        if (file)
+            QCOMPARE(QFile::permissions(file_in(cartella)) & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser),
+                     file);
+        // Nothing else left beside the program.
+        QCOMPARE(QDir(cartella).entryList(QDir::Files | QDir::Hidden),
+                 nel_programma == nessuno ? QStringList{} : QStringList{nome_file_impostazioni});
     }
 
     // An installed copy keeps its settings in the user's folder, whoever runs
     // it: a system folder takes no file of a user's, even one it holds.
-    void an_installed_copy_keeps_its_settings_in_the_users_folder_data()
-    {
-        QTest::addColumn<bool>("di_sistema");
-        QTest::addColumn<bool>("con_file");
-        QTest::addColumn<bool>("dal_programma");
-        QTest::newRow("a system folder") << true << false << false;
-        QTest::newRow("a system folder that holds the file") << true << true << false;
-        QTest::newRow("another writable folder") << false << false << true;
-    }
     void an_installed_copy_keeps_its_settings_in_the_users_folder()
     {
-        QFETCH(bool, di_sistema);
-        QFETCH(bool, con_file);
         QTemporaryDir programma, utente;
-        if (con_file)
-            scrivi_file(file_in(cartella_di(programma)), vecchie);
+        const QString qui = programma.path() + u'/', la = utente.path() + u'/';
+        scrivi_file(file_in(qui), vecchie);
         // Named through a link, as /bin is /usr/bin on Debian.
-        const QString collegamento = utente.filePath("bin");
-        QVERIFY2(QFile::link(programma.path(), collegamento), "a link to the program's folder");
-        const QStringList sistema = di_sistema ? QStringList{collegamento + u'/'} : QStringList{};
-        QTEST(cartella_impostazioni(cartella_di(programma), cartella_di(utente), sistema) == cartella_di(programma),
-              "dal_programma");
-    }
-
-    // Replaced with its mode kept, or, read-only, left untouched even by root.
-    void a_file_keeps_its_mode_data()
-    {
-        QTest::addColumn<QFile::Permissions>("modo_file");
-        QTest::newRow("writable: replaced") << (QFile::ReadOwner | QFile::WriteOwner);
-        QTest::newRow("read-only: untouched") << sola_lettura;
-    }
-    void a_file_keeps_its_mode()
-    {
-        QFETCH(QFile::Permissions, modo_file);
-        QTemporaryDir dir;
-        const bool scrivibile = modo_file.testFlag(QFile::WriteOwner);
-        scrivi_file(file_in(cartella_di(dir)), vecchie);
-        QVERIFY2(QFile::setPermissions(file_in(cartella_di(dir)), modo_file), "the test could not set the permissions");
-        QCOMPARE(salva_file_impostazioni(cartella_di(dir), {"/new/", 0}), scrivibile);
-        QCOMPARE(leggi_file(file_in(cartella_di(dir))), scrivibile ? nuove : vecchie);
-        QCOMPARE(modo(file_in(cartella_di(dir))), modo_file);
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{nome_file_impostazioni});
+        QVERIFY2(QFile::link(programma.path(), utente.filePath("bin")), "a link to the program's folder");
+        QCOMPARE(cartella_impostazioni(qui, la, {la + "bin/"}), la);
+        QCOMPARE(cartella_impostazioni(qui, la, {la}), qui);
     }
 };
 
-// With "--salva PROGRAM USER" the program is the child of salva_senza_privilegi.
-int main(int argc, char *argv[])
-{
-    if (argc == 4 && qstrcmp(argv[1], opzione_salva) == 0) {
-        const QString cartella = cartella_impostazioni(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
-        const bool fatto = salva_file_impostazioni(cartella, {"/new/", 0});
-        std::fwrite((fatto ? salvato : non_salvato).constData(), 1, (fatto ? salvato : non_salvato).size(), stdout);
-        return 0;
-    }
-    QCoreApplication app(argc, argv);
-    TestSettings test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_GUILESS_MAIN(TestSettings)
 #include "test_settings.moc"

@@ -16,10 +16,9 @@ inline const QString altrove = QStringLiteral("module");
 // The names of the steps on offer, in a fixed order.
 inline QString nomi(Passi passi)
 {
-    static const std::pair<Passo, const char *> tutti[] = {
-        {Passo::Connetti, "connect"},     {Passo::Disconnetti, "disconnect"}, {Passo::Apri, "open"},
-        {Passo::Identifica, "identify"}, {Passo::Trasferisci, "transfer"},   {Passo::Aggiorna, "update"},
-    };
+    const std::pair<Passo, const char *> tutti[] = {{Passo::Connetti, "connect"}, {Passo::Disconnetti, "disconnect"},
+                                                    {Passo::Apri, "open"},         {Passo::Identifica, "identify"},
+                                                    {Passo::Trasferisci, "transfer"}, {Passo::Aggiorna, "update"}};
     QStringList elenco;
     for (const auto &[passo, nome] : tutti)
         if (passi.testFlag(passo))
@@ -45,8 +44,8 @@ struct Motore
         azzera_registri();
     }
 
-    // Connected, the image opened as a sound file of the CPU letter for the
-    // device's board, and the device identified; the records start afresh.
+    // Connected, a sound image of the CPU letter for the device's board opened,
+    // the device identified; the records start afresh.
     bool pronto(char cpu, const QByteArray &dati)
     {
         aperto(firmware_integro(cpu, dati));
@@ -59,8 +58,7 @@ struct Motore
     {
         link.comandi.clear();
         link.attese.clear();
-        for (QStringList *elenco : {&rapporto.stati, &rapporto.messaggi, &rapporto.campi})
-            elenco->clear();
+        rapporto.stati = rapporto.messaggi = rapporto.campi = {};
         rapporto.avanzamenti.clear();
     }
 
