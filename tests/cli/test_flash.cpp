@@ -215,6 +215,12 @@ private slots:
                      && testo.isEmpty() == !caso.codice && detto.contains(suggerito) && detto.contains(caso.errori)
                      && (detto.contains(testo) || errore["class"] == "board") && !detto.contains('\r')
                      && (!caso.risposte.isNull() || !detto.contains("/N] ")), (suggerito + '\n' + detto).constData());
+        QCOMPARE(detto.contains("--force: the device will be erased and written."), caso.opzioni.contains("--force"));
+        // The image's CRC16 once the CPU type says where the image starts: the header's but for a file cut short.
+        const QJsonObject testata = ultimi.value("header");
+        QVERIFY2(testata.isEmpty()
+                     || (testata["crc16_image"] == testata["crc16"]) == (testata["cpu"] != "x" && caso.file != troncato),
+                 QJsonDocument(testata).toJson().constData());
         // Erased from the erase on until the device's verdict; unknown when the run ended while it was on its way.
         QCOMPARE(done["erased"], caso.segnali_al_verdetto == 2 ? QJsonValue() : QJsonValue(ultimi.contains("erased")));
         // The image's size once the file was looked at: not for a mistake in the options.

@@ -2,11 +2,20 @@
 #include "history/sync.h"
 #include "testing/files.h"
 #include "testing/postgres_server.h"
+#include "testing/scripted_dialogs.h"
+#include "window/history/history_view.h"
 #include "records.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTableView>
 
 #include <QLocalServer>
 #include <QSysInfo>
 #include <QTemporaryDir>
+
+#include <thread>
 
 namespace {
 
@@ -126,6 +135,23 @@ private slots:
         QCOMPARE(m_server.sql({"SELECT count(*) FROM kestra_history"}), "4"); // no other test writes there
     }
 
+    // Two stations write at once: each record on the server once, with its station.
+    void two_stations_write_at_once()
+    {
+        m_server.sql({"DELETE FROM kestra_history"});
+        const auto banco = [url = m_server.url()](const QString &nome) {
+            Stazione stazione(url);
+            for (int n = 0; n < 10; ++n)
+                registra(stazione.storico, di_prova(n, nome));
+        };
+        std::thread primo(banco, "banco-1"), secondo(banco, "banco-2");
+        primo.join();
+        secondo.join();
+        QCOMPARE(m_server.sql({"SELECT station, count(*), count(DISTINCT id) FROM kestra_history GROUP BY station "
+                               "ORDER BY station"}),
+                 "banco-1|10|10\nbanco-2|10|10");
+    }
+
     void a_server_that_does_not_take_the_records_is_told_once_data()
     {
         QTest::addColumn<QString>("caso");
@@ -134,6 +160,7 @@ private slots:
         using enum ProblemaServer::Tipo;
         QTest::newRow("a wrong password") << "password" << Connessione << "password authentication failed";
         QTest::newRow("a server that never answers") << "muto" << Connessione << "timeout expired";
+        QTest::newRow("a missing database") << "database" << Connessione << "\"assente\" does not exist";
         QTest::newRow("a newer program's schema") << "schema" << SchemaPiuNuovo << "a newer program's";
         QTest::newRow("a URL with a password: refused") << "url" << Configurazione << "with a password";
     }
@@ -149,6 +176,8 @@ private slots:
             QVERIFY2(muto.listen(cartella.filePath(".s.PGSQL.5432")), "no socket that never answers");
             url.replace(QUrl::toPercentEncoding(m_server.host()), QUrl::toPercentEncoding(cartella.path()));
         }
+        if (caso == "database")
+            url.replace(QRegularExpression("/kestra$"), "/assente");
         if (caso == "schema")
             m_server.sql({"INSERT INTO kestra_history_schema VALUES (99)"});
         qputenv("PGPASSWORD", caso == "password" ? "sbagliata" : "");
@@ -175,8 +204,36 @@ private slots:
         verifica_filtro(stazione.storico, lettore);
         QVERIFY2(stazione.avvisi.isEmpty(), qPrintable(stazione.avvisi.join(u'\n')));
     }
+
+    // The window's view with a plant's server: this station's records, then every station's, and what waits.
+    void the_window_shows_this_station_or_all_stations()
+    {
+        m_server.sql({"DELETE FROM kestra_history"});
+        Stazione qui(m_server.url()), altrove(m_server.url());
+        registra(qui.storico, di_prova(1));
+        registra(altrove.storico, di_prova(2, "banco-2"));
+        DialoghiScriptati dialoghi;
+        VistaStorico vista(dialoghi, {qui.cartella.filePath("history.sqlite"), {qui.server, "banco-1", {}, {}}}, 1);
+        vista.imposta_salute({{}, EsitoInvio{0, 4, m_server.url(), {}}});
+        const auto stazioni = [&] {
+            QStringList elencate;
+            const QAbstractItemModel *righe = vista.findChild<QTableView *>("tabella")->model();
+            for (int riga = 0; riga < righe->rowCount(); ++riga)
+                elencate.append(righe->index(riga, ModelloStorico::Stazione).data().toString());
+            return elencate.join(", ");
+        };
+        auto *ambito = vista.findChild<QComboBox *>("ambito");
+        QVERIFY2(ambito && ambito->isVisibleTo(&vista), "a server is configured, and no choice of stations");
+        QVERIFY2(QSignalSpy(&vista, &VistaStorico::letto).wait(5000), "this station's records never shown");
+        QCOMPARE(stazioni(), "banco-1 / SN-1");
+        ambito->setCurrentIndex(1);
+        QVERIFY2(QSignalSpy(&vista, &VistaStorico::letto).wait(5000), "the server's records never shown");
+        QCOMPARE(ambito->currentText() + ": " + stazioni(), "All stations: banco-2 / SN-2, banco-1 / SN-1");
+        const QString stato = vista.findChild<QLabel *>("stato")->text();
+        QVERIFY2(stato.contains("4") && stato.contains(m_server.url()), qPrintable(stato));
+    }
 };
 
-QTEST_GUILESS_MAIN(TestHistoryServer)
+QTEST_MAIN(TestHistoryServer)
 
 #include "test_history_server.moc"
