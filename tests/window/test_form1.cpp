@@ -244,18 +244,22 @@ private slots:
         QCOMPARE(banco.ini(), QByteArray("Path = " + banco.cartella.path().toLocal8Bit() + "/\r\nLanguage = 0\r\n"));
     }
 
-    // The device refuses the image after a stall cost a resend: its verdict is what is shown.
-    void a_stall_costs_resends_and_the_verdict_stays_the_devices()
+    // Over TCP: another board's file erases nothing on a No, is written on a Yes; a stall costs a resend; the
+    // device refuses the image, and its verdict is what is shown.
+    void another_board_asked_then_a_stall_and_the_devices_verdict()
     {
         OpzioniSimulatore opzioni;
         opzioni.guasti = {{"PGP", 3, Guasto::Tipo::Stallo, {}, 1500}, {"PGX", 0, Guasto::Tipo::Risposta, "E", 0}};
         const QByteArray dati = QByteArray(1000, '\x3C');
         Banco banco("127.0.0.1", {}, opzioni);
-        banco.pronto(firmware_integro('t', dati));
+        banco.pronto(firmware_integro('t', dati, "KS01")); // not the board of the simulator's device
         QCOMPARE(banco.canale.findChild<QTcpSocket *>("Winsock1")->socketOption(QAbstractSocket::LowDelayOption), 1);
+        banco.dialoghi.risposte = {Risposta::No, Risposta::Si, Risposta::Si};
+        banco.clicca("Command2");
+        QCOMPARE(banco.dialoghi.titoli, QStringList{"Scheda diversa"});
+        QVERIFY2(banco.sim->comandi("PGS").isEmpty(), "erased after a No");
         banco.clicca("Command2");
         QCOMPARE(banco.sim->comandi("PGP").size(), 9); // one resend
-        banco.dialoghi.risposte = {Risposta::Si};
         banco.clicca("Command4");
         QCOMPARE(banco.leggi({"Text2"}).first(), QStringLiteral("Errore CRC16"));
         QCOMPARE(banco.sim->flash().first(dati.size()), dati);
