@@ -149,9 +149,9 @@ private slots:
             }
             QVERIFY2(!caso.segnale || ::kill(processo.processId(), caso.segnale) == 0, "it ended before the signal");
         };
+        const QStringList stazione{"-p", QString::number(porta), "--station", "banco-7", "--unit", "SN 42"};
         const QString firmware = scrivi_file(dati.filePath("FW.BIN"), caso.file);
-        const auto [codice, uscita, errori]
-            = flash(dati.path(), caso.opzioni + QStringList{"-p", QString::number(porta), firmware}, durante);
+        const auto [codice, uscita, errori] = flash(dati.path(), caso.opzioni + stazione + QStringList{firmware}, durante);
         QCOMPARE(codice, caso.codice);
         QHash<QString, QJsonObject> e;
         QCOMPARE(eventi(uscita, e), caso.eventi);
@@ -185,20 +185,21 @@ private slots:
         // last one's fields as the run told them.
         QStringList classi;
         QList<QJsonValue> campi;
-        for (const QByteArray &riga : std::get<1>(flash(dati.path(), {"--history"})).trimmed().split('\n')) {
+        for (const QByteArray &riga : std::get<1>(flash(dati.path(), {"--history", "--station", "banco-7"})).trimmed().split('\n')) {
             const QJsonObject r = QJsonDocument::fromJson(riga).object();
             if (r.isEmpty())
                 continue;
             classi.append((r["completed"].isString() ? r["class"].toString() : "-")
                           + (r["erased"].toBool() ? "+" : ""));
             if (campi.isEmpty())
-                campi = {r["front_end"], r["file"], r["file_sha256"], r["port"], r["resends"], r["exit_code"]};
+                campi = {r["front_end"], r["station"], r["unit"], r["file"], r["file_sha256"], r["port"], r["resends"],
+                         r["exit_code"]};
         }
         QCOMPARE(classi.join(u' '), caso.record);
         const QString sha256 = QCryptographicHash::hash(caso.file, QCryptographicHash::Sha256).toHex();
         if (!campi.isEmpty())
-            QCOMPARE(campi, (QList<QJsonValue>{"cli", "FW.BIN", e.contains("erase") ? sha256 : "", porta,
-                                               done["resends"].toInt(), codice < 0 ? QJsonValue() : codice}));
+            QCOMPARE(campi, (QList<QJsonValue>{"cli", "banco-7", "SN 42", "FW.BIN", e.contains("erase") ? sha256 : "",
+                                               porta, done["resends"].toInt(), codice < 0 ? QJsonValue() : codice}));
     }
 };
 

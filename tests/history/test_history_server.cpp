@@ -2,6 +2,7 @@
 #include "history/sync.h"
 #include "testing/files.h"
 #include "testing/postgres_server.h"
+#include "testing/programs.h"
 #include "testing/scripted_dialogs.h"
 #include "window/history/history_view.h"
 #include "records.h"
@@ -12,6 +13,7 @@
 #include <QTableView>
 
 #include <QLocalServer>
+#include <QProcess>
 #include <QSysInfo>
 #include <QTemporaryDir>
 
@@ -203,6 +205,25 @@ private slots:
         LettoreServer lettore(*stazione.server);
         verifica_filtro(stazione.storico, lettore);
         QVERIFY2(stazione.avvisi.isEmpty(), qPrintable(stazione.avvisi.join(u'\n')));
+    }
+
+    // kestra-flash reads the plant's books with the local listing's filters and formats.
+    void kestra_flash_lists_all_stations()
+    {
+        m_server.sql({"DELETE FROM kestra_history"});
+        Stazione qui(m_server.url()), altrove(m_server.url());
+        registra(qui.storico, di_prova(1), 2);
+        registra(altrove.storico, di_prova(2, "banco-2"));
+        registra(altrove.storico, di_prova(3, "banco-2"), 2);
+        QProcess flash;
+        flash.start(kestra_flash(), {"--history", "--all-stations", "--history-url", m_server.url(), "--csv",
+                                     "--station", "banco-2", "--class", "completed"});
+        QVERIFY2(flash.waitForFinished(10000), "kestra-flash never ended");
+        const QList<QByteArray> righe = flash.readAllStandardOutput().split('\n');
+        QCOMPARE(flash.exitCode(), 0);
+        QVERIFY2(righe.size() == 3 && righe[0].startsWith("id,") && righe[1].contains(",banco-2,SN-3,")
+                     && righe[1].contains(",FW3.BIN,"),
+                 flash.readAllStandardError().constData());
     }
 
     // The window's view with a plant's server: this station's records, then every station's, and what waits.
