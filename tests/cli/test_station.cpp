@@ -180,6 +180,10 @@ private slots:
                  registro.constData());
         const QByteArray rinvii = ' ' + QByteArray::number(done["resends"].toInt()) + " half pages sent again";
         QVERIFY2(!e.contains("transferred") || sim->uscita("sent again").contains(rinvii), "not the simulator's count");
+        const QString scritti = QStringLiteral("\nWrote %1 bytes in \\d+\\.\\d s \\(\\d+\\.\\d KB/s\\),%2\n")
+                                    .arg(done["bytes"].toInteger()).arg(QString::fromUtf8(rinvii));
+        QVERIFY2(QRegularExpression(scritti).match(QString::fromUtf8(errori)).hasMatch() == e.contains("transferred"),
+                 errori.constData());
 
         // The records, newest first: their classes, "-" for one not completed, "+" for one that says erased; the
         // last one's fields as the run told them.

@@ -367,7 +367,15 @@ private slots:
         QCOMPARE((QStringList{cella(0, ModelloStorico::Esito), cella(0, ModelloStorico::Cancellato),
                               cella(1, ModelloStorico::Esito), cella(1, ModelloStorico::Cancellato)}),
                  (QStringList{"Interrupted", "Yes", "Refused: another board, nothing erased", ""}));
-        QVERIFY2(!righe->index(0, ModelloStorico::Esito).data(Qt::DecorationRole).value<QIcon>().isNull(), "no icon");
+        const auto icona = [&](int riga, int colonna) {
+            return !righe->index(riga, colonna).data(Qt::DecorationRole).value<QIcon>().isNull();
+        };
+        QCOMPARE((QList<bool>{icona(0, ModelloStorico::Esito), icona(0, ModelloStorico::Cancellato),
+                              icona(1, ModelloStorico::Cancellato)}),
+                 (QList<bool>{true, true, false}));
+        QCOMPARE(vista->findChild<QTableView *>("tabella")->accessibleName() + ", "
+                     + vista->findChild<QWidget *>("filtro")->accessibleName(),
+                 "Updates, newest first, History filter");
         QVERIFY2(vista->findChild<QWidget *>("stato")->property("text").toString().contains("the disk is full"),
                  "the history's problems are shown");
         QVERIFY2(!vista->findChild<QWidget *>("ambito")->isVisibleTo(vista), "no server: one station only");
