@@ -151,7 +151,8 @@ private slots:
         };
         const QStringList stazione{"-p", QString::number(porta), "--station", "banco-7", "--unit", "SN 42"};
         const QString firmware = scrivi_file(dati.filePath("FW.BIN"), caso.file);
-        const auto [codice, uscita, errori] = flash(dati.path(), caso.opzioni + stazione + QStringList{firmware}, durante);
+        const auto [codice, uscita, errori]
+            = flash(dati.path(), caso.opzioni + stazione + QStringList{firmware}, durante);
         QCOMPARE(codice, caso.codice);
         QHash<QString, QJsonObject> e;
         QCOMPARE(eventi(uscita, e), caso.eventi);
@@ -189,7 +190,8 @@ private slots:
         // last one's fields as the run told them.
         QStringList classi;
         QList<QJsonValue> campi;
-        for (const QByteArray &riga : std::get<1>(flash(dati.path(), {"--history", "--station", "banco-7"})).trimmed().split('\n')) {
+        const QByteArray listati = std::get<1>(flash(dati.path(), {"--history", "--station", "banco-7"}));
+        for (const QByteArray &riga : listati.trimmed().split('\n')) {
             const QJsonObject r = QJsonDocument::fromJson(riga).object();
             if (r.isEmpty())
                 continue;
