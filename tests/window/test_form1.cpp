@@ -370,6 +370,7 @@ private slots:
         const auto icona = [&](int riga, int colonna) {
             return !righe->index(riga, colonna).data(Qt::DecorationRole).value<QIcon>().isNull();
         };
+        QCOMPARE(righe->headerData(ModelloStorico::Esito, Qt::Horizontal).toString(), "Result");
         QCOMPARE((QList<bool>{icona(0, ModelloStorico::Esito), icona(0, ModelloStorico::Cancellato),
                               icona(1, ModelloStorico::Cancellato)}),
                  (QList<bool>{true, true, false}));
