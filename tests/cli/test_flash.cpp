@@ -280,7 +280,8 @@ private slots:
         };
         riga("help: the exit codes within 80 columns", {"--help"}, 0,
              "\nExit codes:\n    0  completed: the device accepted the CRC16 and started programming;\n"
-             "       --check: ",
+             "       --check: the file passed; --identify: the identity was read; --reset: the\n"
+             "       module acknowledged\n       skipped: ",
              "");
         riga("version", {"--version"}, 0, "kestra-flash ", "");
         riga("two commands", {"--check", "--reset"}, 2, "",

@@ -377,8 +377,14 @@ private slots:
         QCOMPARE(vista->findChild<QTableView *>("tabella")->accessibleName() + ", "
                      + vista->findChild<QWidget *>("filtro")->accessibleName(),
                  "Updates, newest first, History filter");
-        QVERIFY2(vista->findChild<QWidget *>("stato")->property("text").toString().contains("the disk is full"),
-                 "the history's problems are shown");
+        QCOMPARE(vista->findChild<QWidget *>("stato")->property("text").toString(),
+                 "2 updates shown.\nhistory: the disk is full");
+        // The result's words in full in its tooltip; a forced run marked, and not the run after it.
+        const QList<Tentativo> registrati = banco.storico.elenco(0).value();
+        QCOMPARE(righe->index(1, ModelloStorico::Esito).data(Qt::ToolTipRole).toString()
+                     + righe->index(1, ModelloStorico::File).data(Qt::ToolTipRole).toString(),
+                 registrati.at(1).testo);
+        QCOMPARE((QList<bool>{registrati.at(0).forzato, registrati.at(1).forzato}), (QList<bool>{true, false}));
         QVERIFY2(!vista->findChild<QWidget *>("ambito")->isVisibleTo(vista), "no server: one station only");
         vista->findChild<QWidget *>("filtro")->setProperty("text", "REFUSED");
         banco.dialoghi.da_scrivere = {banco.cartella.filePath("export.csv")};
