@@ -219,6 +219,11 @@ private slots:
                      && (detto.contains(testo) || errore["class"] == "board") && !detto.contains('\r')
                      && (!caso.risposte.isNull() || !detto.contains("/N] ")), (suggerito + '\n' + detto).constData());
         QCOMPARE(detto.contains("--force: the device will be erased and written."), caso.opzioni.contains("--force"));
+        // A try again told in words and as an event, with the same numbers.
+        const QJsonObject di_nuovo = ultimi.value("retry");
+        const QString prova
+            = QStringLiteral("Trying again (%1 of %2)").arg(di_nuovo["try"].toInt()).arg(di_nuovo["of"].toInt());
+        QVERIFY2(di_nuovo.isEmpty() || detto.contains(prova.toUtf8()), QJsonDocument(di_nuovo).toJson().constData());
         // The image's CRC16 once the CPU type says where the image starts: the header's but for a file cut short.
         const QJsonObject testata = ultimi.value("header");
         const bool uguali = testata["crc16_image"] == testata["crc16"];
