@@ -170,6 +170,7 @@ private slots:
                               registrato(messaggio::aggiornamento_terminato)}));
         // The WGM110 restarts as an Access Point: the link is closed, its lamp left as it was.
         QCOMPARE(motore.passi(), QString(wgm110 ? "connect identify" : "disconnect identify"));
+        QCOMPARE(motore.aggiornatore.collegato(), !wgm110);
         QCOMPARE(motore.rapporto.stato_di(Tappa::Connessione), StatoTappa::Fatta);
         for (const Tappa tappa : {Tappa::Trasferimento, Tappa::Aggiornamento, Tappa::Identificazione})
             QCOMPARE(motore.rapporto.stato_di(tappa), StatoTappa::DaFare);
