@@ -222,6 +222,8 @@ private slots:
         avanti();
         QCOMPARE(banco.leggi({"Label11", "Label12", "Label13", "Label14", "Text2"}),
                  (QStringList{"Firmware: v.2.15", "Scheda: <hr>", "Nome file: KESTRA01", "Data: 05.03.18", "Connesso..."}));
+        const QStringList testo_semplice{"PlainText", "PlainText"}; // the file's and the device's bytes, never markup
+        QCOMPARE(banco.leggi({"Label7", "Label12"}, "textFormat"), testo_semplice);
         QCOMPARE(banco.quadro(), QStringLiteral("GGRR 23"));
         avanti();
         QCOMPARE(banco.leggi({"Text4"}) + banco.leggi({"ProgressBar1"}, "value"), (QStringList{"4D6", "100"}));
