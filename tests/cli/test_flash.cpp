@@ -146,6 +146,9 @@ const Caso casi[] = {
     {.nome = "another board", .file = altra_scheda, .codice = 12, .eventi = rinuncia, .suggerimento = forza},
     {.nome = "another board, --force", .opzioni = {"--force"}, .file = altra_scheda,
      .eventi = "header connected identity warning erase progress transferred verified done"},
+    // The WGM110's identity may be unavailable: told as a warning, and the update goes on.
+    {.nome = "W, the identity not available: a warning", .file = firmware_integro('W', dati_di_prova(300)),
+     .script = {{"FWI", 0, r("FWI=???", 1)}}, .eventi = "header connected warning " + fatto.sliced(26)},
     {.nome = "erase refused", .script = {{"PGS", 2, r("N", 1)}}, .codice = 8, .eventi = cancellato},
     {.nome = "checksum refused three times", .script = {{"PGP", 0, r("C", 1)}}, .codice = 9, .eventi = cancellato,
      .suggerimento = "Page 1 of 12 was not written."},
