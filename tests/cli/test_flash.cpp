@@ -1,6 +1,7 @@
 // kestra-flash on the scripted link, in memory; its command line as a
 // process of its own. Runs against kestra-sim are in test_station.
 
+#include "tests/cli/json_events.h"
 #include "cli/outcomes.h"
 #include "cli/run.h"
 #include "history/history_db.h"
@@ -20,20 +21,6 @@
 namespace {
 
 using Script = QList<std::tuple<QByteArray, int, Replica>>;
-const QString fatto = QStringLiteral("header connected identity erase progress transferred verified done");
-
-// The names of the JSON events, each run of one name once; `ultimi` gets the last event of each name.
-QString eventi(const QByteArray &uscita, QHash<QString, QJsonObject> &ultimi)
-{
-    QStringList nomi;
-    for (const QByteArray &riga : uscita.trimmed().split('\n')) {
-        const QJsonObject evento = QJsonDocument::fromJson(riga).object();
-        if (nomi.isEmpty() || nomi.last() != evento["event"].toString())
-            nomi.append(evento["event"].toString());
-        ultimi.insert(nomi.last(), evento);
-    }
-    return nomi.join(u' ');
-}
 
 const QByteArray s = firmware_integro('s', dati_di_prova(3000));
 const QByteArray troncato = s.first(s.size() - 100); // the header's CRC16 is the whole image's

@@ -1,6 +1,7 @@
 // kestra-flash as a process against kestra-sim, as an unattended station
 // runs it, with the update history in a temporary data folder.
 
+#include "tests/cli/json_events.h"
 #include "testing/files.h"
 #include "testing/programs.h"
 #include "testing/simulator_process.h"
@@ -19,7 +20,6 @@
 
 namespace {
 
-const QString fatto = QStringLiteral("header connected identity erase progress transferred verified done");
 const QString perso = QStringLiteral("header connected identity erase progress erased error done");
 const QByteArray grande = firmware_integro('s', dati_di_prova(60000));
 const QByteArray interrotto = "Interrupted.\nThe device is erased and must be updated again.\nkestra-flash: exit ";
@@ -97,19 +97,6 @@ std::tuple<int, QByteArray, QByteArray> flash(const QString &cartella, const QSt
         durante(flash);
     const bool finito = flash.waitForFinished(30000) && flash.exitStatus() == QProcess::NormalExit;
     return {finito ? flash.exitCode() : -1, flash.readAllStandardOutput(), flash.readAllStandardError()};
-}
-
-// The names of the JSON events, each run of one name once; `ultimi` gets the last event of each name.
-QString eventi(const QByteArray &uscita, QHash<QString, QJsonObject> &ultimi)
-{
-    QStringList nomi;
-    for (const QByteArray &riga : uscita.trimmed().split('\n')) {
-        const QJsonObject evento = QJsonDocument::fromJson(riga).object();
-        if (nomi.isEmpty() || nomi.last() != evento["event"].toString())
-            nomi.append(evento["event"].toString());
-        ultimi.insert(nomi.last(), evento);
-    }
-    return nomi.join(u' ');
 }
 
 } // namespace
